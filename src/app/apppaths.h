@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// Where the program's files live. The install folder (the executable's) holds
+// what ships: Language/ and the dictionary. The working folder holds what the
+// program writes: Config.ini, temp.dat, replacedtemp.dat and temp/. They are
+// the same folder unless the install folder is not writable.
+namespace AppPaths {
+
+// Sets both folders. The working folder becomes the current directory, since
+// the working files are addressed by bare names.
+void initialise(const QString &installDir, const QString &workDir);
+
+// The install folder itself when files can be created in it, otherwise the
+// per-user data folder (created when missing).
+[[nodiscard]] QString chooseWorkDir(const QString &installDir);
+
+[[nodiscard]] QString installDir();
+[[nodiscard]] QString workDir();
+
+[[nodiscard]] QString configFile();        // Config.ini
+[[nodiscard]] QString languageDir();       // Language/ beside the executable
+[[nodiscard]] QString defaultDictionary(); // SysFuns.dll beside the executable
+[[nodiscard]] QString storeFile();         // temp.dat
+[[nodiscard]] QString replacedStoreFile(); // replacedtemp.dat
+[[nodiscard]] QString articlesDir();       // temp/
+
+} // namespace AppPaths

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Whole-file UTF-16LE text, the form of Config.ini, the language files and the
+// working store: size / 2 code units, no terminator; a byte-order mark is kept
+// as the first character.
+namespace TextFile {
+
+// The file's text, or an empty text when it is missing or unreadable. An odd
+// trailing byte is ignored.
+[[nodiscard]] QString readUtf16(const QString &path);
+
+// Decodes UTF-16LE bytes as above.
+[[nodiscard]] QString fromUtf16Le(QByteArrayView bytes);
+[[nodiscard]] QByteArray toUtf16Le(QStringView text);
+
+// Replaces the file with exactly these code units, all or nothing: a crash or a
+// full disk leaves the old file or the new one. On failure returns false and,
+// when error is given, says why.
+bool writeUtf16(const QString &path, QStringView text, QString *error = nullptr);
+bool writeBytes(const QString &path, QByteArrayView bytes, QString *error = nullptr);
+
+} // namespace TextFile

@@ -1,0 +1,653 @@
+#include "dictionary/dictionary.h"
+
+#include "dictionary/dictionaryschema.h"
+#include "engine/storescrambler.h"
+
+#include <QSet>
+
+#include <sqlite3.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Resets a cached statement when a query is done with it.
+class StatementUse
+{
+public:
+    explicit StatementUse(sqlite3_stmt *s) : m_s(s) {}
+    ~StatementUse()
+    {
+        if (m_s) {
+            sqlite3_reset(m_s);
+            sqlite3_clear_bindings(m_s);
+        }
+    }
+    StatementUse(const StatementUse &) = delete;
+    StatementUse &operator=(const StatementUse &) = delete;
+
+    explicit operator bool() const { return m_s != nullptr; }
+    void bind(int index, QStringView text)
+    {
+        // The text outlives the statement's use, so SQLite need not copy it.
+        sqlite3_bind_text16(m_s, index, text.utf16(), int(text.size() * 2), SQLITE_STATIC);
+    }
+    bool step() { return m_s && sqlite3_step(m_s) == SQLITE_ROW; }
+    int stepCode() { return sqlite3_step(m_s); }
+    QString text(int column) const
+    {
+        const void *data = sqlite3_column_text16(m_s, column);
+        const int bytes = sqlite3_column_bytes16(m_s, column);
+        return data ? QString(reinterpret_cast<const QChar *>(data), bytes / 2) : QString();
+    }
+    qint64 integer(int column) const { return sqlite3_column_int64(m_s, column); }
+
+private:
+    sqlite3_stmt *m_s;
+};
+
+bool isVowel(QChar c)
+{
+    return c == u'a' || c == u'e' || c == u'i' || c == u'o' || c == u'u';
+}
+
+bool endsWithConsonantY(QStringView w)
+{
+    return w.size() >= 2 && w.back() == u'y' && !isVowel(w[w.size() - 2]);
+}
+
+// The part of speech whose segment a tag inflects, in order.
+QList<QStringView> segmentsFor(QStringView tagName)
+{
+    if (tagName == u"sp" || tagName == u"pp" || tagName == u"ip")
+        return {u"<verb>"};
+    if (tagName == u"pl")
+        return {u"<verb>", u"<pronoun>", u"<noun>"};
+    if (tagName == u"tp")
+        return {u"<pronoun>", u"<noun>", u"<verb>"};
+    return {};
+}
+
+struct PhrasePass
+{
+    QStringView partOfSpeech;
+    bool backwards;
+};
+
+QList<PhrasePass> phrasePassesFor(QStringView tag)
+{
+    if (tag == u"pl")
+        return {{u"noun", true}, {u"pronoun", true}, {u"verb", false}};
+    if (tag == u"tp")
+        return {{u"verb", false}, {u"noun", true}, {u"pronoun", true}};
+    return {{u"verb", false}};
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Opening
+
+Dictionary::Dictionary(sqlite3 *db, QString path, bool scrambled)
+    : m_db(db), m_path(std::move(path)), m_scrambled(scrambled)
+{}
+
+Dictionary::~Dictionary()
+{
+    for (sqlite3_stmt *s : std::as_const(m_statements))
+        sqlite3_finalize(s);
+    sqlite3_close(m_db);
+}
+
+std::unique_ptr<Dictionary> Dictionary::open(const QString &path, bool scrambled, bool writable,
+                                             QString *error)
+{
+    auto fail = [error](const QString &why) {
+        if (error)
+            *error = why;
+        return nullptr;
+    };
+    if (path.isEmpty())
+        return fail(u"no dictionary file is named"_s);
+
+    sqlite3 *db = nullptr;
+    const int flags =
+        (writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY) | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString why = db ? QString::fromUtf8(sqlite3_errmsg(db)) : u"out of memory"_s;
+        sqlite3_close(db);
+        return fail(why + u" ("_s + path + u')');
+    }
+    sqlite3_busy_timeout(db, 2000);
+    sqlite3_extended_result_codes(db, 1);
+    std::unique_ptr<Dictionary> dictionary(new Dictionary(db, path, scrambled));
+
+    // SQLite opens any file lazily: check the tables and columns now, so a
+    // wrong, damaged or locked file is reported at once.
+    const QStringList wordColumns = {u"ss"_s, u"Words"_s, u"Type"_s, u"Synonyms"_s};
+    const QStringList irColumns = {u"Words"_s, u"Regular"_s};
+    QStringList tables = DictionarySchema::wordTables();
+    tables << DictionarySchema::IrTable.toString();
+    for (const QString &table : tables) {
+        StatementUse info(dictionary->statement(u"PRAGMA table_info(\"%1\")"_s.arg(table)));
+        if (!info)
+            return fail(QString::fromUtf8(sqlite3_errmsg(db)));
+        QSet<QString> columns;
+        int code;
+        while ((code = info.stepCode()) == SQLITE_ROW)
+            columns.insert(info.text(1).toLower());
+        if (code != SQLITE_DONE)
+            return fail(QString::fromUtf8(sqlite3_errmsg(db)));
+        if (columns.isEmpty())
+            return fail(u"the dictionary has no table %1"_s.arg(table));
+        for (const QString &c : table == u"IR" ? irColumns : wordColumns) {
+            if (!columns.contains(c.toLower()))
+                return fail(u"table %1 of the dictionary has no column %2"_s.arg(table, c));
+        }
+    }
+    QString irError;
+    if (!dictionary->loadIrregularForms(&irError))
+        return fail(irError);
+    return dictionary;
+}
+
+sqlite3_stmt *Dictionary::statement(const QString &sql)
+{
+    if (sqlite3_stmt *cached = m_statements.value(sql))
+        return cached;
+    sqlite3_stmt *s = nullptr;
+    if (sqlite3_prepare_v3(m_db, sql.toUtf8().constData(), -1, SQLITE_PREPARE_PERSISTENT, &s,
+                           nullptr) != SQLITE_OK) {
+        sqlite3_finalize(s);
+        return nullptr;
+    }
+    m_statements.insert(sql, s);
+    return s;
+}
+
+bool Dictionary::loadIrregularForms(QString *error)
+{
+    StatementUse rows(statement(u"SELECT Words, Regular FROM IR ORDER BY rowid"_s));
+    if (!rows) {
+        *error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+    while (rows.step()) {
+        const int index = int(m_irRows.size());
+        m_irRows.append({rows.text(0), rows.text(1)});
+        const QString &regular = m_irRows.last().regular;
+        // Every text that starts after "=" or "|" and ends before ";", "|" or
+        // the end is a form this row lists.
+        for (qsizetype i = 1; i < regular.size(); ++i) {
+            if (regular[i - 1] != u'=' && regular[i - 1] != u'|')
+                continue;
+            qsizetype end = i;
+            while (end < regular.size() && regular[end] != u';' && regular[end] != u'|')
+                ++end;
+            QList<int> &list = m_irRowsByForm[regular.mid(i, end - i)];
+            if (list.isEmpty() || list.last() != index)
+                list.append(index);
+        }
+    }
+    return true;
+}
+
+qint64 Dictionary::countEntries()
+{
+    QMutexLocker lock(&m_mutex);
+    qint64 sum = 0;
+    for (const QString &table : DictionarySchema::wordTables()) {
+        StatementUse count(statement(u"SELECT COUNT(*) FROM \"%1\""_s.arg(table)));
+        if (!count.step())
+            return -1;
+        sum += count.integer(0);
+    }
+    return sum;
+}
+
+// ---------------------------------------------------------------------------
+// Queries
+
+bool Dictionary::existsExact(QStringView word)
+{
+    const QString table = Lookup::tableFor(word);
+    if (table.isEmpty())
+        return false;
+    QMutexLocker lock(&m_mutex);
+    // The NOCASE comparison finds the rows through the index; the BINARY one
+    // keeps only the exact match.
+    StatementUse q(statement(
+        u"SELECT 1 FROM \"%1\" WHERE Words = ?1 AND Words = ?1 COLLATE BINARY LIMIT 1"_s.arg(
+            table)));
+    if (!q)
+        return false;
+    q.bind(1, word);
+    return q.step();
+}
+
+QList<Dictionary::Row> Dictionary::rowsOf(QStringView word)
+{
+    const QString table = Lookup::tableFor(word);
+    if (table.isEmpty())
+        return {};
+    QMutexLocker lock(&m_mutex);
+    StatementUse q(statement(
+        u"SELECT ss, Words, Type, Synonyms FROM \"%1\" WHERE Words = ?1 ORDER BY ss"_s.arg(table)));
+    if (!q)
+        return {};
+    q.bind(1, word);
+    QList<Row> rows;
+    while (q.step()) {
+        Row row{q.integer(0), q.text(1), q.text(2), q.text(3)};
+        if (m_scrambled)
+            StoreScrambler::apply(row.synonyms);
+        rows.append(std::move(row));
+    }
+    return rows;
+}
+
+QStringList Dictionary::wordsStartingWith(QStringView prefix)
+{
+    const QString table = Lookup::tableFor(prefix);
+    if (table.isEmpty())
+        return {};
+    QMutexLocker lock(&m_mutex);
+    // LIKE with a bound prefix ignores ASCII case as Words' NOCASE index does;
+    // the range in front of it lets the index find the rows.
+    StatementUse q(statement(
+        u"SELECT Words FROM \"%1\" WHERE Words >= ?1 AND Words < ?2 AND Words LIKE ?3 ESCAPE '\\' ORDER BY ss"_s
+            .arg(table)));
+    if (!q)
+        return {};
+    QString escaped = prefix.toString();
+    escaped.replace(u"\\"_s, u"\\\\"_s).replace(u"%"_s, u"\\%"_s).replace(u"_"_s, u"\\_"_s);
+    escaped += u'%';
+    // Upper bound of the NOCASE range: the prefix followed by the highest code
+    // point sorts after every text that starts with it.
+    const QString upper = prefix.toString().toLower() + QString::fromUcs4(U"\U0010FFFF");
+    const QString lower = prefix.toString();
+    q.bind(1, lower);
+    q.bind(2, upper);
+    q.bind(3, escaped);
+    QStringList words;
+    while (q.step())
+        words.append(q.text(0));
+    return words;
+}
+
+// ---------------------------------------------------------------------------
+// Lookup and inflection
+
+QString Dictionary::irregularTag(QStringView word)
+{
+    if (word.isEmpty())
+        return {};
+    const auto candidates = m_irRowsByForm.constFind(word.toString());
+    if (candidates == m_irRowsByForm.cend())
+        return {};
+    QString tags;
+    QString bases;
+    for (int index : *candidates) {
+        const IrRow &row = m_irRows[index];
+        const qsizetype at = row.regular.indexOf(word);
+        if (at <= 0)
+            continue;
+        const QChar before = row.regular[at - 1];
+        const qsizetype after = at + word.size();
+        if (before != u'=' && before != u'|')
+            continue;
+        if (after < row.regular.size() && row.regular[after] != u';' && row.regular[after] != u'|')
+            continue;
+        const qsizetype eq = row.regular.lastIndexOf(u'=', at - 1);
+        const QString tag = eq >= 2 ? row.regular.mid(eq - 2, 2) : QString();
+        if (!bases.isEmpty()) {
+            tags += u'|';
+            bases += u'|';
+        }
+        tags += tag;
+        bases += row.words;
+    }
+    if (bases.isEmpty())
+        return {};
+    return u'(' + tags + u':' + bases + u')';
+}
+
+QString Dictionary::inflectionTag(const QString &word)
+{
+    if (word.isEmpty())
+        return {};
+    if (word == u"was" || word == u"were" || word == u"Was" || word == u"Were")
+        return u"sp:be"_s;
+    if (word == u"been" || word == u"Been")
+        return u"pp:be"_s;
+
+    QString w = word;
+    const QChar first = w.front();
+    if (first >= u'A' && first <= u'Z' && (w.size() == 1 || (w[1] >= u'a' && w[1] <= u'z'))) {
+        w[0] = first.toLower();
+        if (existsExact(w))
+            return u"if:"_s + w;
+    }
+
+    const QString irregular = irregularTag(w);
+    if (!irregular.isEmpty())
+        return irregular.mid(1, irregular.size() - 2);
+    if (existsExact(w))
+        return {};
+
+    const qsizetype n = w.size();
+    const QChar last = w.back();
+    auto firstFound = [this](std::initializer_list<QString> candidates) -> QString {
+        for (const QString &c : candidates) {
+            if (!c.isEmpty() && existsExact(c))
+                return c;
+        }
+        return {};
+    };
+
+    if (last == u'd' && n > 3 && w[n - 2] == u'e') {
+        const QString stem = w.left(n - 2);
+        QString yStem;
+        if (stem.size() >= 3 && stem.back() == u'i')
+            yStem = stem.left(stem.size() - 1) + u'y';
+        const QString found = firstFound({w.left(n - 1), stem, yStem});
+        if (!found.isEmpty())
+            return u"sp:"_s + found;
+    } else if (last == u'g' && n > 4 && w.endsWith(u"ing")) {
+        const QString stem = w.left(n - 3);
+        const QString eStem = isVowel(stem.back()) ? QString() : stem + u'e';
+        const QString found = firstFound({stem, eStem});
+        if (!found.isEmpty())
+            return u"ip:"_s + found;
+    } else if (last == u's' && n > 2) {
+        QString stem = w.left(n - 1);
+        QString esStem;
+        if (stem.endsWith(u'e')) {
+            esStem = w.left(n - 2);
+            stem = esStem;
+        }
+        QString yStem;
+        if (stem.size() >= 3 && stem.back() == u'i' && !isVowel(stem[stem.size() - 2]))
+            yStem = stem.left(stem.size() - 1) + u'y';
+        const QString found = firstFound({w.left(n - 1), esStem, yStem});
+        if (!found.isEmpty())
+            return u"pl:"_s + found;
+    }
+    return u"not_exist"_s;
+}
+
+QString Dictionary::synonyms(const QString &word, const QString &typeFilter)
+{
+    if (word.isEmpty() || word.contains(u'"'))
+        return {};
+    const QString filter = typeFilter.isEmpty() ? QString() : u',' + typeFilter + u',';
+    QString list;
+    for (const Row &row : rowsOf(word)) {
+        if (!filter.isEmpty() && !filter.contains(u',' + row.type + u','))
+            continue;
+        list += u'<' + row.type + u'>' + row.synonyms;
+    }
+    return list;
+}
+
+QString Dictionary::typesOf(const QString &word)
+{
+    QStringList types;
+    for (const Row &row : rowsOf(word))
+        types.append(row.type);
+    return types.join(u',');
+}
+
+int Dictionary::phraseStatus(const QString &phrase)
+{
+    if (phrase.isEmpty())
+        return 0;
+    for (QChar c : phrase) {
+        const bool ok = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
+                        (c >= u'0' && c <= u'9') || c == u' ' || c == u'\'' || c == u'-';
+        if (!ok)
+            return 0;
+    }
+    const QString joined = wordsStartingWith(phrase).join(u',');
+    int status = 0;
+    qsizetype from = 0;
+    while ((from = joined.indexOf(phrase, from)) >= 0) {
+        from += phrase.size();
+        status |= (from == joined.size() || joined[from] == u',') ? 2 : 1;
+        if (status == 3)
+            break;
+    }
+    return status;
+}
+
+std::optional<QString> Dictionary::irregularForm(const QString &word, QStringView field)
+{
+    if (word.isEmpty())
+        return std::nullopt;
+    QString regular;
+    {
+        QMutexLocker lock(&m_mutex);
+        StatementUse q(
+            statement(u"SELECT Regular FROM IR WHERE Words = ?1 ORDER BY rowid LIMIT 1"_s));
+        if (!q)
+            return std::nullopt;
+        q.bind(1, word);
+        if (!q.step())
+            return std::nullopt;
+        regular = q.text(0);
+    }
+    const QString key = field + u'=';
+    const qsizetype at = regular.indexOf(key);
+    if (at < 0)
+        return std::nullopt;
+    const qsizetype start = at + key.size();
+    qsizetype end = regular.indexOf(u';', start);
+    if (end < 0)
+        end = regular.size();
+    return regular.mid(start, end - start);
+}
+
+QString Dictionary::inflect(const QString &word, QStringView tag)
+{
+    if (word.isEmpty())
+        return {};
+    // Each tag reads its own field: plurals from "pl=", third person from "tp=".
+    if (tag == u"sp" || tag == u"pp" || tag == u"ip" || tag == u"pl" || tag == u"tp") {
+        if (const auto form = irregularForm(word, tag))
+            return *form;
+    }
+    return Lookup::regularInflection(word, tag);
+}
+
+QString Dictionary::inflectPhrase(const QString &phrase, QStringView tag)
+{
+    QStringList words = phrase.split(u' ');
+    for (const PhrasePass &pass : phrasePassesFor(tag)) {
+        const QString marker = u',' + pass.partOfSpeech;
+        for (qsizetype k = 0; k < words.size(); ++k) {
+            const qsizetype i = pass.backwards ? words.size() - 1 - k : k;
+            if (words[i].isEmpty())
+                continue;
+            if (!QString(u',' + typesOf(words[i]) + u',').contains(marker))
+                continue;
+            words[i] = inflect(words[i], tag);
+            break;
+        }
+        const QString rebuilt = words.join(u' ');
+        if (rebuilt != phrase)
+            return rebuilt;
+    }
+    return phrase;
+}
+
+QString Dictionary::inflectList(const QString &text)
+{
+    if (text.startsWith(u"()"))
+        return text.mid(2);
+    if (!text.startsWith(u'('))
+        return text;
+    const qsizetype close = text.indexOf(u')');
+    if (close < 0)
+        return text;
+    const QStringView inside = QStringView(text).mid(1, close - 1);
+    const qsizetype colon = inside.indexOf(u':');
+    const QString tagName = (colon < 0 ? inside : inside.left(colon)).toString();
+    QString list = text.mid(close + 1);
+
+    for (QStringView marker : segmentsFor(tagName)) {
+        const qsizetype at = list.indexOf(marker);
+        if (at < 0)
+            continue;
+        const qsizetype start = at + marker.size();
+        qsizetype end = list.indexOf(u'<', start);
+        if (end < 0)
+            end = list.size();
+        QStringList items = list.mid(start, end - start).split(u',');
+        for (QString &item : items) {
+            item = item.trimmed();
+            item = item.contains(u' ') ? inflectPhrase(item, tagName) : inflect(item, tagName);
+        }
+        list.replace(start, end - start, items.join(u','));
+    }
+    return list;
+}
+
+QString Dictionary::readingsList(QStringView tag)
+{
+    const qsizetype colon = tag.indexOf(u':');
+    if (colon < 0)
+        return {};
+    const QList<QStringView> tags = tag.left(colon).split(u'|');
+    const QList<QStringView> bases = tag.mid(colon + 1).split(u'|');
+    QStringList results;
+    for (qsizetype i = 0; i < bases.size(); ++i) {
+        const QString readingTag = (i < tags.size() ? tags[i] : tags.last()).toString();
+        const QString base = bases[i].toString();
+        const QString list = synonyms(base, Lookup::popupTypeFilter(readingTag));
+        if (list.isEmpty())
+            continue;
+        const QString inflected = inflectList(u'(' + readingTag + u':' + base + u')' + list);
+        if (!inflected.isEmpty())
+            results.append(inflected);
+    }
+    return results.join(u',');
+}
+
+// ---------------------------------------------------------------------------
+// Plain text functions
+
+QString Lookup::tableFor(QStringView word)
+{
+    if (word.isEmpty())
+        return {};
+    const QChar c = word.front();
+    if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'))
+        return QString(c.toUpper());
+    return u"Other"_s;
+}
+
+QString Lookup::regularInflection(const QString &word, QStringView tag)
+{
+    if (word.isEmpty())
+        return {};
+    const qsizetype n = word.size();
+    if (tag == u"sp" || tag == u"pp") {
+        if (word.back() == u'e')
+            return word.left(n - 1) + u"ed"_s;
+        if (endsWithConsonantY(word))
+            return word.left(n - 1) + u"ied"_s;
+        return word + u"ed"_s;
+    }
+    if (tag == u"ip") {
+        if (n >= 3 && word.back() == u'e' && !isVowel(word[n - 2]))
+            return word.left(n - 1) + u"ing"_s;
+        return word + u"ing"_s;
+    }
+    if (tag == u"pl" || tag == u"tp") {
+        if (word.endsWith(u"sh") || word.endsWith(u"ch") || word.back() == u's' ||
+            word.back() == u'x' || (tag == u"tp" && word.back() == u'o')) {
+            return word + u"es"_s;
+        }
+        if (endsWithConsonantY(word))
+            return word.left(n - 1) + u"ies"_s;
+        return word + u's';
+    }
+    if (tag == u"if")
+        return word;
+    return {};
+}
+
+QString Lookup::stripMarkers(const QString &list)
+{
+    QString out;
+    out.reserve(list.size());
+    qsizetype i = 0;
+    while (i < list.size()) {
+        if (list[i] == u'<') {
+            const qsizetype close = list.indexOf(u'>', i);
+            if (close < 0) {
+                out += QStringView(list).mid(i);
+                break;
+            }
+            if (i != 0)
+                out += u',';
+            i = close + 1;
+        } else {
+            out += list[i++];
+        }
+    }
+    return out;
+}
+
+QString Lookup::truncateList(const QString &list, int n)
+{
+    if (n <= 0)
+        return list;
+    qsizetype at = -1;
+    for (int k = 0; k < n; ++k) {
+        at = list.indexOf(u',', at + 1);
+        if (at < 0)
+            return list;
+    }
+    return list.left(at);
+}
+
+namespace {
+QString capitaliseAfter(const QString &list, std::initializer_list<char16_t> marks)
+{
+    QString out = list;
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const bool start =
+            i == 0 || std::find(marks.begin(), marks.end(), out[i - 1].unicode()) != marks.end();
+        if (start && out[i] >= u'a' && out[i] <= u'z')
+            out[i] = out[i].toUpper();
+    }
+    return out;
+}
+} // namespace
+
+QString Lookup::capitaliseList(const QString &list)
+{
+    return capitaliseAfter(list, {u','});
+}
+
+QString Lookup::capitaliseMarkedList(const QString &list)
+{
+    QString out = capitaliseAfter(list, {u'>', u','});
+    // Only characters after a mark: the very first one is a "<" or stays.
+    if (!list.isEmpty())
+        out[0] = list[0];
+    return out;
+}
+
+QString Lookup::popupTypeFilter(QStringView tag)
+{
+    if (tag == u"sp" || tag == u"pp")
+        return u"verb,adjective,adverb"_s;
+    if (tag == u"ip")
+        return u"verb,noun,adjective"_s;
+    if (tag == u"tp" || tag == u"pl")
+        return u"verb,noun,pronoun"_s;
+    return {};
+}

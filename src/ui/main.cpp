@@ -1,0 +1,51 @@
+// The desktop program: one copy per user, a splash while the working files are
+// prepared, then the main window.
+#include "app/apppaths.h"
+#include "app/config.h"
+#include "app/language.h"
+#include "app/singleinstance.h"
+#include "app/startup.h"
+#include "ui/cdlgwelcome.h"
+#include "ui/clexiswapdlg.h"
+
+#include <QApplication>
+#include <QTimer>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+constexpr int SplashMs = 1000;
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Rewordix"_s);
+    QApplication::setApplicationVersion(QStringLiteral(REWORDIX_VERSION));
+
+    SingleInstance instance(u"Rewordix.exe"_s);
+    if (!instance.isPrimary()) {
+        instance.activatePrimary();
+        return 0;
+    }
+
+    CDlgWelcome splash;
+    splash.show();
+    splash.repaint();
+
+    // The working files are addressed by bare names from the install folder,
+    // or from the per-user data folder when the install folder is read-only.
+    const QString installDir = QCoreApplication::applicationDirPath();
+    AppPaths::initialise(installDir, AppPaths::chooseWorkDir(installDir));
+    Startup::prepareWorkingFiles(AppPaths::workDir());
+    Language::setCurrentName(Config::language());
+
+    CLexiswapDlg window;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window,
+                     &CLexiswapDlg::bringToFront);
+    QTimer::singleShot(SplashMs, &splash, [&] {
+        window.show(); // before the splash closes, or the last window would be gone
+        splash.close();
+    });
+    return app.exec();
+}
