@@ -37,11 +37,13 @@ bool canCreateFilesIn(const QString &dir)
 
 } // namespace
 
-void AppPaths::initialise(const QString &installDir, const QString &workDir)
+void AppPaths::initialise(const QString &installDir, const QString &workDir, bool makeCurrent)
 {
     folders() = {QDir::cleanPath(installDir), QDir::cleanPath(workDir)};
-    QDir().mkpath(folders().work);
-    QDir::setCurrent(folders().work);
+    if (makeCurrent) {
+        QDir().mkpath(folders().work);
+        QDir::setCurrent(folders().work);
+    }
 }
 
 QString AppPaths::chooseWorkDir(const QString &installDir)

@@ -8,9 +8,10 @@
 // the same folder unless the install folder is not writable.
 namespace AppPaths {
 
-// Sets both folders. The working folder becomes the current directory, since
-// the working files are addressed by bare names.
-void initialise(const QString &installDir, const QString &workDir);
+// Sets both folders. The program makes the working folder its current
+// directory, since the working files are addressed by bare names; the
+// command line keeps its own so that file arguments resolve as typed.
+void initialise(const QString &installDir, const QString &workDir, bool makeCurrent = true);
 
 // The install folder itself when files can be created in it, otherwise the
 // per-user data folder (created when missing).

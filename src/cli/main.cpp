@@ -1,4 +1,7 @@
 // rewordix-cli: the engine of the desktop program from the command line.
+#include "cli/cliutil.h"
+#include "cli/dictionarycommands.h"
+
 #include <QCoreApplication>
 #include <QStringList>
 #include <QTextStream>
@@ -18,14 +21,11 @@ struct Command
 
 QTextStream &out()
 {
-    static QTextStream stream(stdout);
-    return stream;
+    return Cli::out();
 }
-
 QTextStream &err()
 {
-    static QTextStream stream(stderr);
-    return stream;
+    return Cli::err();
 }
 
 const QList<Command> &commands();
@@ -46,6 +46,16 @@ void printUsage(QTextStream &to)
 const QList<Command> &commands()
 {
     static const QList<Command> list = {
+        {u"tag"_s, u"tag WORD...          each word and its inflection tag"_s,
+         DictionaryCommands::tag},
+        {u"synonyms"_s, u"synonyms WORD        the word's synonyms by part of speech"_s,
+         DictionaryCommands::synonyms},
+        {u"inflect"_s, u"inflect WORD TAG     the word bent by TAG (sp, pp, ip, pl, tp, if)"_s,
+         DictionaryCommands::inflect},
+        {u"phrase"_s, u"phrase \"TEXT\"        phrase status: 1 longer phrase exists, 2 entry"_s,
+         DictionaryCommands::phrase},
+        {u"dict-info"_s, u"dict-info [--plans]  the dictionary in use and its entry count"_s,
+         DictionaryCommands::info},
         {u"help"_s, u"help                 show this help"_s,
          [](const QStringList &) {
              printUsage(out());

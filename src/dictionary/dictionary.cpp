@@ -83,6 +83,17 @@ QList<PhrasePass> phrasePassesFor(QStringView tag)
     return {{u"verb", false}};
 }
 
+// The lookup statements; %1 is the table the word-table rule names.
+constexpr QStringView ExistsSql =
+    u"SELECT 1 FROM \"%1\" WHERE Words = ?1 AND Words = ?1 COLLATE BINARY LIMIT 1";
+constexpr QStringView RowsSql =
+    u"SELECT ss, Words, Type, Synonyms FROM \"%1\" WHERE Words = ?1 ORDER BY ss";
+// LIKE with a bound prefix ignores ASCII case as the NOCASE index does; the
+// range in front of it lets the index find the rows.
+constexpr QStringView PrefixSql = u"SELECT Words FROM \"%1\" WHERE Words >= ?1 AND Words < ?2 "
+                                  u"AND Words LIKE ?3 ESCAPE '\\' ORDER BY ss";
+constexpr QStringView IrFormSql = u"SELECT Regular FROM IR WHERE Words = ?1 ORDER BY rowid LIMIT 1";
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -204,6 +215,26 @@ qint64 Dictionary::countEntries()
         sum += count.integer(0);
     }
     return sum;
+}
+
+QStringList Dictionary::queryPlans()
+{
+    QMutexLocker lock(&m_mutex);
+    QStringList plans;
+    for (QStringView sql : {ExistsSql, RowsSql, PrefixSql, IrFormSql}) {
+        const QString explain = u"EXPLAIN QUERY PLAN "_s + sql.toString().arg(u"A"_s);
+        sqlite3_stmt *s = nullptr;
+        if (sqlite3_prepare_v2(m_db, explain.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK) {
+            plans << QString::fromUtf8(sqlite3_errmsg(m_db));
+            continue;
+        }
+        QStringList details;
+        while (sqlite3_step(s) == SQLITE_ROW)
+            details << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 3)));
+        sqlite3_finalize(s);
+        plans << details.join(u"; ");
+    }
+    return plans;
 }
 
 // ---------------------------------------------------------------------------

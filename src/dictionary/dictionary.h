@@ -41,6 +41,10 @@ public:
     [[nodiscard]] QString path() const { return m_path; }
     [[nodiscard]] bool scrambled() const { return m_scrambled; }
 
+    // How SQLite runs each lookup statement (EXPLAIN QUERY PLAN details, one
+    // line per statement), to check that every lookup is an index search.
+    [[nodiscard]] QStringList queryPlans();
+
     // Sum of the row counts of the 27 word tables; -1 on a failed query.
     [[nodiscard]] qint64 countEntries();
 
