@@ -222,7 +222,8 @@ QStringList Dictionary::queryPlans()
     QMutexLocker lock(&m_mutex);
     QStringList plans;
     for (QStringView sql : {ExistsSql, RowsSql, PrefixSql, IrFormSql}) {
-        const QString explain = u"EXPLAIN QUERY PLAN "_s + sql.toString().arg(u"A"_s);
+        QString explain = u"EXPLAIN QUERY PLAN "_s + sql;
+        explain.replace(u"%1"_s, u"A"_s);
         sqlite3_stmt *s = nullptr;
         if (sqlite3_prepare_v2(m_db, explain.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK) {
             plans << QString::fromUtf8(sqlite3_errmsg(m_db));

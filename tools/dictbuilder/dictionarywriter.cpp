@@ -1,0 +1,167 @@
+#include "dictionarywriter.h"
+
+#include "dictionary/dictionaryschema.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <sqlite3.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+void bindText(sqlite3_stmt *statement, int index, const QString &text)
+{
+    // The text outlives the step that reads it, so SQLite need not copy it.
+    sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * sizeof(char16_t)),
+                        SQLITE_STATIC);
+}
+
+} // namespace
+
+DictionaryWriter::DictionaryWriter(const QString &path)
+    : m_path(path), m_partialPath(path + u".partial"_s)
+{}
+
+DictionaryWriter::~DictionaryWriter()
+{
+    close();
+    if (!m_partialPath.isEmpty())
+        QFile::remove(m_partialPath);
+}
+
+QString DictionaryWriter::tableFor(const QString &headword)
+{
+    if (headword.isEmpty())
+        return {};
+    const char16_t first = headword.at(0).unicode();
+    if ((first >= u'a' && first <= u'z') || (first >= u'A' && first <= u'Z'))
+        return QString(QChar(first)).toUpper();
+    return u"Other"_s;
+}
+
+QString DictionaryWriter::lastError() const
+{
+    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : u"no database"_s;
+}
+
+bool DictionaryWriter::execute(const QString &statement, QString *error)
+{
+    char *message = nullptr;
+    if (sqlite3_exec(m_db, statement.toUtf8().constData(), nullptr, nullptr, &message) == SQLITE_OK)
+        return true;
+    *error = u"%1: %2"_s.arg(statement, QString::fromUtf8(message));
+    sqlite3_free(message);
+    return false;
+}
+
+bool DictionaryWriter::prepare(const QString &statement, sqlite3_stmt **out, QString *error)
+{
+    if (sqlite3_prepare_v2(m_db, statement.toUtf8().constData(), -1, out, nullptr) == SQLITE_OK)
+        return true;
+    *error = u"%1: %2"_s.arg(statement, lastError());
+    return false;
+}
+
+bool DictionaryWriter::step(sqlite3_stmt *statement, QString *error)
+{
+    const int rc = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    if (rc == SQLITE_DONE)
+        return true;
+    *error = u"insert failed: %1"_s.arg(lastError());
+    return false;
+}
+
+bool DictionaryWriter::open(QString *error)
+{
+    QFile::remove(m_partialPath);
+    if (sqlite3_open_v2(QFile::encodeName(m_partialPath).constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        *error = u"cannot create %1: %2"_s.arg(m_partialPath, lastError());
+        close();
+        return false;
+    }
+    // A partial file is thrown away on any failure, so it needs no journal.
+    if (!execute(u"PRAGMA journal_mode=OFF"_s, error) ||
+        !execute(u"PRAGMA synchronous=OFF"_s, error) || !execute(u"BEGIN"_s, error))
+        return false;
+    for (const QString &statement : DictionarySchema::createStatements())
+        if (!execute(statement, error))
+            return false;
+    for (const QString &table : DictionarySchema::wordTables()) {
+        sqlite3_stmt *insert = nullptr;
+        if (!prepare(
+                uR"(INSERT INTO "%1" (Words, Type, Synonyms) VALUES (?1, ?2, ?3))"_s.arg(table),
+                &insert, error))
+            return false;
+        m_wordInserts.insert(table, insert);
+    }
+    return prepare(u"INSERT INTO IR (Words, Regular) VALUES (?1, ?2)"_s, &m_irInsert, error);
+}
+
+bool DictionaryWriter::addWord(const QString &table, const QString &headword, const QString &type,
+                               const QString &synonyms, QString *error)
+{
+    sqlite3_stmt *insert = m_wordInserts.value(table);
+    if (!insert) {
+        *error = u"no word table \"%1\""_s.arg(table);
+        return false;
+    }
+    bindText(insert, 1, headword);
+    bindText(insert, 2, type);
+    bindText(insert, 3, synonyms);
+    return step(insert, error);
+}
+
+bool DictionaryWriter::addIrregular(const QString &base, const QString &regular, QString *error)
+{
+    if (!m_irInsert) {
+        *error = u"dictionary is not open"_s;
+        return false;
+    }
+    bindText(m_irInsert, 1, base);
+    bindText(m_irInsert, 2, regular);
+    return step(m_irInsert, error);
+}
+
+bool DictionaryWriter::commit(QString *error)
+{
+    if (!m_db) {
+        *error = u"dictionary is not open"_s;
+        return false;
+    }
+    if (!execute(u"COMMIT"_s, error))
+        return false;
+    for (sqlite3_stmt *statement : std::as_const(m_wordInserts))
+        sqlite3_finalize(statement);
+    m_wordInserts.clear();
+    sqlite3_finalize(m_irInsert);
+    m_irInsert = nullptr;
+    if (sqlite3_close(m_db) != SQLITE_OK) {
+        *error = u"cannot close %1: %2"_s.arg(m_partialPath, lastError());
+        return false;
+    }
+    m_db = nullptr;
+    // rename() replaces the target in one step: readers see the old file or the new one.
+    if (std::rename(QFile::encodeName(m_partialPath).constData(),
+                    QFile::encodeName(m_path).constData()) != 0) {
+        *error = u"cannot rename %1 to %2"_s.arg(m_partialPath, m_path);
+        return false;
+    }
+    m_partialPath.clear();
+    return true;
+}
+
+void DictionaryWriter::close()
+{
+    for (sqlite3_stmt *statement : std::as_const(m_wordInserts))
+        sqlite3_finalize(statement);
+    m_wordInserts.clear();
+    sqlite3_finalize(m_irInsert);
+    m_irInsert = nullptr;
+    if (m_db)
+        sqlite3_close(m_db);
+    m_db = nullptr;
+}

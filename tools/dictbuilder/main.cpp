@@ -1,0 +1,187 @@
+// rewordix-dictbuilder: builds the synonym dictionary (SysFuns.dll) from a
+// MyThes thesaurus, WordNet's index, sense counts and exception lists, and our own
+// table of irregular forms. See --help.
+#include "dictionary/dictionaryschema.h"
+#include "dictionarywriter.h"
+#include "engine/storescrambler.h"
+#include "irregularforms.h"
+#include "sensecounts.h"
+#include "synonymselection.h"
+#include "synsetindex.h"
+#include "thesaurus.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMap>
+#include <QSet>
+
+#include <cstdio>
+#include <optional>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+struct Options
+{
+    QString thesaurus;
+    QString exceptionsDir;
+    QString counts;
+    QString irregular;
+    QString out;
+    bool plain = false;
+};
+
+void print(const QString &text)
+{
+    std::fputs(qPrintable(text + u'\n'), stdout);
+}
+
+int fail(const QString &text)
+{
+    std::fputs(qPrintable(u"rewordix-dictbuilder: "_s + text + u'\n'), stderr);
+    return 1;
+}
+
+std::optional<Options> parseArguments(const QCoreApplication &app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        u"Builds the synonym dictionary from a MyThes thesaurus, WordNet's cntlist.rev and "
+        u"exception lists, and a table of irregular forms."_s);
+    parser.addHelpOption();
+    const QCommandLineOption thesaurus(u"thesaurus"_s, u"MyThes thesaurus (.dat)."_s, u"path"_s,
+                                       u"/usr/share/mythes/th_en_US_v2.dat"_s);
+    const QCommandLineOption exceptions(
+        QStringList{u"exceptions"_s, u"wordnet"_s},
+        u"WordNet's folder: verb.exc, noun.exc and index.noun, .verb, .adj, .adv."_s, u"dir"_s,
+        u"/usr/share/wordnet"_s);
+    const QCommandLineOption counts(u"counts"_s, u"WordNet's cntlist.rev."_s, u"path"_s,
+                                    u"/usr/share/wordnet/cntlist.rev"_s);
+    const QCommandLineOption irregular(u"irregular"_s, u"Own table of irregular forms."_s,
+                                       u"path"_s);
+    const QCommandLineOption out(u"out"_s, u"Dictionary file to write."_s, u"path"_s);
+    const QCommandLineOption plain(
+        u"plain"_s, u"Store Synonyms plain (a SourceDB copy) instead of scrambled."_s);
+    parser.addOptions({thesaurus, exceptions, counts, irregular, out, plain});
+    parser.process(app);
+    if (!parser.positionalArguments().isEmpty() || !parser.isSet(irregular) || !parser.isSet(out)) {
+        std::fputs(qPrintable(parser.helpText()), stderr);
+        return std::nullopt;
+    }
+    return Options{parser.value(thesaurus), parser.value(exceptions), parser.value(counts),
+                   parser.value(irregular), parser.value(out),        parser.isSet(plain)};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const std::optional<Options> options = parseArguments(app);
+    if (!options)
+        return 2;
+    QElapsedTimer timer;
+    timer.start();
+
+    const Thesaurus::ReadResult thesaurus = Thesaurus::read(options->thesaurus);
+    if (!thesaurus.error.isEmpty())
+        return fail(thesaurus.error);
+    SenseCounts counts;
+    QString error;
+    if (!counts.load(options->counts, &error))
+        return fail(error);
+    SynsetIndex index;
+    if (!index.load(options->exceptionsDir, &error))
+        return fail(error);
+    const SynonymSelection::Result selection =
+        SynonymSelection::buildRows(thesaurus.entries, index, counts);
+
+    QSet<QString> verbs;
+    QSet<QString> nouns;
+    for (const Thesaurus::Entry &entry : thesaurus.entries) {
+        for (const Thesaurus::Sense &sense : entry.senses) {
+            if (sense.pos == PartOfSpeech::Verb)
+                verbs.insert(entry.headword);
+            else if (sense.pos == PartOfSpeech::Noun)
+                nouns.insert(entry.headword);
+        }
+    }
+    const IrregularForms::TableResult own = IrregularForms::readTable(options->irregular);
+    if (!own.error.isEmpty())
+        return fail(own.error);
+    const QDir exceptionsDir(options->exceptionsDir);
+    const IrregularForms::ExceptionList verbExc =
+        IrregularForms::readExceptions(exceptionsDir.filePath(u"verb.exc"_s));
+    const IrregularForms::ExceptionList nounExc =
+        IrregularForms::readExceptions(exceptionsDir.filePath(u"noun.exc"_s));
+    if (!verbExc.error.isEmpty())
+        return fail(verbExc.error);
+    if (!nounExc.error.isEmpty())
+        return fail(nounExc.error);
+    IrregularForms::GenerateStats verbStats;
+    IrregularForms::GenerateStats nounStats;
+    const QList<IrregularForms::Row> fromVerbs =
+        IrregularForms::fromVerbExceptions(verbExc, verbs, &verbStats);
+    const QList<IrregularForms::Row> fromNouns =
+        IrregularForms::fromNounExceptions(nounExc, nouns, &nounStats);
+    const QList<IrregularForms::Row> irregular =
+        IrregularForms::merge(own.rows, {fromVerbs, fromNouns});
+
+    DictionaryWriter writer(options->out);
+    if (!writer.open(&error))
+        return fail(error);
+    QMap<QString, int> rowsPerTable;
+    for (const SynonymSelection::WordRow &row : selection.rows) {
+        QString synonyms = row.synonyms.join(u',');
+        if (!options->plain)
+            StoreScrambler::apply(synonyms);
+        const QString table = DictionaryWriter::tableFor(row.headword);
+        if (!writer.addWord(table, row.headword, PartsOfSpeech::typeName(row.pos), synonyms,
+                            &error))
+            return fail(error);
+        ++rowsPerTable[table];
+    }
+    for (const IrregularForms::Row &row : irregular)
+        if (!writer.addIrregular(row.base, IrregularForms::regularText(row), &error))
+            return fail(error);
+    if (!writer.commit(&error))
+        return fail(error);
+
+    const SynonymSelection::Stats &stats = selection.stats;
+    print(u"Wrote %1 (%2 synonyms)"_s.arg(QDir::toNativeSeparators(options->out),
+                                          options->plain ? u"plain"_s : u"scrambled"_s));
+    QStringList perTable;
+    for (const QString &table : DictionarySchema::wordTables())
+        perTable << u"%1 %2"_s.arg(table).arg(rowsPerTable.value(table));
+    print(u"Word rows: %1 for %2 headwords read (%3)"_s.arg(selection.rows.size())
+              .arg(thesaurus.entries.size())
+              .arg(perTable.join(u", "_s)));
+    for (auto it = stats.skippedHeadwords.cbegin(); it != stats.skippedHeadwords.cend(); ++it)
+        print(u"Headwords skipped, %1: %2"_s.arg(it.key()).arg(it.value()));
+    print(u"Senses left out: %1 of names or symbols, %2 rare; sense lines of unknown part of "
+          u"speech: %3"_s.arg(stats.droppedNameSenses)
+              .arg(stats.droppedRareSenses)
+              .arg(thesaurus.unknownPosSenses));
+    print(u"Synonyms left out: %1 with a comma or forbidden character, %2 binomial names; "
+          u"%3 rows cut to length"_s.arg(stats.droppedInvalidSynonyms)
+              .arg(stats.droppedTaxonomicNames)
+              .arg(stats.truncatedRows));
+    print(u"IR rows: %1 (%2 own, %3 bases from verb.exc, %4 from noun.exc)"_s.arg(irregular.size())
+              .arg(own.rows.size())
+              .arg(fromVerbs.size())
+              .arg(fromNouns.size()));
+    for (const auto &[name, s] : {std::pair{u"verb.exc"_s, verbStats}, {u"noun.exc"_s, nounStats}})
+        print(u"%1: %2 forms used, %3 regular, %4 of unknown lemmas, %5 phrases, %6 variants, "
+              u"%7 headwords of their own"_s.arg(name)
+                  .arg(s.usedForms)
+                  .arg(s.regularForms)
+                  .arg(s.unknownLemmas)
+                  .arg(s.phrases)
+                  .arg(s.variants)
+                  .arg(s.ownHeadwords));
+    print(u"Time: %1 ms"_s.arg(timer.elapsed()));
+    return 0;
+}
