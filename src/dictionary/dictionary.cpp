@@ -539,6 +539,11 @@ QString Dictionary::inflectList(const QString &text)
         for (QString &item : items) {
             item = item.trimmed();
             item = item.contains(u' ') ? inflectPhrase(item, tagName) : inflect(item, tagName);
+            // A form with variants ("dreamed|dreamt") offers its first: "|"
+            // separates alternatives wherever a list is turned into a group.
+            const qsizetype bar = item.indexOf(u'|');
+            if (bar >= 0)
+                item.truncate(bar);
         }
         list.replace(start, end - start, items.join(u','));
     }
