@@ -1,6 +1,7 @@
 // rewordix-cli: the engine of the desktop program from the command line.
 #include "cli/cliutil.h"
 #include "cli/dictionarycommands.h"
+#include "cli/enginecommands.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -56,6 +57,8 @@ const QList<Command> &commands()
          DictionaryCommands::phrase},
         {u"dict-info"_s, u"dict-info [--plans]  the dictionary in use and its entry count"_s,
          DictionaryCommands::info},
+        {u"analyse"_s, QString::fromLatin1(AnalyseSynopsis), runAnalyseCommand},
+        {u"spin"_s, QString::fromLatin1(SpinSynopsis), runSpinCommand},
         {u"help"_s, u"help                 show this help"_s,
          [](const QStringList &) {
              printUsage(out());

@@ -1,0 +1,589 @@
+#include "engine/autorewrite.h"
+
+#include "app/textfile.h"
+#include "dictionary/dictionary.h"
+#include "engine/analysis.h"
+#include "engine/jobcontrol.h"
+#include "engine/statistics.h"
+#include "engine/store.h"
+#include "rtf/rtfwriter.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QHash>
+#include <QSet>
+
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+const QString OriginalArticleName = u"original article"_s;
+
+bool isDigitsOnly(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+QString placeholder(qsizetype position)
+{
+    return u"reservedwords:"_s + QString::number(position);
+}
+
+// Paragraph breaks as the rich-text model keeps them: one "\n" each.
+QString withNewlines(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\r') {
+            out += u'\n';
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+QByteArray signatureKey(const QList<int> &signature)
+{
+    return QByteArray(reinterpret_cast<const char *>(signature.constData()),
+                      signature.size() * qsizetype(sizeof(int)));
+}
+
+// Choice signatures for the articles of one run. Each group's choice is
+// c = rand() mod n + 1 after srand(tick + ++counter + article number); a
+// signature already used is drawn again. When the generator keeps landing on
+// used signatures (its seeds are consecutive numbers, so it reaches only part
+// of a small space) the next unused signature in counting order is taken, so a
+// run never spins on an exhausted space.
+class SignatureSource
+{
+public:
+    SignatureSource(const ParsedTemplate &parsed, std::function<quint32()> tick, quint32 counter)
+        : m_parsed(parsed), m_tick(std::move(tick)), m_counter(counter)
+    {}
+
+    QList<int> next(int article)
+    {
+        QList<int> signature;
+        for (int attempt = 0; attempt < MaxRedraws; ++attempt) {
+            signature = draw(article);
+            if (claim(signature))
+                return signature;
+        }
+        if (!m_cursorSet) {
+            m_cursor = signature;
+            m_cursorSet = true;
+        }
+        for (;;) {
+            advance(m_cursor);
+            if (claim(m_cursor))
+                return m_cursor;
+        }
+    }
+
+    quint32 counter() const { return m_counter; }
+
+private:
+    static constexpr int MaxRedraws = 256;
+
+    QList<int> draw(int article)
+    {
+        QList<int> signature(m_parsed.groups.size());
+        for (qsizetype g = 0; g < m_parsed.groups.size(); ++g) {
+            ++m_counter;
+            const quint32 seed = m_tick() + m_counter + quint32(article);
+            const int n = int(m_parsed.groups[g].alternatives.size());
+            signature[g] = AutoRewrite::seededRand(seed) % n + 1;
+        }
+        return signature;
+    }
+
+    bool claim(const QList<int> &signature)
+    {
+        const QByteArray key = signatureKey(signature);
+        if (m_used.contains(key))
+            return false;
+        m_used.insert(key);
+        return true;
+    }
+
+    // Mixed-radix increment, the last group counting fastest.
+    void advance(QList<int> &signature) const
+    {
+        for (qsizetype g = signature.size() - 1; g >= 0; --g) {
+            if (++signature[g] <= m_parsed.groups[g].alternatives.size())
+                return;
+            signature[g] = 1;
+        }
+    }
+
+    const ParsedTemplate &m_parsed;
+    std::function<quint32()> m_tick;
+    quint32 m_counter;
+    QSet<QByteArray> m_used;
+    QList<int> m_cursor;
+    bool m_cursorSet = false;
+};
+
+quint32 systemTickCount()
+{
+    return quint32(QDeadlineTimer::current().deadline());
+}
+
+} // namespace
+
+int AutoRewrite::synonymsKept(int degree)
+{
+    switch (degree) {
+    case Topmost:
+        return 0;
+    case VeryHigh:
+        return 5;
+    case High:
+        return 4;
+    case General:
+        return 3;
+    case Low:
+        return 2;
+    default:
+        return 1;
+    }
+}
+
+QString AutoRewrite::protectReservedWords(QString text, const QString &reservedWords)
+{
+    const QStringList items = Analysis::listItems(reservedWords);
+    for (qsizetype k = 0; k < items.size(); ++k) {
+        if (!items[k].isEmpty())
+            text.replace(items[k], placeholder(k + 1));
+    }
+    return text;
+}
+
+QString AutoRewrite::restoreReservedWords(QString text, const QString &reservedWords)
+{
+    const QStringList items = Analysis::listItems(reservedWords);
+    for (qsizetype k = items.size() - 1; k >= 0; --k) {
+        if (!items[k].isEmpty())
+            text.replace(placeholder(k + 1), items[k]);
+    }
+    return text;
+}
+
+QString AutoRewrite::escapeMarks(QStringView text, bool keepBars)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case u'[':
+            out += u"[[]";
+            break;
+        case u'{':
+            out += u"[<]";
+            break;
+        case u'}':
+            out += u"[>]";
+            break;
+        case u'|':
+            if (keepBars)
+                out += c;
+            else
+                out += u"[!]";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString AutoRewrite::unescapeMarks(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'[' && i + 2 < text.size() && text[i + 2] == u']') {
+            const char16_t mark = text[i + 1].unicode();
+            const char16_t plain = mark == u'['   ? u'['
+                                   : mark == u'<' ? u'{'
+                                   : mark == u'!' ? u'|'
+                                   : mark == u'>' ? u'}'
+                                                  : 0;
+            if (plain) {
+                out += QChar(plain);
+                i += 2;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+std::optional<QString> AutoRewrite::expandAlternatives(const QString &store, int degree,
+                                                       Dictionary &dictionary,
+                                                       const JobControl *control)
+{
+    const int kept = synonymsKept(degree);
+    QHash<QString, QString> listFor; // "(" tag ")" text -> its list
+    QString out;
+    out.reserve(store.size() * 3);
+    for (const StoreEntry &e : Store::parseEntries(store)) {
+        if (control && control->isAborted())
+            return std::nullopt;
+        out += QStringView(store).mid(e.lineStart, e.lineEnd - e.lineStart);
+        const bool takesList = e.hasTag && e.alternatives.isEmpty() &&
+                               !e.tag.contains(u"reserved_words") &&
+                               !e.tag.contains(u"ignore_words") && !e.tag.contains(u"not_exist");
+        if (takesList) {
+            const QString cacheKey = u'(' + e.tag + u')' + e.text;
+            auto found = listFor.constFind(cacheKey);
+            if (found == listFor.cend()) {
+                QString list;
+                const qsizetype colon = e.tag.indexOf(u':');
+                if (colon >= 0) {
+                    list = u'(' + e.tag + u')' + dictionary.synonyms(e.tag.mid(colon + 1));
+                    if (kept > 0)
+                        list = Lookup::truncateList(list, kept);
+                    list = Lookup::stripMarkers(dictionary.inflectList(list));
+                } else {
+                    list = Lookup::stripMarkers(dictionary.synonyms(e.text));
+                    if (kept > 0)
+                        list = Lookup::truncateList(list, kept);
+                }
+                if (!e.text.isEmpty() && e.text.front() >= u'A' && e.text.front() <= u'Z')
+                    list = Lookup::capitaliseList(list);
+                found = listFor.insert(cacheKey, escapeMarks(list, true));
+            }
+            out += *found;
+        }
+        out += Store::LineEnd;
+    }
+    return out;
+}
+
+SpinTemplate AutoRewrite::buildSpinTemplate(const QString &article, const QString &store,
+                                            int degree,
+                                            const std::function<void(int)> &replacedAdded)
+{
+    const QList<StoreEntry> entries = Store::parseEntries(store);
+    // Built front to back; the records are listed back to front, as a
+    // replacement from the last word to the first writes them.
+    QString text;
+    text.reserve(article.size() * 4);
+    QStringList records;
+    qint64 copied = 0;
+    for (const StoreEntry &e : entries) {
+        if (e.start < copied || e.end < e.start || e.end > article.size())
+            continue;
+        const QStringView w = QStringView(article).mid(e.start, e.end - e.start);
+        if (e.alternatives.isEmpty() || w.isEmpty() || isDigitsOnly(w))
+            continue;
+        QString list = degree == Topmost ? e.alternatives : w + u',' + e.alternatives;
+        if (list.contains(u',')) {
+            list = u'{' + list.replace(u',', u'|') + u'}';
+            records.append(list + u'=' + w + Store::LineEnd);
+        } else {
+            records.append(u'[' + list + u"]="_s + w + Store::LineEnd);
+        }
+        text += QStringView(article).mid(copied, e.start - copied);
+        text += list;
+        copied = e.end;
+    }
+    text += QStringView(article).mid(copied);
+
+    SpinTemplate spin;
+    spin.text = std::move(text);
+    spin.recordCount = int(records.size());
+    int sinceUpdate = 0;
+    for (qsizetype i = records.size() - 1; i >= 0; --i) {
+        spin.records += records[i];
+        if (++sinceUpdate == 9) {
+            if (replacedAdded)
+                replacedAdded(sinceUpdate);
+            sinceUpdate = 0;
+        }
+    }
+    if (sinceUpdate > 0 && replacedAdded)
+        replacedAdded(sinceUpdate);
+    return spin;
+}
+
+std::optional<ParsedTemplate> AutoRewrite::parseTemplate(QStringView templateText,
+                                                         QStringView records)
+{
+    // The original of each group text: the first record of that group.
+    QHash<QStringView, QStringView> originals;
+    qsizetype from = 0;
+    while (from < records.size()) {
+        qsizetype end = records.indexOf(Store::LineEnd, from);
+        if (end < 0)
+            end = records.size();
+        const QStringView line = records.mid(from, end - from);
+        from = end + Store::LineEnd.size();
+        const qsizetype close = line.indexOf(u'}');
+        if (!line.startsWith(u'{') || close < 0)
+            continue;
+        const qsizetype eq = line.indexOf(u'=', close);
+        const QStringView group = line.mid(1, close - 1);
+        if (eq >= 0 && !originals.contains(group))
+            originals.insert(group, line.mid(eq + 1));
+    }
+
+    ParsedTemplate parsed;
+    from = 0;
+    for (;;) {
+        const qsizetype open = templateText.indexOf(u'{', from);
+        if (open < 0)
+            break;
+        const qsizetype close = templateText.indexOf(u'}', open + 1);
+        if (close < 0)
+            return std::nullopt;
+        parsed.literals.append(templateText.mid(from, open - from).toString());
+        const QStringView inner = templateText.mid(open + 1, close - open - 1);
+        const auto original = originals.constFind(inner);
+        ParsedTemplate::Group group;
+        for (QStringView alternative : inner.split(u'|')) {
+            group.alternatives.append(alternative.toString());
+            group.isOriginal.append(original != originals.cend() && *original == alternative);
+        }
+        parsed.groups.append(std::move(group));
+        from = close + 1;
+    }
+    parsed.literals.append(templateText.mid(from).toString());
+    return parsed;
+}
+
+qint64 AutoRewrite::distinctSignatures(const ParsedTemplate &parsed, qint64 max)
+{
+    qint64 product = 1;
+    for (const ParsedTemplate::Group &g : parsed.groups) {
+        const qint64 n = g.alternatives.size();
+        if (product > max / n)
+            return max;
+        product *= n;
+    }
+    return std::min(product, max);
+}
+
+QString AutoRewrite::resolveTemplate(const ParsedTemplate &parsed, const QList<int> &signature)
+{
+    QString out;
+    out.reserve(parsed.literals.first().size() * 2);
+    for (qsizetype g = 0; g < parsed.groups.size(); ++g) {
+        out += parsed.literals[g];
+        const ParsedTemplate::Group &group = parsed.groups[g];
+        const qsizetype c =
+            std::clamp<qsizetype>(signature.value(g, 1), 1, group.alternatives.size()) - 1;
+        if (group.isOriginal[c]) {
+            out += group.alternatives[c];
+        } else {
+            out += u'{';
+            out += group.alternatives[c];
+            out += u'}';
+        }
+    }
+    out += parsed.literals.last();
+    return out;
+}
+
+RtfCharFormat AutoRewrite::defaultCharFormat(const ArticleFormat &format)
+{
+    RtfCharFormat f;
+    f.face = format.face;
+    f.halfPoints = Rtf::validHalfPoints(format.pointSize * 2);
+    f.bold = format.bold;
+    f.italic = format.italic;
+    f.underline = false;
+    f.colour = Rtf::rgbFromColorRef(format.wordsColor);
+    return f;
+}
+
+RtfDocument AutoRewrite::colourReplaced(QStringView resolved, const ArticleFormat &format)
+{
+    const RtfCharFormat plain = defaultCharFormat(format);
+    RtfCharFormat replaced = plain;
+    replaced.colour = Rtf::rgbFromColorRef(format.replacedColor);
+    RtfCharFormat replacedUnderlined = replaced;
+    replacedUnderlined.underline = true;
+
+    RtfDocument document;
+    auto append = [&](QStringView text, const RtfCharFormat &f) {
+        if (text.isEmpty())
+            return;
+        if (!text.contains(u'[') && !text.contains(u'\r')) {
+            Rtf::appendText(document, text, f);
+            return;
+        }
+        Rtf::appendText(document, withNewlines(unescapeMarks(text)), f);
+    };
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype open = resolved.indexOf(u'{', from);
+        if (open < 0) {
+            append(resolved.mid(from), plain);
+            break;
+        }
+        append(resolved.mid(from, open - from), plain);
+        const qsizetype close = resolved.indexOf(u'}', open + 1);
+        if (close < 0) {
+            append(resolved.mid(open + 1), plain);
+            break;
+        }
+        const QStringView chosen = resolved.mid(open + 1, close - open - 1);
+        append(chosen, chosen.indexOf(u' ', 1) >= 0 ? replacedUnderlined : replaced);
+        from = close + 1;
+    }
+    return document;
+}
+
+bool AutoRewrite::writeRtfArticle(const QString &path, const RtfDocument &document, QString *error)
+{
+    return TextFile::writeUtf16(path, QString::fromLatin1(Rtf::write(document)), error);
+}
+
+AutoRewriteResult AutoRewrite::runAutoRewrite(const AutoRewriteParams &params,
+                                              Dictionary &dictionary, const JobControl &control,
+                                              const AutoRewriteCallbacks &callbacks)
+{
+    AutoRewriteResult result;
+    result.choiceCounter = params.choiceCounter;
+    auto emptyStores = [&] {
+        Store::truncateStore(params.storePath);
+        Store::truncateStore(params.replacedStorePath);
+    };
+    auto aborted = [&] {
+        emptyStores();
+        result.status = AutoRewriteStatus::Aborted;
+        return result;
+    };
+    auto failed = [&](const QString &why) {
+        result.status = AutoRewriteStatus::Error;
+        result.error = why;
+        return result;
+    };
+    QString error;
+    auto writeTemp = [&](const QString &text) {
+        return Store::writeStore(params.storePath, text, params.scrambled, &error);
+    };
+
+    if (control.isAborted())
+        return aborted();
+    // Reserved words become placeholders and the article's own group marks are
+    // escaped; every position below is a position in this working text.
+    const QString article = escapeMarks(
+        protectReservedWords(Analysis::normaliseArticleText(params.article), params.reservedWords));
+
+    const PassOutcome tagged =
+        Analysis::taggingPassText(article, params.ignoreWords, dictionary, control);
+    if (tagged.aborted || control.isAborted())
+        return aborted();
+    if (!writeTemp(tagged.store))
+        return failed(error);
+    const int wordsAmount = Statistics::wordsAmountOf(Statistics::frequencySummary(tagged.store));
+    result.wordsAmount = wordsAmount;
+    if (callbacks.wordsAmount)
+        callbacks.wordsAmount(wordsAmount);
+
+    const MergeOutcome merged =
+        Analysis::phraseMergePass(tagged.store, article, dictionary, control, false);
+    if (merged.aborted || control.isAborted())
+        return aborted();
+    if (!writeTemp(merged.store) || !Store::truncateStore(params.replacedStorePath, &error))
+        return failed(error);
+    if (callbacks.frequencySummary)
+        callbacks.frequencySummary(Statistics::frequencySummary(merged.store));
+
+    const std::optional<QString> expanded =
+        expandAlternatives(merged.store, params.degree, dictionary, &control);
+    if (!expanded || control.isAborted())
+        return aborted();
+    if (!writeTemp(*expanded))
+        return failed(error);
+    const SpinTemplate spin =
+        buildSpinTemplate(article, *expanded, params.degree, callbacks.replacedAdded);
+    if (!Store::writeStore(params.replacedStorePath, spin.records, false, &error))
+        return failed(error);
+    const QString templateText = restoreReservedWords(spin.text, escapeMarks(params.reservedWords));
+    result.templateText = unescapeMarks(templateText);
+    if (callbacks.templateReady)
+        callbacks.templateReady(result.templateText);
+    if (control.isAborted())
+        return aborted();
+
+    QDir().mkpath(params.articlesDir);
+    Store::DeleteFolderContents(params.articlesDir);
+    const ArticleFormat &format = params.format;
+    {
+        GeneratedArticle original;
+        original.name = OriginalArticleName;
+        original.rate = u"0.00%"_s;
+        original.path = params.articlesDir + u'/' + OriginalArticleName + u".rtf"_s;
+        const RtfDocument document =
+            params.originalDocument.runs.isEmpty()
+                ? Rtf::fromPlainText(withNewlines(params.article), defaultCharFormat(format))
+                : params.originalDocument;
+        if (!writeRtfArticle(original.path, document, &error))
+            return failed(error);
+        original.text = Rtf::plainText(document);
+        if (callbacks.articleAdded)
+            callbacks.articleAdded(original);
+    }
+
+    const int combinations = Store::countCombinationsIn(spin.records);
+    const int requested = std::max(params.requestedCount, 0);
+    int count = (combinations == -1 || requested < combinations) ? requested : combinations;
+    const std::optional<ParsedTemplate> parsed = parseTemplate(templateText, spin.records);
+    if (!parsed)
+        return failed(u"Error"_s);
+    // Above the cap the count is not limited by the groups; still never ask
+    // for more articles than there are distinct ones.
+    if (combinations == -1)
+        count = int(distinctSignatures(*parsed, count));
+    result.articleCount = count;
+    if (callbacks.articleCount)
+        callbacks.articleCount(count);
+
+    SignatureSource signatures(*parsed, params.tickCount ? params.tickCount : systemTickCount,
+                               params.choiceCounter);
+    for (int i = 1; i <= count; ++i) {
+        if (control.isAborted()) {
+            result.choiceCounter = signatures.counter();
+            return aborted();
+        }
+        GeneratedArticle row;
+        row.index = i;
+        row.name = QString::number(i);
+        row.signature = signatures.next(i);
+        const QString resolved = resolveTemplate(*parsed, row.signature);
+        row.rate = Statistics::articleRate(int(resolved.count(u'{')), wordsAmount);
+        const RtfDocument document = colourReplaced(resolved, format);
+        row.path = params.articlesDir + u'/' + row.name + u".rtf"_s;
+        if (!writeRtfArticle(row.path, document, &error)) {
+            result.choiceCounter = signatures.counter();
+            return failed(error);
+        }
+        row.text = Rtf::plainText(document);
+        result.rates.append(row.rate);
+        result.generated = i;
+        if (callbacks.articleAdded)
+            callbacks.articleAdded(row);
+        control.report(i);
+    }
+    result.choiceCounter = signatures.counter();
+    emptyStores();
+    result.status = AutoRewriteStatus::Finished;
+    return result;
+}

@@ -1,0 +1,265 @@
+#include "engine/store.h"
+
+#include "app/textfile.h"
+#include "engine/storescrambler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The leading decimal number of text, as the C library's strtol reads it.
+qint64 leadingNumber(QStringView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
+        negative = text[i++] == u'-';
+    qint64 value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        if (value < (qint64(1) << 58))
+            value = value * 10 + (text[i].unicode() - u'0');
+    }
+    return negative ? -value : value;
+}
+
+// The record text after the "=" that follows from, up to CR LF or the end.
+QStringView recordValue(QStringView records, qsizetype from)
+{
+    const qsizetype eq = records.indexOf(u'=', from);
+    if (eq < 0)
+        return {};
+    qsizetype end = records.indexOf(Store::LineEnd, eq + 1);
+    if (end < 0)
+        end = records.size();
+    return records.mid(eq + 1, end - eq - 1);
+}
+
+void clearReadOnly(const QString &path)
+{
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
+}
+
+} // namespace
+
+QString StoreEntry::key() const
+{
+    const qsizetype colon = tag.indexOf(u':');
+    return colon >= 0 ? tag.mid(colon + 1) : text;
+}
+
+QString Store::readStore(const QString &path, bool scrambled)
+{
+    QString text = TextFile::readUtf16(path);
+    if (scrambled)
+        StoreScrambler::apply(text);
+    return text;
+}
+
+bool Store::writeStore(const QString &path, const QString &text, bool scrambled, QString *error)
+{
+    if (!scrambled)
+        return TextFile::writeUtf16(path, text, error);
+    return TextFile::writeUtf16(path, StoreScrambler::applied(text), error);
+}
+
+bool Store::truncateStore(const QString &path, QString *error)
+{
+    return TextFile::writeBytes(path, QByteArrayView(), error);
+}
+
+void Store::DeleteFolderContents(const QString &folder)
+{
+    QDir dir(folder);
+    if (folder.isEmpty() || !dir.exists())
+        return;
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        if (entry.fileName().startsWith(u'.'))
+            continue;
+        const QString path = entry.absoluteFilePath();
+        if (entry.isDir() && !entry.isSymLink()) {
+            DeleteFolderContents(path);
+            clearReadOnly(path);
+            dir.rmdir(entry.fileName());
+        } else {
+            if (!entry.isSymLink())
+                clearReadOnly(path);
+            QFile::remove(path);
+        }
+    }
+}
+
+qsizetype Store::findEntry(QStringView store, QStringView text)
+{
+    const QString needle = u']' + text.toString() + u'(';
+    return store.indexOf(needle);
+}
+
+StoreEntry Store::parseEntry(QStringView line)
+{
+    StoreEntry e;
+    e.lineEnd = line.size();
+    const EntrySpan span = entrySpan(line);
+    e.start = span.start;
+    e.end = span.end;
+    const qsizetype close = line.indexOf(u']');
+    const qsizetype textStart = close < 0 ? 0 : close + 1;
+    const qsizetype open = line.indexOf(u'(', textStart);
+    if (open < 0) {
+        e.text = line.mid(textStart).toString();
+        return e;
+    }
+    e.text = line.mid(textStart, open - textStart).toString();
+    const qsizetype tagEnd = line.indexOf(u')', open + 1);
+    if (tagEnd < 0) {
+        e.tag = line.mid(open + 1).toString();
+        return e;
+    }
+    e.hasTag = true;
+    e.tag = line.mid(open + 1, tagEnd - open - 1).toString();
+    e.alternatives = line.mid(tagEnd + 1).toString();
+    return e;
+}
+
+QList<StoreEntry> Store::parseEntries(QStringView store)
+{
+    QList<StoreEntry> entries;
+    qsizetype from = 0;
+    while (from < store.size()) {
+        qsizetype end = store.indexOf(LineEnd, from);
+        const qsizetype next = end < 0 ? store.size() : end + LineEnd.size();
+        if (end < 0)
+            end = store.size();
+        if (end > from) {
+            StoreEntry e = parseEntry(store.mid(from, end - from));
+            e.lineStart = from;
+            e.lineEnd = end;
+            entries.append(std::move(e));
+        }
+        from = next;
+    }
+    return entries;
+}
+
+QString Store::entryKey(QStringView line)
+{
+    return parseEntry(line).key();
+}
+
+EntrySpan Store::entrySpan(QStringView line)
+{
+    const qsizetype open = line.indexOf(u'[');
+    if (open < 0)
+        return {};
+    const qsizetype comma = line.indexOf(u',', open + 1);
+    const qsizetype close = line.indexOf(u']', open + 1);
+    EntrySpan span;
+    span.start = leadingNumber(line.mid(open + 1));
+    if (comma >= 0 && (close < 0 || comma < close))
+        span.end = leadingNumber(line.mid(comma + 1));
+    return span;
+}
+
+QString Store::formatEntry(qint64 start, qint64 end, QStringView text, QStringView tag,
+                           QStringView alternatives)
+{
+    return u'[' + QString::number(start) + u',' + QString::number(end) + u']' + text + u'(' + tag +
+           u')' + alternatives + LineEnd;
+}
+
+QString Store::originalIn(QStringView records, const QString &key)
+{
+    if (key.isEmpty())
+        return {};
+    if (records.isEmpty())
+        return key;
+    const bool group = key.startsWith(u'{');
+    const qsizetype at = group ? records.indexOf(key) : records.indexOf(QString(u'[' + key + u']'));
+    if (at >= 0)
+        return recordValue(records, at + key.size()).toString();
+    if (!group)
+        return key;
+    qsizetype end = key.indexOf(u'|');
+    if (end < 0)
+        end = key.indexOf(u'}');
+    if (end < 0)
+        end = key.size();
+    return key.mid(1, end - 1);
+}
+
+QString Store::originalOf(const QString &key, const QString &replacedPath)
+{
+    if (!QFileInfo::exists(replacedPath))
+        truncateStore(replacedPath);
+    return originalIn(readStore(replacedPath), key);
+}
+
+bool Store::isOriginalIn(QStringView records, QStringView groupText, QStringView alternative)
+{
+    const QString needle = u'{' + groupText.toString() + u'}';
+    const qsizetype at = records.indexOf(needle);
+    if (at < 0)
+        return false;
+    return recordValue(records, at + needle.size()) == alternative;
+}
+
+bool Store::isOriginal(const QString &groupText, const QString &alternative,
+                       const QString &replacedPath)
+{
+    return isOriginalIn(readStore(replacedPath), groupText, alternative);
+}
+
+int Store::countCombinationsIn(QStringView records)
+{
+    qint64 product = 1;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype open = records.indexOf(u'{', from);
+        if (open < 0)
+            break;
+        const qsizetype close = records.indexOf(u'}', open + 1);
+        if (close < 0)
+            break;
+        product *= records.mid(open + 1, close - open - 1).count(u'|') + 1;
+        if (product > CombinationsCap)
+            return -1;
+        from = close + 1;
+    }
+    return int(product);
+}
+
+int Store::countCombinations(const QString &replacedPath)
+{
+    return countCombinationsIn(readStore(replacedPath));
+}
+
+int Store::countAlternatives(QStringView groupText)
+{
+    if (groupText.isEmpty())
+        return 0;
+    return int(groupText.count(u'|')) + 1;
+}
+
+QString Store::alternativeAt(QStringView groupText, int n)
+{
+    if (n < 1)
+        return {};
+    qsizetype from = 0;
+    for (int k = 1; k < n; ++k) {
+        const qsizetype bar = groupText.indexOf(u'|', from);
+        if (bar < 0)
+            return {};
+        from = bar + 1;
+    }
+    qsizetype end = groupText.indexOf(u'|', from);
+    if (end < 0)
+        end = groupText.size();
+    return groupText.mid(from, end - from).toString();
+}

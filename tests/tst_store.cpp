@@ -1,0 +1,251 @@
+#include "app/textfile.h"
+#include "engine/store.h"
+#include "engine/storescrambler.h"
+#include "testutil.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::Literals::StringLiterals;
+
+class TestStore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QVERIFY(m_dir.isValid()); }
+
+    void plainRoundTrip()
+    {
+        const QString path = m_dir.filePath(u"replacedtemp.dat"_s);
+        const QString text = u"{a|b}=a\r\n[x]=y\r\n\u00e9\U0001F600"_s;
+        QVERIFY(Store::writeStore(path, text));
+        QCOMPARE(TestUtil::fileBytes(path), TextFile::toUtf16Le(text));
+        QCOMPARE(Store::readStore(path), text);
+    }
+
+    void scrambledRoundTrip()
+    {
+        const QString path = m_dir.filePath(u"temp.dat"_s);
+        const QString text(100, u'A');
+        QVERIFY(Store::writeStore(path, text, true));
+        const QByteArray first = TestUtil::fileBytes(path);
+        QVERIFY(Store::writeStore(path, text, true));
+        QCOMPARE(TestUtil::fileBytes(path), first);
+        QCOMPARE(first.size(), 200);
+        QVERIFY(first != TextFile::toUtf16Le(text));
+        const QString stored = TextFile::fromUtf16Le(first);
+        // The key table has 43 entries: index 43 uses entry 0 again.
+        for (int i = 0; i + StoreScrambler::KeyCount < 100; ++i)
+            QCOMPARE(stored[i], stored[i + StoreScrambler::KeyCount]);
+        QVERIFY(stored[0] != stored[1] || stored[1] != stored[2]);
+        QCOMPARE(Store::readStore(path, true), text);
+        QCOMPARE(Store::readStore(path, false), stored);
+    }
+
+    void missingAndTruncated()
+    {
+        const QString path = m_dir.filePath(u"none.dat"_s);
+        QCOMPARE(Store::readStore(path, true), QString());
+        QVERIFY(Store::writeStore(path, u"abc"_s));
+        QVERIFY(Store::truncateStore(path));
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(QFileInfo(path).size(), 0);
+        QVERIFY(Store::truncateStore(m_dir.filePath(u"new.dat"_s)));
+        QVERIFY(QFile::exists(m_dir.filePath(u"new.dat"_s)));
+    }
+
+    void deleteFolderContents()
+    {
+        QTemporaryDir outside;
+        const QString keep = outside.filePath(u"keep.txt"_s);
+        QVERIFY(TextFile::writeBytes(keep, "keep"));
+
+        const QString folder = m_dir.filePath(u"temp"_s);
+        QVERIFY(QDir().mkpath(folder + u"/sub/deeper"_s));
+        QVERIFY(TextFile::writeBytes(folder + u"/1.rtf"_s, "x"));
+        QVERIFY(TextFile::writeBytes(folder + u"/sub/2.rtf"_s, "x"));
+        QVERIFY(TextFile::writeBytes(folder + u"/sub/deeper/3.rtf"_s, "x"));
+        QVERIFY(TextFile::writeBytes(folder + u"/.hidden"_s, "x"));
+        const QString readOnly = folder + u"/ro.rtf"_s;
+        QVERIFY(TextFile::writeBytes(readOnly, "x"));
+        QFile::setPermissions(readOnly, QFile::ReadOwner);
+        QVERIFY(QFile::link(outside.path(), folder + u"/link"_s));
+
+        Store::DeleteFolderContents(folder);
+        QVERIFY(QDir(folder).exists());
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{u".hidden"_s});
+        QVERIFY(QFile::exists(keep));
+        Store::DeleteFolderContents(m_dir.filePath(u"missing"_s));
+    }
+
+    void findEntry()
+    {
+        const QString store = u"[0,3]cat()\r\n[4,10]concat()\r\n[11,14]cat()\r\n"_s;
+        QCOMPARE(Store::findEntry(store, u"cat"), 4);
+        QCOMPARE(Store::findEntry(store, u"concat"), 17);
+        QCOMPARE(Store::findEntry(store, u"at"), -1);
+        QCOMPARE(Store::findEntry(store, u"Cat"), -1);
+    }
+
+    void entryKey_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<qint64>("start");
+        QTest::addColumn<qint64>("end");
+        QTest::newRow("capitalised") << u"[0,5]Hello(if:hello)"_s << u"hello"_s << 0LL << 5LL;
+        QTest::newRow("headword") << u"[6,10]walk()"_s << u"walk"_s << 6LL << 10LL;
+        QTest::newRow("past") << u"[11,17]walked(sp:walk)strolled,marched"_s << u"walk"_s << 11LL
+                              << 17LL;
+        QTest::newRow("be") << u"[1,4]was(sp:be)"_s << u"be"_s << 1LL << 4LL;
+        QTest::newRow("readings") << u"[0,3]lay(sp|sp:lie|lay)"_s << u"lie|lay"_s << 0LL << 3LL;
+        QTest::newRow("reserved") << u"[20,24]Word(reserved_words)"_s << u"Word"_s << 20LL << 24LL;
+        QTest::newRow("phrase") << u"[0,12]looked after(sp:look after)"_s << u"look after"_s << 0LL
+                                << 12LL;
+        QTest::newRow("ignored") << u"[3,8]walks(ignore_words|pl:walk)"_s << u"walk"_s << 3LL
+                                 << 8LL;
+        // A colon in the word or in the alternatives is not the tag's colon.
+        QTest::newRow("time") << u"[5,10]10:30()"_s << u"10:30"_s << 5LL << 10LL;
+        QTest::newRow("colon after tag") << u"[0,2]ab()<All>x:y"_s << u"ab"_s << 0LL << 2LL;
+        QTest::newRow("no tag") << u"[7,9]ab"_s << u"ab"_s << 7LL << 9LL;
+        QTest::newRow("popup span") << u"[42,42]x()"_s << u"x"_s << 42LL << 42LL;
+    }
+
+    void entryKey()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, key);
+        QFETCH(qint64, start);
+        QFETCH(qint64, end);
+        QCOMPARE(Store::entryKey(line), key);
+        QCOMPARE(Store::entrySpan(line), (EntrySpan{start, end}));
+    }
+
+    void parseEntries()
+    {
+        const QString store = u"[0,4]walk()stroll\r\n\r\n[5,11]walked(sp:walk)\r\n[12,13]x"_s;
+        const QList<StoreEntry> entries = Store::parseEntries(store);
+        QCOMPARE(entries.size(), 3);
+        QCOMPARE(entries[0].text, u"walk"_s);
+        QCOMPARE(entries[0].alternatives, u"stroll"_s);
+        QCOMPARE(entries[0].lineStart, 0);
+        QCOMPARE(entries[0].lineEnd, 17);
+        QCOMPARE(entries[1].tag, u"sp:walk"_s);
+        QCOMPARE(entries[1].start, 5);
+        QCOMPARE(entries[1].end, 11);
+        QVERIFY(entries[1].hasTag);
+        QVERIFY(!entries[2].hasTag);
+        QCOMPARE(Store::formatEntry(0, 5, u"Hello", u"if:hello"), u"[0,5]Hello(if:hello)\r\n"_s);
+    }
+
+    void originalOf_data()
+    {
+        QTest::addColumn<QString>("records");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("original");
+        const QString records = u"{big|large|huge}=big\r\n[tiny]=small\r\n"_s;
+        QTest::newRow("group") << records << u"{big|large|huge}"_s << u"big"_s;
+        QTest::newRow("replacement") << records << u"tiny"_s << u"small"_s;
+        QTest::newRow("no record") << records << u"clicked"_s << u"clicked"_s;
+        QTest::newRow("group without record") << records << u"{x|y}"_s << u"x"_s;
+        QTest::newRow("empty file") << QString() << u"{x|y}"_s << u"{x|y}"_s;
+        QTest::newRow("empty key") << records << QString() << QString();
+        QTest::newRow("last line") << u"[a]=b"_s << u"a"_s << u"b"_s;
+    }
+
+    void originalOf()
+    {
+        QFETCH(QString, records);
+        QFETCH(QString, key);
+        QFETCH(QString, original);
+        const QString path = m_dir.filePath(u"replacedtemp.dat"_s);
+        QVERIFY(Store::writeStore(path, records));
+        QCOMPARE(Store::originalOf(key, path), original);
+        QCOMPARE(Store::originalIn(records, key), original);
+    }
+
+    void originalOfCreatesTheFile()
+    {
+        const QString path = m_dir.filePath(u"fresh/replacedtemp.dat"_s);
+        QDir().mkpath(m_dir.filePath(u"fresh"_s));
+        QCOMPARE(Store::originalOf(u"word"_s, path), u"word"_s);
+        QVERIFY(QFile::exists(path));
+    }
+
+    void isOriginal()
+    {
+        const QString path = m_dir.filePath(u"replacedtemp.dat"_s);
+        QVERIFY(Store::writeStore(path, u"{walk|stroll}=walk\r\n{Fast|Quick}=Quick\r\n"_s));
+        QVERIFY(Store::isOriginal(u"walk|stroll"_s, u"walk"_s, path));
+        QVERIFY(!Store::isOriginal(u"walk|stroll"_s, u"stroll"_s, path));
+        QVERIFY(Store::isOriginal(u"Fast|Quick"_s, u"Quick"_s, path));
+        QVERIFY(!Store::isOriginal(u"Fast|Quick"_s, u"quick"_s, path));
+        QVERIFY(!Store::isOriginal(u"absent"_s, u"absent"_s, path));
+    }
+
+    void countCombinations_data()
+    {
+        QTest::addColumn<QString>("records");
+        QTest::addColumn<int>("count");
+        QTest::newRow("empty") << QString() << 1;
+        QTest::newRow("3 4 2") << u"{a|b|c}=a\r\n{d|e|f|g}=d\r\n[x]=y\r\n{h|i}=h\r\n"_s << 24;
+        QString sixSevens;
+        for (int i = 0; i < 6; ++i)
+            sixSevens += u"{1|2|3|4|5|6|7}=1\r\n"_s;
+        QTest::newRow("six groups of 7") << sixSevens << -1;
+        // 3 * 5 * 17 * 257 = 65535, the largest count that is not capped.
+        QString atCap = u"{a|b|c}=a\r\n{a|b|c|d|e}=a\r\n"_s;
+        atCap += u'{' + QStringList(17, u"x"_s).join(u'|') + u"}=x\r\n"_s;
+        atCap += u'{' + QStringList(257, u"x"_s).join(u'|') + u"}=x\r\n"_s;
+        QTest::newRow("65535") << atCap << 65535;
+        QTest::newRow("65536") << atCap + u"{a|b}=a\r\n"_s << -1;
+        QTest::newRow("only replacements") << u"[a]=b\r\n[c]=d\r\n"_s << 1;
+        QTest::newRow("empty group") << u"{}=x\r\n{a|b}=a\r\n"_s << 2;
+    }
+
+    void countCombinations()
+    {
+        QFETCH(QString, records);
+        QFETCH(int, count);
+        const QString path = m_dir.filePath(u"replacedtemp.dat"_s);
+        QVERIFY(Store::writeStore(path, records));
+        QCOMPARE(Store::countCombinations(path), count);
+        QCOMPARE(Store::countCombinationsIn(records), count);
+    }
+
+    void alternatives_data()
+    {
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("empty") << QString() << 0 << QStringList();
+        QTest::newRow("one") << u"walk"_s << 1 << QStringList{u"walk"_s};
+        QTest::newRow("three") << u"walk|stroll|march"_s << 3
+                               << QStringList{u"walk"_s, u"stroll"_s, u"march"_s};
+        QTest::newRow("empty item") << u"a||b"_s << 3 << QStringList{u"a"_s, QString(), u"b"_s};
+        QTest::newRow("phrase") << u"look after|care for"_s << 2
+                                << QStringList{u"look after"_s, u"care for"_s};
+    }
+
+    void alternatives()
+    {
+        QFETCH(QString, group);
+        QFETCH(int, count);
+        QFETCH(QStringList, items);
+        QCOMPARE(Store::countAlternatives(group), count);
+        for (int n = 1; n <= items.size(); ++n)
+            QCOMPARE(Store::alternativeAt(group, n), items[n - 1]);
+        QCOMPARE(Store::alternativeAt(group, 0), QString());
+        QCOMPARE(Store::alternativeAt(group, int(items.size()) + 1), QString());
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestStore)
+#include "tst_store.moc"
