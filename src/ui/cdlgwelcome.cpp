@@ -14,7 +14,7 @@ CDlgWelcome::CDlgWelcome(QWidget *parent)
     setObjectName(u"dlg272"_s);
     setFixedSize(456, 300);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+        move(screen->geometry().topLeft());
 }
 
 void CDlgWelcome::paintEvent(QPaintEvent *)

@@ -1,19 +1,247 @@
 #pragma once
 
+#include "app/mainwindowlogic.h"
+#include "dictionary/programdictionary.h"
+#include "engine/analysis.h"
+
+#include <QFutureWatcher>
+#include <QTextCharFormat>
 #include <QWidget>
 
-// The main window. For now a plain window titled "Rewordix" that the program
-// runs and a second copy brings to the front.
+#include <functional>
+#include <memory>
+
+class CAutoRewriteMsgDlg;
+class CFindAndReplaceDlg;
+class CMyRichEditCtrl;
+class CProgressNewDlg;
+class JobControl;
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTabBar;
+class QToolButton;
+class QTreeWidget;
+class QVBoxLayout;
+
+// The main window: the two article editors, the controls of the manual and
+// auto modes, the statistics line, the font bar and the bar of menu buttons.
+// It owns the dictionary and the dialogs, dispatches every command and applies
+// the interface language to itself.
 class CLexiswapDlg : public QWidget
 {
     Q_OBJECT
 
 public:
+    // What initialise() takes from outside; tests inject their own.
+    struct Environment
+    {
+        std::function<ProgramDictionary()> openDictionary = openProgramDictionary;
+        QString systemLocale; // empty: the system's
+        // Runs on the worker before each analysis; tests hold the worker there.
+        std::function<void()> beforeAnalysis;
+    };
+
+    // Command ids of the menus, buttons and accelerators.
+    enum Command
+    {
+        CmdNew = 57600,
+        CmdOpen = 32779,
+        CmdSave = 1057,
+        CmdSaveAll = 1004,
+        CmdSaveAsTxt = 32830,
+        CmdSaveAsZip = 32831,
+        CmdExit = 1102,
+        CmdMinimise = 1101,
+        CmdSearchPhrase = 1006,
+        CmdAutoRewrite = 1005,
+        CmdMagicRewrite = 1100,
+        CmdCopy = 32785,
+        CmdCut = 32786,
+        CmdPaste = 32787,
+        CmdDelete = 32792,
+        CmdUndo = 32791,
+        CmdSelectAll = 32793,
+        CmdFindReplace = 32794,
+        CmdSettings = 32777,
+        CmdHandbook = 32836,
+        CmdFaq = 32833,
+        CmdSupport = 32834,
+        CmdHomepage = 32835,
+        CmdUpdate = 32837,
+    };
+
+    enum class MenuKind
+    {
+        File,
+        Edit,
+        Help,
+        Language
+    };
+
     explicit CLexiswapDlg(QWidget *parent = nullptr);
+    ~CLexiswapDlg() override;
+
+    // The start-up sequence: language at the first start, language text, the
+    // dictionary (false after the failure message when it cannot be opened),
+    // controls, defaults from Config.ini, entry count, font lists.
+    bool initialise();
+    bool initialise(const Environment &environment);
 
     // Restores the window when minimised and raises it above other windows.
     void bringToFront();
 
+    // Reloads the language text and sets every caption and tooltip.
+    void applyLanguage(const QString &displayName);
+    // Check box 1074 and the source-article pane.
+    void showSourceArticle(bool show);
+    void setSourceCheckEnabled(bool enabled);
+    void setIgnoreWords(const QString &words) { m_strIgnoreWords = words; }
+    [[nodiscard]] QString ignoreWords() const { return m_strIgnoreWords; }
+
+    void setMode(MainWindowLogic::Mode mode);
+    [[nodiscard]] MainWindowLogic::Mode mode() const { return MainWindowLogic::Mode(m_nMode); }
+
+    // Dispatches a command of the command table.
+    void runCommand(int command);
+    // A popup menu built afresh from the current language text, greyed as the
+    // state of the window says.
+    [[nodiscard]] std::unique_ptr<QMenu> buildMenu(MenuKind kind);
+
+    // Search Phrase: checks, then the analysis on a worker with the progress
+    // dialog shown modally; returns at once.
+    void startAnalysis();
+    [[nodiscard]] bool isAnalysing() const { return m_analysing; }
+
+    [[nodiscard]] CMyRichEditCtrl *articleEditor() const { return m_editArticle; }
+    [[nodiscard]] CMyRichEditCtrl *sourceEditor() const { return m_editSource; }
+    [[nodiscard]] CMyRichEditCtrl *activeEditor() const { return m_pActiveEdit; }
+    [[nodiscard]] QTreeWidget *articleList() const { return m_listArticles; }
+    [[nodiscard]] CProgressNewDlg *progressDialog() const { return m_dlgProgress; }
+    [[nodiscard]] CAutoRewriteMsgDlg *waitDialog() const { return m_dlgWait; }
+    [[nodiscard]] CFindAndReplaceDlg *findDialog() const { return m_dlgFind; }
+    [[nodiscard]] Dictionary *dictionary() const;
+    [[nodiscard]] int wordsAmount() const { return m_nWordsAmount; }
+    [[nodiscard]] bool scrambled() const { return m_bScrambled; }
+    [[nodiscard]] QTextCharFormat defaultFormat() const { return m_fmtDefault; }
+    [[nodiscard]] QTextCharFormat reservedFormat() const { return m_fmtReserved; }
+    [[nodiscard]] QTextCharFormat replacedFormat() const { return m_fmtReplaced; }
+
+    // The colour dialog behind the colour buttons; tests answer it themselves.
+    using ColorChooser = std::function<QColor(const QColor &initial, QWidget *parent)>;
+    void setColorChooser(ColorChooser chooser) { m_chooseColor = std::move(chooser); }
+
+Q_SIGNALS:
+    // Search Phrase has ended; completed is false after Abort or when the
+    // article held no word.
+    void analysisFinished(bool completed);
+
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    QWidget *buildTopBar();
+    QWidget *buildSidePanel();
+    QWidget *buildEditorPane();
+    void loadDefaults();
+    void showEntryCount();
+    void fillFontLists();
+    void fillSizeList(const QString &face);
+    void applyModeLayout();
+    void refreshSelectAllBox();
+    void popupMenu(MenuKind kind, QAbstractButton *button);
+    void showEditorContextMenu(const QPoint &globalPos);
+    void applyTooltips(QStringView tooltips);
+    void setColourButton(QToolButton *button, quint32 colorRef);
+    void chooseColour(int id);
+    void toggleFontBar();
+    void faceChanged(int index);
+    void sizeChanged(int index);
+    void hidePopup() {}
+    void applyAnalysis(const AnalysisResult &result);
+    void fillDensityList(const QString &summary);
+    bool moveCaretByWord(bool forward, bool keepAnchor);
+
+    // Controls, named by their ids.
+    QWidget *m_topBar = nullptr;
+    QPushButton *m_btnFile = nullptr;         // 1108
+    QPushButton *m_btnEdit = nullptr;         // 1109
+    QPushButton *m_btnSettings = nullptr;     // 1110
+    QPushButton *m_btnHelp = nullptr;         // 1111
+    QPushButton *m_btnLanguage = nullptr;     // 1112
+    QToolButton *m_btnMinimise = nullptr;     // 1101
+    QToolButton *m_btnClose = nullptr;        // 1102
+    CMyRichEditCtrl *m_editArticle = nullptr; // 1002
+    CMyRichEditCtrl *m_editSource = nullptr;  // 1003
+    QLabel *m_lblSource = nullptr;            // 1069
+    QLabel *m_lblArticle = nullptr;           // 1073
+    QLabel *m_lblReserved = nullptr;          // 1078
+    QPlainTextEdit *m_editReserved = nullptr; // 1040
+    QTabBar *m_tabMode = nullptr;             // 1113
+    QPushButton *m_btnSearch = nullptr;       // 1006
+    QCheckBox *m_chkSource = nullptr;         // 1074
+    QPushButton *m_btnWords = nullptr;        // 1142
+    QLabel *m_lblArticlesNumber = nullptr;    // 1044
+    QComboBox *m_cmbArticlesNumber = nullptr; // 1012
+    QLabel *m_lblDegree = nullptr;            // 1082
+    QComboBox *m_cmbDegree = nullptr;         // 1075
+    QPushButton *m_btnAutoRewrite = nullptr;  // 1005
+    QPushButton *m_btnMagic = nullptr;        // 1100
+    QLabel *m_lblArticlesList = nullptr;      // 1079
+    QTreeWidget *m_listArticles = nullptr;    // 1068
+    QCheckBox *m_chkSelectAll = nullptr;      // 1065
+    QToolButton *m_btnSaveAll = nullptr;      // 1004
+    QLabel *m_lblSaveCurrent = nullptr;       // 1167
+    QPushButton *m_btnSave = nullptr;         // 1057
+    QLabel *m_lblStatistics = nullptr;        // 1083
+    QComboBox *m_cmbDensity = nullptr;        // 1015
+    QLabel *m_lblWordsNumber = nullptr;       // 1034
+    QLabel *m_lblReplaced = nullptr;          // 1043
+    QToolButton *m_btnFont = nullptr;         // 1133
+    QWidget *m_fontBar = nullptr;
+    QComboBox *m_cmbFace = nullptr;            // 1130
+    QComboBox *m_cmbSize = nullptr;            // 1126
+    QToolButton *m_btnBold = nullptr;          // 1131
+    QToolButton *m_btnItalic = nullptr;        // 1132
+    QToolButton *m_btnColorDefault = nullptr;  // 1025
+    QToolButton *m_btnColorReplaced = nullptr; // 1026
+    QToolButton *m_btnColorReserved = nullptr; // 1028
+    QVBoxLayout *m_sideLayout = nullptr;
+
+    CMyRichEditCtrl *m_pActiveEdit = nullptr;
+    CProgressNewDlg *m_dlgProgress = nullptr;
+    CAutoRewriteMsgDlg *m_dlgWait = nullptr;
+    CFindAndReplaceDlg *m_dlgFind = nullptr; // created on first use
+
+    ProgramDictionary m_dictionary;
+    QString m_strArticle;
+    QString m_strSource;
+    QString m_strReservedWords;
+    QString m_strArticlesNumber;
+    QString m_strIgnoreWords;
+    QString m_strDbPath;
+    int m_nSaveAllFormat = 0;
+    bool m_bScrambled = true;
+    QTextCharFormat m_fmtDefault;
+    QTextCharFormat m_fmtReplaced;
+    QTextCharFormat m_fmtMarked;
+    QTextCharFormat m_fmtReserved;
+    int m_nMode = 0;
+    int m_nWordsAmount = 0;
+    bool m_bShownArticle = false;
+    bool m_bFontBarOn = false;
+    bool m_initialised = false;
+
+    bool m_analysing = false;
+    std::shared_ptr<JobControl> m_job;
+    QFutureWatcher<AnalysisResult> m_analysisWatcher;
+
+    ColorChooser m_chooseColor;
+    std::function<void()> m_beforeAnalysis;
 };

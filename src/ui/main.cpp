@@ -22,6 +22,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Rewordix"_s);
     QApplication::setApplicationVersion(QStringLiteral(REWORDIX_VERSION));
+    QApplication::setStyle(u"Fusion"_s);
 
     SingleInstance instance(u"Rewordix.exe"_s);
     if (!instance.isPrimary()) {
@@ -44,6 +45,12 @@ int main(int argc, char *argv[])
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
                      &CLexiswapDlg::bringToFront);
     QTimer::singleShot(SplashMs, &splash, [&] {
+        splash.hide();
+        // A dictionary that cannot be opened ends the program after its message.
+        if (!window.initialise()) {
+            QCoreApplication::exit(1);
+            return;
+        }
         window.show(); // before the splash closes, or the last window would be gone
         splash.close();
     });

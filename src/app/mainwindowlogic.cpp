@@ -1,0 +1,167 @@
+#include "app/mainwindowlogic.h"
+
+#include "engine/scanner.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+std::atomic<bool> g_bAutoRewriting{false};
+
+namespace MainWindowLogic {
+
+std::optional<int> neighbouringWordStart(QStringView text, int caret, bool forward)
+{
+    const QList<WordSpan> spans = Scanner::allWords(text);
+    if (forward) {
+        for (const WordSpan &w : spans) {
+            if (w.start > caret)
+                return int(w.start);
+        }
+        return std::nullopt;
+    }
+    for (auto it = spans.crbegin(); it != spans.crend(); ++it) {
+        if (it->start < caret)
+            return int(it->start);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// Neither one of our word characters nor a letter or digit of another script,
+// which the editor's own whole-word test already refuses.
+bool isBoundary(QStringView text, qsizetype at)
+{
+    if (at < 0 || at >= text.size())
+        return true;
+    const QChar c = text[at];
+    return !Scanner::isWordChar(c.unicode()) && !c.isLetterOrNumber();
+}
+
+} // namespace
+
+int findWholeWord(QStringView text, QStringView needle, int from)
+{
+    if (needle.isEmpty())
+        return -1;
+    qsizetype at = std::max(0, from);
+    while (at <= text.size()) {
+        const qsizetype hit = text.indexOf(needle, at, Qt::CaseSensitive);
+        if (hit < 0)
+            return -1;
+        const qsizetype end = hit + needle.size();
+        if (isBoundary(text, hit - 1) && isBoundary(text, end))
+            return int(hit);
+        at = end + 1;
+    }
+    return -1;
+}
+
+QString captionPrefix(QStringView caption)
+{
+    const qsizetype colon = caption.indexOf(u':');
+    return (colon < 0 ? caption : caption.left(colon + 1)).toString();
+}
+
+QString keepFigures(const QString &header, QStringView current)
+{
+    const qsizetype colon = current.indexOf(u':');
+    return colon < 0 ? header : header + current.mid(colon + 1);
+}
+
+int windowsLanguageId(const QString &localeName)
+{
+    // Qt names locales "zh_CN", "zh_Hant_TW", "de_AT" ...
+    const QString name = QString(localeName).replace(u'-', u'_');
+    const QStringList parts = name.split(u'_');
+    const QString lang = parts.value(0).toLower();
+    const QString region = parts.size() > 1 ? parts.last().toUpper() : QString();
+    if (lang == u"zh") {
+        if (region == u"TW")
+            return 1028;
+        if (region == u"HK")
+            return 3076;
+        if (region == u"SG")
+            return 4100;
+        if (region == u"MO")
+            return 5124;
+        if (name.contains(u"Hant"))
+            return 1028;
+        return 2052;
+    }
+    if (lang == u"de") {
+        if (region == u"CH")
+            return 2055;
+        if (region == u"AT")
+            return 3079;
+        if (region == u"LU")
+            return 4103;
+        if (region == u"LI")
+            return 5127;
+        return 1031;
+    }
+    if (lang == u"ja")
+        return 1041;
+    return 0;
+}
+
+QString firstStartLanguage(int languageId, const QList<QString> &existingStems)
+{
+    const auto has = [&](QStringView stem) {
+        return existingStems.contains(stem.toString());
+    };
+    switch (languageId) {
+    case 1028:
+    case 3076:
+    case 4100:
+    case 5124:
+        if (has(u"Chinese(Traditional)"))
+            return u"繁體中文 -- Chinese(Traditional)"_s;
+        break;
+    case 1031:
+    case 2055:
+    case 3079:
+    case 4103:
+    case 5127:
+        if (has(u"German"))
+            return u"Deutsch -- German"_s;
+        break;
+    case 1041:
+        if (has(u"Japanese"))
+            return u"日本語 -- Japanese"_s;
+        break;
+    case 2052:
+        if (has(u"Chinese(Simplified)"))
+            return u"简体中文 -- Chinese(Simplified)"_s;
+        break;
+    default:
+        break;
+    }
+    return u"English"_s;
+}
+
+bool selectAllBoxVisible(Mode mode, int listRows)
+{
+    return mode == Mode::Auto && listRows > 5;
+}
+
+QString wordsButtonText(const QString &header, const QString &count)
+{
+    return header + count;
+}
+
+QString menuText(const QString &languageText)
+{
+    const qsizetype lastBlank = languageText.lastIndexOf(u' ');
+    if (lastBlank < 0)
+        return languageText;
+    const QString shortcut = languageText.mid(lastBlank + 1);
+    qsizetype labelEnd = lastBlank;
+    while (labelEnd > 0 && languageText[labelEnd - 1] == u' ')
+        --labelEnd;
+    const bool column = lastBlank - labelEnd >= 1 || shortcut.contains(u'+');
+    if (!column || shortcut.isEmpty() || labelEnd == 0)
+        return languageText;
+    return languageText.left(labelEnd) + u'\t' + shortcut;
+}
+
+} // namespace MainWindowLogic

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+
+#include <functional>
+
+class CMyRichEditCtrl;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Find and replace of whole words, case-sensitive, in the editor that last had
+// the focus. A small modeless window, hidden by Cancel and kept with its texts.
+class CFindAndReplaceDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    using TargetFn = std::function<CMyRichEditCtrl *()>;
+
+    explicit CFindAndReplaceDlg(TargetFn target, QWidget *parent = nullptr);
+
+    // The texts of [Find & Replace Dialog] in the current language.
+    void applyLanguage();
+
+    void findNext();
+    void replace();
+    void replaceAll();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    TargetFn m_target;
+    QLabel *m_lblTitle = nullptr;           // 1136
+    QPushButton *m_btnClose = nullptr;      // 1102
+    QLabel *m_lblFind = nullptr;            // 1084
+    QLineEdit *m_editFind = nullptr;        // 1041
+    QLabel *m_lblReplace = nullptr;         // 1085
+    QLineEdit *m_editReplace = nullptr;     // 1042
+    QPushButton *m_btnReplace = nullptr;    // 1046
+    QPushButton *m_btnReplaceAll = nullptr; // 1047
+    QPushButton *m_btnFind = nullptr;       // 1011
+    QPushButton *m_btnCancel = nullptr;     // 2
+    bool m_dragging = false;
+    QPoint m_grab;
+};

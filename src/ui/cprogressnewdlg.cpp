@@ -1,0 +1,221 @@
+#include "ui/cprogressnewdlg.h"
+
+#include "app/language.h"
+#include "engine/jobcontrol.h"
+
+#include <QKeyEvent>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+constexpr QSize DialogSize(278, 93);
+constexpr QRect PauseButton(112, 57, 65, 26);
+constexpr QRect AbortButton(192, 57, 65, 26);
+constexpr int StripLeft = 17;
+constexpr int StripTop = 40;
+constexpr QSize SegmentSize(24, 11);
+} // namespace
+
+CProgressNewDlg::CProgressNewDlg(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+{
+    setObjectName(u"dlg238"_s);
+    setWindowTitle(u"Rewordix"_s);
+    setFixedSize(DialogSize);
+    m_btnPause = new QPushButton(this);
+    m_btnPause->setObjectName(u"ctl1106"_s);
+    m_btnAbort = new QPushButton(this);
+    m_btnAbort->setObjectName(u"ctl1107"_s);
+    connect(m_btnPause, &QPushButton::clicked, this, &CProgressNewDlg::togglePause);
+    connect(m_btnAbort, &QPushButton::clicked, this, &CProgressNewDlg::abort);
+    applyTexts();
+    placeButtons();
+}
+
+QRect CProgressNewDlg::stripRect()
+{
+    return {StripLeft, StripTop, SegmentSize.width() * Segments, SegmentSize.height()};
+}
+
+QRect CProgressNewDlg::segmentRect(int i)
+{
+    return {QPoint(StripLeft + SegmentSize.width() * i, StripTop), SegmentSize};
+}
+
+void CProgressNewDlg::begin(JobControl *control, bool abortOnly)
+{
+    m_control = control;
+    m_nPosition = 0;
+    m_bPaused = false;
+    m_bAbort = false;
+    m_bAbortOnly = abortOnly;
+    m_btnPause->setEnabled(true);
+    applyTexts();
+    placeButtons();
+    update();
+}
+
+void CProgressNewDlg::showModal()
+{
+    m_closing = false;
+    setWindowModality(Qt::ApplicationModal);
+    if (parentWidget()) {
+        const QRect owner = parentWidget()->window()->geometry();
+        move(owner.center() - rect().center());
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void CProgressNewDlg::finish()
+{
+    setPosition(Segments);
+    m_bPaused = false;
+    m_bAbort = false;
+    if (m_control)
+        m_control->reset();
+    m_control = nullptr;
+    m_closing = true;
+    done(QDialog::Rejected);
+    m_closing = false;
+}
+
+void CProgressNewDlg::setPosition(int position)
+{
+    m_nPosition = std::clamp(position, 0, int(Segments));
+    repaint(stripRect());
+}
+
+void CProgressNewDlg::applyTexts()
+{
+    const QString text = LoadLanguageText(Language::currentName());
+    const auto key = [&](QStringView name) {
+        return LookupText(QString(u"\r\n" + name + u'='), text);
+    };
+    const QString pause = key(m_bPaused ? u"Continue" : u"Pause");
+    const QString cancel = key(u"Cancel");
+    m_btnPause->setText(pause.isEmpty() ? (m_bPaused ? u"Continue"_s : u"Pause"_s) : pause);
+    m_btnAbort->setText(cancel.isEmpty() ? u"Abort"_s : cancel);
+}
+
+void CProgressNewDlg::placeButtons()
+{
+    m_btnPause->setGeometry(PauseButton);
+    m_btnPause->setVisible(!m_bAbortOnly);
+    QRect abort = AbortButton;
+    if (m_bAbortOnly)
+        abort.moveLeft(width() / 2 - abort.width() / 2);
+    m_btnAbort->setGeometry(abort);
+    m_btnAbort->setVisible(true);
+}
+
+void CProgressNewDlg::togglePause()
+{
+    m_bPaused = !m_bPaused;
+    if (m_control)
+        m_control->setPaused(m_bPaused);
+    applyTexts();
+    Q_EMIT pauseToggled(m_bPaused);
+}
+
+void CProgressNewDlg::abort()
+{
+    m_bAbort = true;
+    if (m_control)
+        m_control->abort();
+    Q_EMIT abortRequested();
+}
+
+void CProgressNewDlg::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient background(0, 0, 0, height());
+    background.setColorAt(0, QColor(0xf4, 0xf7, 0xfb));
+    background.setColorAt(1, QColor(0xdc, 0xe4, 0xef));
+    p.fillRect(rect(), background);
+    p.setPen(QColor(0x1f, 0x3a, 0x68));
+    QFont title = font();
+    title.setBold(true);
+    p.setFont(title);
+    p.drawText(QRect(StripLeft, 8, width() - 2 * StripLeft, 24), Qt::AlignLeft | Qt::AlignVCenter,
+               u"Rewordix"_s);
+
+    for (int i = 0; i < Segments; ++i) {
+        const QRectF cell = QRectF(segmentRect(i)).adjusted(1, 0, -1, 0);
+        QLinearGradient fill(cell.topLeft(), cell.bottomLeft());
+        if (i < m_nPosition) {
+            fill.setColorAt(0, QColor(0x5a, 0x9b, 0xe6));
+            fill.setColorAt(1, QColor(0x1f, 0x5f, 0xb8));
+        } else {
+            fill.setColorAt(0, QColor(0xff, 0xff, 0xff));
+            fill.setColorAt(1, QColor(0xd0, 0xd6, 0xde));
+        }
+        QPainterPath path;
+        path.addRoundedRect(cell, 2, 2);
+        p.fillPath(path, fill);
+        p.setPen(QColor(0x9a, 0xa6, 0xb6));
+        p.drawPath(path);
+    }
+    p.setPen(QColor(0x7a, 0x88, 0x9c));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void CProgressNewDlg::keyPressEvent(QKeyEvent *event)
+{
+    // Escape never closes the dialog; Enter only reaches a focused button,
+    // which handles it before this point.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CProgressNewDlg::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        m_dragging = true;
+        m_grab = event->globalPosition().toPoint() - frameGeometry().topLeft();
+        event->accept();
+        return;
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void CProgressNewDlg::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_dragging) {
+        move(event->globalPosition().toPoint() - m_grab);
+        event->accept();
+        return;
+    }
+    QDialog::mouseMoveEvent(event);
+}
+
+void CProgressNewDlg::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    QDialog::mouseReleaseEvent(event);
+}
+
+void CProgressNewDlg::closeEvent(QCloseEvent *event)
+{
+    // Only the owner ends a run; the window system's close request is ignored.
+    if (!m_closing) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}

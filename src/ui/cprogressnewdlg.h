@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+
+class JobControl;
+class QPushButton;
+
+// The progress dialog of the long operations: a borderless strip of ten
+// segments with Pause/Continue and Abort. Pause and Abort only set the flags of
+// the attached job; the dialog stays open until its owner calls finish().
+class CProgressNewDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int Segments = 10;
+
+    explicit CProgressNewDlg(QWidget *parent = nullptr);
+
+    // Prepares a run: position 0, flags cleared, the texts of the current
+    // language, the Pause button hidden and Abort centred in abort-only mode.
+    void begin(JobControl *control, bool abortOnly);
+    // Shows the dialog application-modal without blocking the caller.
+    void showModal();
+    // Position 10, the flags cleared, the dialog closed.
+    void finish();
+
+    [[nodiscard]] int position() const { return m_nPosition; }
+    [[nodiscard]] bool isPaused() const { return m_bPaused; }
+    [[nodiscard]] bool isAborted() const { return m_bAbort; }
+    [[nodiscard]] bool isAbortOnly() const { return m_bAbortOnly; }
+
+    // The strip's rectangle and the rectangle of segment i, in client pixels.
+    [[nodiscard]] static QRect stripRect();
+    [[nodiscard]] static QRect segmentRect(int i);
+
+public Q_SLOTS:
+    // 0 to 10 lit segments; called through queued signals by the workers.
+    void setPosition(int position);
+
+Q_SIGNALS:
+    void pauseToggled(bool paused);
+    void abortRequested();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void togglePause();
+    void abort();
+    void applyTexts();
+    void placeButtons();
+
+    QPushButton *m_btnPause = nullptr;
+    QPushButton *m_btnAbort = nullptr;
+    JobControl *m_control = nullptr;
+    int m_nPosition = 0;
+    bool m_bPaused = false;
+    bool m_bAbort = false;
+    bool m_bAbortOnly = false;
+    bool m_closing = false;
+    bool m_dragging = false;
+    QPoint m_grab;
+};

@@ -1,0 +1,505 @@
+#include "engine/jobcontrol.h"
+#include "gui_testutil.h"
+#include "ui/cautorewritemsgdlg.h"
+#include "ui/cconfigdlg.h"
+#include "ui/cdlgwelcome.h"
+#include "ui/cfindandreplacedlg.h"
+#include "ui/cmyricheditctrl.h"
+#include "ui/cprogressnewdlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+using namespace Qt::Literals::StringLiterals;
+using GuiTest::child;
+
+namespace {
+
+bool isLit(const QImage &image, int segment)
+{
+    const QColor c = image.pixelColor(CProgressNewDlg::segmentRect(segment).center());
+    return c.blue() > c.red() + 60;
+}
+
+} // namespace
+
+class TestDialogs : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<GuiTest::Folders> m_folders;
+    std::unique_ptr<CLexiswapDlg> m_window;
+
+    CLexiswapDlg &openWindow()
+    {
+        m_window = std::make_unique<CLexiswapDlg>();
+        if (!m_window->initialise(m_folders->environment()))
+            qFatal("main window did not initialise");
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        (void)QTest::qWaitForWindowActive(m_window.get());
+        return *m_window;
+    }
+
+    CFindAndReplaceDlg &openFind(const QString &text)
+    {
+        CLexiswapDlg &w = openWindow();
+        w.articleEditor()->setPlainText(text);
+        w.articleEditor()->setFocus();
+        w.articleEditor()->setCaret(0);
+        w.runCommand(CLexiswapDlg::CmdFindReplace);
+        return *w.findDialog();
+    }
+
+    void setFindTexts(CFindAndReplaceDlg &dlg, const QString &find, const QString &replacement)
+    {
+        child<QLineEdit>(&dlg, 1041)->setText(find);
+        child<QLineEdit>(&dlg, 1042)->setText(replacement);
+    }
+
+    void click(QWidget *parent, int id)
+    {
+        auto *button = child<QAbstractButton>(parent, id);
+        QVERIFY2(button, qPrintable(QString::number(id)));
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+private Q_SLOTS:
+    void initTestCase() { GuiTest::quietPlatformWarnings(); }
+
+    void init()
+    {
+        g_bAutoRewriting = false;
+        m_folders = std::make_unique<GuiTest::Folders>();
+        QVERIFY(m_folders->isValid());
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_folders.reset();
+    }
+
+    // --- Progress dialog ---
+
+    void progressSegments_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::newRow("none") << 0;
+        QTest::newRow("four") << 4;
+        QTest::newRow("all") << 10;
+    }
+
+    void progressSegments()
+    {
+        QFETCH(int, position);
+        CProgressNewDlg dlg;
+        JobControl control;
+        dlg.begin(&control, false);
+        dlg.show();
+        dlg.setPosition(position);
+        const QImage image = dlg.grab().toImage();
+        for (int i = 0; i < CProgressNewDlg::Segments; ++i)
+            QCOMPARE(isLit(image, i), i < position);
+        QCOMPARE(CProgressNewDlg::segmentRect(9), QRect(17 + 24 * 9, 40, 24, 11));
+    }
+
+    void pauseTogglesAndAbortDoesNotClose()
+    {
+        CProgressNewDlg dlg;
+        JobControl control;
+        dlg.begin(&control, false);
+        dlg.showModal();
+        auto *pause = child<QPushButton>(&dlg, 1106);
+        QCOMPARE(pause->text(), u"Pause"_s);
+        QCOMPARE(child<QPushButton>(&dlg, 1107)->text(), u"Abort"_s);
+        QTest::mouseClick(pause, Qt::LeftButton);
+        QCOMPARE(pause->text(), u"Continue"_s);
+        QVERIFY(control.isPaused());
+        QTest::mouseClick(pause, Qt::LeftButton);
+        QCOMPARE(pause->text(), u"Pause"_s);
+        QVERIFY(!control.isPaused());
+
+        QTest::mouseClick(child<QPushButton>(&dlg, 1107), Qt::LeftButton);
+        QVERIFY(control.isAborted());
+        QVERIFY(dlg.isAborted());
+        QVERIFY(dlg.isVisible());
+        dlg.finish();
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(dlg.position(), 10);
+        QVERIFY(!dlg.isAborted());
+        QVERIFY(!control.isAborted());
+    }
+
+    void progressKeysNeverClose()
+    {
+        CProgressNewDlg dlg;
+        JobControl control;
+        dlg.begin(&control, false);
+        dlg.showModal();
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QTest::keyClick(&dlg, Qt::Key_Return);
+        QVERIFY(dlg.isVisible());
+        dlg.close();
+        QVERIFY(dlg.isVisible());
+        QVERIFY(!control.isAborted());
+        dlg.finish();
+    }
+
+    void abortOnlyModeCentresAbort()
+    {
+        CProgressNewDlg dlg;
+        JobControl control;
+        dlg.begin(&control, true);
+        dlg.show();
+        auto *abort = child<QPushButton>(&dlg, 1107);
+        QVERIFY(!child<QPushButton>(&dlg, 1106)->isVisible());
+        QVERIFY(abort->isVisible());
+        QCOMPARE(abort->x(), dlg.width() / 2 - abort->width() / 2);
+        dlg.begin(&control, false);
+        QVERIFY(child<QPushButton>(&dlg, 1106)->isVisible());
+        QVERIFY(abort->x() > dlg.width() / 2);
+    }
+
+    void progressDialogIsDraggable()
+    {
+        CProgressNewDlg dlg;
+        dlg.show();
+        dlg.move(100, 100);
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const QPoint before = dlg.pos();
+        QTest::mousePress(&dlg, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(&dlg, QPoint(35, 25));
+        QTest::mouseRelease(&dlg, Qt::LeftButton, {}, QPoint(35, 25));
+        QTRY_COMPARE(dlg.pos(), before + QPoint(30, 20));
+    }
+
+    // --- Wait dialog and splash ---
+
+    void waitDialog()
+    {
+        CAutoRewriteMsgDlg dlg;
+        std::atomic<bool> aborted{false};
+        dlg.setAbortFlag(&aborted);
+        dlg.open();
+        QCOMPARE(child<QLabel>(&dlg, 1171)->text(), u"Auto-rewriting,Please wait..."_s);
+        QCOMPARE(child<QPushButton>(&dlg, 2)->text(), u"Abort"_s);
+        QVERIFY(child<QLabel>(&dlg, 1171)->font().bold());
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QTest::keyClick(&dlg, Qt::Key_Return);
+        QVERIFY(dlg.isVisible());
+        QVERIFY(!aborted);
+        QTest::mouseClick(child<QPushButton>(&dlg, 2), Qt::LeftButton);
+        QVERIFY(aborted);
+        QVERIFY(!dlg.isVisible());
+    }
+
+    void splash()
+    {
+        CDlgWelcome splash;
+        splash.show();
+        QCOMPARE(splash.size(), QSize(456, 300));
+        QCOMPARE(splash.pos(), QGuiApplication::primaryScreen()->geometry().topLeft());
+        QTest::keyClick(&splash, Qt::Key_Escape);
+        QVERIFY(splash.isVisible());
+    }
+
+    // --- Settings ---
+
+    void settingsOpenWithTheDefaults()
+    {
+        CLexiswapDlg &w = openWindow();
+        CConfigDlg dlg(&w);
+        QCOMPARE(child<QComboBox>(&dlg, 1012)->currentText(), u"10"_s);
+        QCOMPARE(child<QComboBox>(&dlg, 1096)->currentIndex(), 5);
+        QCOMPARE(child<QComboBox>(&dlg, 1096)->currentText(), u"Very Low"_s);
+        QVERIFY(!child<QCheckBox>(&dlg, 1087)->isChecked());
+        QCOMPARE(child<QPlainTextEdit>(&dlg, 1055)->toPlainText(), QString());
+        QCOMPARE(child<QPlainTextEdit>(&dlg, 1056)->toPlainText(), QString());
+        QCOMPARE(child<QPushButton>(&dlg, 2)->text(), u"Cancel"_s);
+        QCOMPARE(child<QPushButton>(&dlg, 1)->text(), u"OK"_s);
+        QCOMPARE(child<QLabel>(&dlg, 1137)->text(), u"Settings"_s);
+        auto *languages = child<QComboBox>(&dlg, 1088);
+        QCOMPARE(languages->itemText(0), u"English"_s);
+        QCOMPARE(languages->count(), 5);
+        QCOMPARE(languages->currentText(), u"English"_s);
+    }
+
+    void okWithoutChangesRewritesThreeKeys()
+    {
+        CLexiswapDlg &w = openWindow();
+        WriteConfigValue(u"Default Replace Degree="_s, u"05"_s);
+        WriteConfigValue(u"Always Display Source Article="_s, u"00"_s);
+        const QString ignoreBefore =
+            ReadKeyValue(AppPaths::configFile(), u"Default Ignore Words="_s);
+        CConfigDlg dlg(&w);
+        dlg.show();
+        click(&dlg, 1);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(ReadKeyValue(AppPaths::configFile(), u"Default Replace Degree="_s), u"5"_s);
+        QCOMPARE(ReadKeyValue(AppPaths::configFile(), u"Always Display Source Article="_s), u"0"_s);
+        QCOMPARE(ReadKeyValue(AppPaths::configFile(), u"Default Articles Number="_s), u"10"_s);
+        QCOMPARE(ReadKeyValue(AppPaths::configFile(), u"Default Ignore Words="_s), ignoreBefore);
+        QVERIFY(!TextFile::readUtf16(AppPaths::configFile())
+                     .contains(u"Default Reserved Words=\r\n\r\n"));
+    }
+
+    void okWithGermanSwitchesTheCaptionsAtOnce()
+    {
+        CLexiswapDlg &w = openWindow();
+        CConfigDlg dlg(&w);
+        dlg.show();
+        auto *languages = child<QComboBox>(&dlg, 1088);
+        const int german = languages->findText(u"Deutsch -- German"_s);
+        QVERIFY(german > 0);
+        languages->setCurrentIndex(german);
+        click(&dlg, 1);
+        QCOMPARE(Config::language(), u"Deutsch -- German"_s);
+        QCOMPARE(Language::currentName(), u"Deutsch -- German"_s);
+        const QString text = LoadLanguageText(u"Deutsch -- German"_s);
+        QCOMPARE(child<QPushButton>(&w, 1006)->text(),
+                 LookupText(u"\r\nAnalyze=", Language::mainDialogSection(text)));
+        QVERIFY(child<QPushButton>(&w, 1006)->text() != u"Search Phrase"_s);
+        // The next opening shows the German texts.
+        CConfigDlg again(&w);
+        QCOMPARE(child<QPushButton>(&again, 2)->text(),
+                 LookupText(u"\r\nCancel=", Language::sectionFrom(text, u"[Config Dialog]")));
+    }
+
+    void alwaysDisplaySourceArticleAppliesAtOnce()
+    {
+        CLexiswapDlg &w = openWindow();
+        {
+            CConfigDlg dlg(&w);
+            dlg.show();
+            child<QCheckBox>(&dlg, 1087)->setChecked(true);
+            click(&dlg, 1);
+        }
+        QVERIFY(w.sourceEditor()->isVisible());
+        QVERIFY(!child<QCheckBox>(&w, 1074)->isEnabled());
+        QVERIFY(child<QCheckBox>(&w, 1074)->isChecked());
+        QVERIFY(Config::alwaysDisplaySourceArticle());
+        {
+            CConfigDlg dlg(&w);
+            dlg.show();
+            QVERIFY(child<QCheckBox>(&dlg, 1087)->isChecked());
+            child<QCheckBox>(&dlg, 1087)->setChecked(false);
+            click(&dlg, 1);
+        }
+        QVERIFY(!w.sourceEditor()->isVisible());
+        QVERIFY(child<QCheckBox>(&w, 1074)->isEnabled());
+        QVERIFY(!Config::alwaysDisplaySourceArticle());
+    }
+
+    void wordBoxesAreWrittenOnlyWhenEdited()
+    {
+        CLexiswapDlg &w = openWindow();
+        CConfigDlg dlg(&w);
+        dlg.show();
+        auto *reserved = child<QPlainTextEdit>(&dlg, 1056);
+        reserved->setFocus();
+        QTest::keyClicks(reserved, u"a,b"_s);
+        QTest::keyClick(reserved, Qt::Key_Return);
+        QTest::keyClicks(reserved, u"c"_s);
+        auto *ignore = child<QPlainTextEdit>(&dlg, 1055);
+        ignore->setFocus();
+        QTest::keyClicks(ignore, u"the,a"_s);
+        click(&dlg, 1);
+        QVERIFY(TextFile::readUtf16(AppPaths::configFile())
+                    .contains(u"Default Reserved Words=a,b\r\nc\r\n"));
+        QCOMPARE(Config::reservedWords(), u"a,b"_s);
+        QCOMPARE(Config::ignoreWords(), u"the,a"_s);
+        QCOMPARE(w.ignoreWords(), u"the,a"_s);
+        // The main window's reserved-words box is not changed.
+        QCOMPARE(child<QPlainTextEdit>(&w, 1040)->toPlainText(), QString());
+    }
+
+    void settingsKeysAndCancel()
+    {
+        CLexiswapDlg &w = openWindow();
+        const QByteArray before = TestUtil::fileBytes(AppPaths::configFile());
+        CConfigDlg dlg(&w);
+        dlg.open();
+        QApplication::setActiveWindow(&dlg);
+        child<QComboBox>(&dlg, 1012)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QVERIFY(dlg.isVisible());
+        child<QComboBox>(&dlg, 1012)->setEditText(u"77"_s);
+        click(&dlg, 2);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(TestUtil::fileBytes(AppPaths::configFile()), before);
+    }
+
+    void settingsButtonRunsTheDialogModally()
+    {
+        CLexiswapDlg &w = openWindow();
+        GuiTest::ModalHandler<CConfigDlg> handler([](CConfigDlg *dlg) {
+            QTest::mouseClick(child<QPushButton>(dlg, 1109), Qt::LeftButton);
+        });
+        QTest::mouseClick(child<QPushButton>(&w, 1110), Qt::LeftButton);
+        QVERIFY(handler.handled());
+    }
+
+    void settingsWithoutLanguageFiles()
+    {
+        m_folders = std::make_unique<GuiTest::Folders>(true, QStringList{u"none"_s});
+        CLexiswapDlg &w = openWindow();
+        CConfigDlg dlg(&w);
+        dlg.show();
+        QCOMPARE(child<QComboBox>(&dlg, 1088)->count(), 0);
+        const QString before = Language::currentName();
+        click(&dlg, 1);
+        QCOMPARE(Language::currentName(), before);
+    }
+
+    // --- Find and replace ---
+
+    void findNextFindsWholeWordsOnly()
+    {
+        CFindAndReplaceDlg &dlg = openFind(u"cat concat cat's"_s);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(dlg.pos(), QPoint(400, 300));
+        QCOMPARE(child<QPushButton>(&dlg, 1011)->text(), u"Find Next"_s);
+        QCOMPARE(child<QLabel>(&dlg, 1136)->text(), u"Find & Replace"_s);
+        setFindTexts(dlg, u"cat"_s, QString());
+        CMyRichEditCtrl *editor = m_window->articleEditor();
+        GuiTest::MessageCatcher catcher;
+        click(&dlg, 1011);
+        QCOMPARE(editor->selectionStart(), 0);
+        QCOMPARE(editor->selectionEnd(), 3);
+        QVERIFY(catcher.texts.isEmpty());
+        click(&dlg, 1011);
+        QCOMPARE(catcher.texts, QStringList{u"Not Found!"_s});
+        QCOMPARE(catcher.icons.last(), QMessageBox::Information);
+        QVERIFY(!editor->textCursor().hasSelection());
+        QCOMPARE(editor->textCursor().position(), 0);
+        click(&dlg, 1011);
+        QCOMPARE(editor->selectionStart(), 0);
+        QCOMPARE(editor->selectionEnd(), 3);
+    }
+
+    void findMatchesCase()
+    {
+        CFindAndReplaceDlg &dlg = openFind(u"cat"_s);
+        setFindTexts(dlg, u"Cat"_s, QString());
+        GuiTest::MessageCatcher catcher;
+        click(&dlg, 1011);
+        QCOMPARE(catcher.texts, QStringList{u"Not Found!"_s});
+    }
+
+    void enterInTheFindBoxFindsNext()
+    {
+        CFindAndReplaceDlg &dlg = openFind(u"a cat"_s);
+        setFindTexts(dlg, u"cat"_s, QString());
+        QTest::keyClick(child<QLineEdit>(&dlg, 1041), Qt::Key_Return);
+        QCOMPARE(m_window->articleEditor()->selectionStart(), 2);
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        QVERIFY(dlg.isVisible());
+    }
+
+    void replaceAll_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("find");
+        QTest::addColumn<QString>("replacement");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("both") << u"big big"_s << u"big"_s << u"a"_s << u"a a"_s;
+        QTest::newRow("grows") << u"cat"_s << u"cat"_s << u"cat cat"_s << u"cat cat"_s;
+        QTest::newRow("no hit") << u"concat"_s << u"cat"_s << u"dog"_s << u"concat"_s;
+        QTest::newRow("skips non-words")
+            << u"cat's cat catty"_s << u"cat"_s << u"dog"_s << u"cat's dog catty"_s;
+    }
+
+    void replaceAll()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, find);
+        QFETCH(QString, replacement);
+        QFETCH(QString, expected);
+        CFindAndReplaceDlg &dlg = openFind(text);
+        setFindTexts(dlg, find, replacement);
+        GuiTest::MessageCatcher catcher;
+        click(&dlg, 1047);
+        QCOMPARE(m_window->articleEditor()->plainText(), expected);
+        QCOMPARE(catcher.texts, QStringList{u"Replace Finished!"_s});
+        QCOMPARE(catcher.icons.last(), QMessageBox::NoIcon);
+    }
+
+    void emptyFindTextIsRefused()
+    {
+        CFindAndReplaceDlg &dlg = openFind(u"cat"_s);
+        GuiTest::MessageCatcher catcher;
+        click(&dlg, 1011);
+        click(&dlg, 1047);
+        QCOMPARE(catcher.texts,
+                 (QStringList{u"Text Can Not Be Empty!"_s, u"Text Can Not Be Empty!"_s}));
+        QCOMPARE(catcher.icons.last(), QMessageBox::Warning);
+        QCOMPARE(m_window->articleEditor()->plainText(), u"cat"_s);
+    }
+
+    void replaceReplacesTheSelectionOnly()
+    {
+        CFindAndReplaceDlg &dlg = openFind(u"one two"_s);
+        setFindTexts(dlg, u"zzz"_s, u"three"_s);
+        CMyRichEditCtrl *editor = m_window->articleEditor();
+        GuiTest::MessageCatcher catcher;
+        click(&dlg, 1046);
+        QCOMPARE(editor->plainText(), u"one two"_s);
+        editor->select(4, 7);
+        click(&dlg, 1046);
+        QCOMPARE(editor->plainText(), u"one three"_s);
+        QVERIFY(catcher.texts.isEmpty());
+        editor->undo();
+        QCOMPARE(editor->plainText(), u"one two"_s);
+    }
+
+    void searchFollowsTheLastFocusedEditor()
+    {
+        CFindAndReplaceDlg &dlg = openFind(u"cat"_s);
+        m_window->showSourceArticle(true);
+        m_window->sourceEditor()->setPlainText(u"a cat"_s);
+        m_window->activateWindow();
+        QApplication::setActiveWindow(m_window.get());
+        m_window->sourceEditor()->setFocus();
+        QCOMPARE(m_window->activeEditor(), m_window->sourceEditor());
+        setFindTexts(dlg, u"cat"_s, u"dog"_s);
+        GuiTest::MessageCatcher catcher;
+        click(&dlg, 1047);
+        QCOMPARE(m_window->sourceEditor()->plainText(), u"a dog"_s);
+        QCOMPARE(m_window->articleEditor()->plainText(), u"cat"_s);
+    }
+
+    void cancelHidesAndTheTextsStay()
+    {
+        CFindAndReplaceDlg &dlg = openFind(u"cat"_s);
+        setFindTexts(dlg, u"cat"_s, u"dog"_s);
+        click(&dlg, 2);
+        QVERIFY(!dlg.isVisible());
+        m_window->runCommand(CLexiswapDlg::CmdFindReplace);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(child<QLineEdit>(&dlg, 1041)->text(), u"cat"_s);
+        click(&dlg, 1102);
+        QVERIFY(!dlg.isVisible());
+    }
+
+    void findDialogFollowsTheLanguage()
+    {
+        CFindAndReplaceDlg &dlg = openFind(u"cat"_s);
+        Language::setCurrentName(u"Deutsch -- German"_s);
+        m_window->applyLanguage(u"Deutsch -- German"_s);
+        const QString text = LoadLanguageText(u"Deutsch -- German"_s);
+        const QStringView section = Language::sectionFrom(text, u"[Find & Replace Dialog]");
+        QCOMPARE(child<QPushButton>(&dlg, 1011)->text(), LookupText(u"\r\nFind=", section));
+        QCOMPARE(child<QPushButton>(&dlg, 2)->text(), LookupText(u"\r\nCancel=", section));
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "gui_dialogs.moc"

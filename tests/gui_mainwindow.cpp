@@ -1,0 +1,610 @@
+#include "gui_testutil.h"
+#include "ui/cfindandreplacedlg.h"
+#include "ui/cmyricheditctrl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+using namespace Qt::Literals::StringLiterals;
+using GuiTest::child;
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<GuiTest::Folders> m_folders;
+    std::unique_ptr<CLexiswapDlg> m_window;
+
+    CLexiswapDlg &openWindow(CLexiswapDlg::Environment env = {})
+    {
+        if (!env.openDictionary)
+            env = m_folders->environment();
+        m_window = std::make_unique<CLexiswapDlg>();
+        const bool ok = m_window->initialise(env);
+        if (!ok)
+            qFatal("main window did not initialise");
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        if (!QTest::qWaitForWindowActive(m_window.get()))
+            qWarning("window not active");
+        return *m_window;
+    }
+
+    QAction *menuAction(QMenu &menu, int command)
+    {
+        return menu.findChild<QAction *>(u"cmd"_s + QString::number(command));
+    }
+
+    void trigger(CLexiswapDlg::MenuKind kind, int command)
+    {
+        const auto menu = m_window->buildMenu(kind);
+        QAction *action = menuAction(*menu, command);
+        QVERIFY(action);
+        QVERIFY(action->isEnabled());
+        action->trigger();
+    }
+
+private Q_SLOTS:
+    void initTestCase() { GuiTest::quietPlatformWarnings(); }
+
+    void init()
+    {
+        g_bAutoRewriting = false;
+        m_folders = std::make_unique<GuiTest::Folders>();
+        QVERIFY(m_folders->isValid());
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_folders.reset();
+    }
+
+    void everyControlIsNamedByItsId()
+    {
+        CLexiswapDlg &w = openWindow();
+        const int ids[] = {1002, 1003, 1069, 1073, 1078, 1040, 1113, 1006, 1074, 1142, 1044,
+                           1012, 1082, 1075, 1005, 1100, 1079, 1068, 1065, 1004, 1167, 1057,
+                           1083, 1015, 1034, 1043, 1133, 1130, 1126, 1131, 1132, 1025, 1026,
+                           1028, 1108, 1109, 1110, 1111, 1112, 1101, 1102};
+        for (int id : ids)
+            QVERIFY2(child<QWidget>(&w, id), qPrintable(QString::number(id)));
+        QCOMPARE(w.windowTitle(), u"Rewordix"_s);
+    }
+
+    void initialStateIsTheManualMode()
+    {
+        CLexiswapDlg &w = openWindow();
+        QCOMPARE(child<QTabBar>(&w, 1113)->currentIndex(), 0);
+        QCOMPARE(child<QTabBar>(&w, 1113)->tabText(0), u"Manual"_s);
+        for (int id : {1074, 1006, 1142, 1040, 1002, 1057})
+            QVERIFY2(child<QWidget>(&w, id)->isVisible(), qPrintable(QString::number(id)));
+        for (int id : {1044, 1082, 1012, 1075, 1005, 1100, 1079, 1068, 1004, 1065, 1003, 1069})
+            QVERIFY2(!child<QWidget>(&w, id)->isVisible(), qPrintable(QString::number(id)));
+        QVERIFY(!child<QWidget>(&w, 1004)->isEnabled());
+        QCOMPARE(w.activeEditor(), w.articleEditor());
+        // The default Config.ini: 10 articles, "Very Low", source pane hidden.
+        QCOMPARE(child<QComboBox>(&w, 1012)->currentText(), u"10"_s);
+        QCOMPARE(child<QComboBox>(&w, 1075)->currentIndex(), 5);
+        QCOMPARE(child<QComboBox>(&w, 1075)->currentText(), u"Very Low"_s);
+        QVERIFY(!child<QCheckBox>(&w, 1074)->isChecked());
+        QVERIFY(child<QCheckBox>(&w, 1074)->isEnabled());
+        QVERIFY(w.scrambled());
+        QCOMPARE(child<QPushButton>(&w, 1006)->text(), u"Search Phrase"_s);
+        QCOMPARE(child<QPushButton>(&w, 1006)->toolTip(),
+                 u"Found Out All Phrases From Operating Article"_s);
+        QCOMPARE(child<QPushButton>(&w, 1112)->text(), u"English"_s);
+        QCOMPARE(child<QPushButton>(&w, 1111)->text(), u"Help"_s);
+    }
+
+    void emptyArticlesNumberShowsTwo()
+    {
+        Config::setArticlesNumber(QString());
+        CLexiswapDlg &w = openWindow();
+        QCOMPARE(child<QComboBox>(&w, 1012)->currentText(), u"2"_s);
+    }
+
+    void alwaysDisplaySourceArticle()
+    {
+        Config::setAlwaysDisplaySourceArticle(true);
+        CLexiswapDlg &w = openWindow();
+        QVERIFY(child<QWidget>(&w, 1003)->isVisible());
+        QVERIFY(child<QWidget>(&w, 1069)->isVisible());
+        QVERIFY(child<QCheckBox>(&w, 1074)->isChecked());
+        QVERIFY(!child<QCheckBox>(&w, 1074)->isEnabled());
+    }
+
+    void sourceCheckBoxShowsAndHidesThePane()
+    {
+        CLexiswapDlg &w = openWindow();
+        auto *box = child<QCheckBox>(&w, 1074);
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+        QVERIFY(box->isChecked());
+        QVERIFY(child<QWidget>(&w, 1003)->isVisible());
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+        QVERIFY(!child<QWidget>(&w, 1003)->isVisible());
+        QVERIFY(!child<QWidget>(&w, 1069)->isVisible());
+    }
+
+    void formatsComeFromConfig()
+    {
+        WriteConfigValue(u"Default Words Size="_s, u"16"_s); // the default text's value
+        Config::setReplacedColor(0);
+        CLexiswapDlg &w = openWindow();
+        QCOMPARE(w.defaultFormat().fontPointSize(), 16.0);
+        QVERIFY(w.defaultFormat().fontWeight() >= QFont::Bold);
+        QCOMPARE(w.defaultFormat().fontFamilies().toStringList(),
+                 QStringList{u"Times New Roman"_s});
+        QCOMPARE(w.defaultFormat().foreground().color(), QColor(0, 0, 0x80));
+        QCOMPARE(w.reservedFormat().foreground().color(), QColor(0xC0, 0xC0, 0xC0));
+        // A stored 0 reads as blue.
+        QCOMPARE(w.replacedFormat().foreground().color(), QColor(0, 0, 0xFF));
+    }
+
+    void firstStartLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QStringList>("installed");
+        QTest::addColumn<QString>("expected");
+        const QStringList all;
+        QTest::newRow("German") << u"de_DE"_s << all << u"Deutsch -- German"_s;
+        QTest::newRow("Austrian") << u"de_AT"_s << all << u"Deutsch -- German"_s;
+        QTest::newRow("Japanese") << u"ja_JP"_s << all << u"日本語 -- Japanese"_s;
+        QTest::newRow("Taiwan") << u"zh_TW"_s << all << u"繁體中文 -- Chinese(Traditional)"_s;
+        QTest::newRow("China") << u"zh_CN"_s << all << u"简体中文 -- Chinese(Simplified)"_s;
+        QTest::newRow("French") << u"fr_FR"_s << all << u"English"_s;
+        QTest::newRow("German without German.ini")
+            << u"de_DE"_s << QStringList{u"English"_s, u"Japanese"_s} << u"English"_s;
+    }
+
+    void firstStartLanguage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QStringList, installed);
+        QFETCH(QString, expected);
+        m_folders = std::make_unique<GuiTest::Folders>(true, installed);
+        QCOMPARE(Config::language(), QString());
+        CLexiswapDlg::Environment env = m_folders->environment();
+        env.systemLocale = locale;
+        CLexiswapDlg &w = openWindow(env);
+        QCOMPARE(Config::language(), expected);
+        QCOMPARE(Language::currentName(), expected);
+        QCOMPARE(child<QPushButton>(&w, 1112)->text(), expected);
+        if (expected == u"Deutsch -- German")
+            QCOMPARE(child<QPushButton>(&w, 1006)->text(),
+                     LookupText(u"\r\nAnalyze=",
+                                Language::mainDialogSection(LoadLanguageText(expected))));
+    }
+
+    void entryCountIsCountedOnceAndCached()
+    {
+        QCOMPARE(Config::wordsNumber(), QString());
+        {
+            CLexiswapDlg &w = openWindow();
+            QCOMPARE(Config::wordsNumber(), u"16"_s);
+            QCOMPARE(child<QPushButton>(&w, 1142)->text(), u"Words:16"_s);
+        }
+        m_window.reset();
+        // A stored number is shown as it is, without counting again.
+        Config::setWordsNumber(u"523"_s);
+        CLexiswapDlg &w = openWindow();
+        QCOMPARE(child<QPushButton>(&w, 1142)->text(), u"Words:523"_s);
+        QCOMPARE(Config::wordsNumber(), u"523"_s);
+    }
+
+    void dictionaryFailureEndsWithItsMessage()
+    {
+        CLexiswapDlg::Environment env = m_folders->environment(m_folders->work() + u"/none.dll"_s);
+        env.openDictionary = [] {
+            ProgramDictionary result;
+            result.messageNumber = 1;
+            return result;
+        };
+        GuiTest::MessageCatcher catcher;
+        CLexiswapDlg w;
+        QVERIFY(!w.initialise(env));
+        QCOMPARE(catcher.texts, QStringList{u"Can not find Database,Please Reinstall!"_s});
+        QCOMPARE(catcher.captions, QStringList{u"Rewordix"_s});
+    }
+
+    void escapeNeverClosesTheWindow()
+    {
+        CLexiswapDlg &w = openWindow();
+        for (int id : {1002, 1040, 1012, 1006}) {
+            auto *target = child<QWidget>(&w, id);
+            target->setFocus();
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : target,
+                            Qt::Key_Escape);
+            QVERIFY(w.isVisible());
+        }
+        QTest::keyClick(&w, Qt::Key_Escape);
+        QVERIFY(w.isVisible());
+    }
+
+    void enterBreaksLinesOnlyInTheTextBoxes()
+    {
+        CLexiswapDlg &w = openWindow();
+        auto *article = child<CMyRichEditCtrl>(&w, 1002);
+        article->setFocus();
+        QTest::keyClicks(article, u"ab"_s);
+        QTest::keyClick(article, Qt::Key_Return);
+        QTest::keyClicks(article, u"cd"_s);
+        QCOMPARE(article->plainText(), u"ab\ncd"_s);
+
+        auto *reserved = child<QPlainTextEdit>(&w, 1040);
+        reserved->setFocus();
+        QTest::keyClicks(reserved, u"x"_s);
+        QTest::keyClick(reserved, Qt::Key_Return);
+        QTest::keyClicks(reserved, u"y"_s);
+        QCOMPARE(reserved->toPlainText(), u"x\ny"_s);
+
+        w.setMode(MainWindowLogic::Mode::Auto);
+        auto *number = child<QComboBox>(&w, 1012);
+        number->setFocus();
+        QCOMPARE(QApplication::focusWidget(), number);
+        QSignalSpy spy(number->lineEdit(), &QLineEdit::returnPressed);
+        QTest::keyClick(number->lineEdit(), Qt::Key_Return);
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(number->currentText(), u"10"_s);
+    }
+
+    void arrowKeysMoveTheCaretWordByWord()
+    {
+        CLexiswapDlg &w = openWindow();
+        auto *article = child<CMyRichEditCtrl>(&w, 1002);
+        article->setPlainText(u"It's 10:30, well-known $5 deal"_s);
+        article->setFocus();
+        article->setCaret(0);
+        const QList<int> forward = {5, 12, 23, 26, 26};
+        for (int expected : forward) {
+            QTest::keyClick(article, Qt::Key_Right);
+            QCOMPARE(article->textCursor().position(), expected);
+        }
+        QTest::keyClick(article, Qt::Key_Left);
+        QCOMPARE(article->textCursor().position(), 23);
+        article->setCaret(14); // inside "well-known"
+        QTest::keyClick(article, Qt::Key_Left);
+        QCOMPARE(article->textCursor().position(), 12);
+
+        // The source editor moves by characters as usual.
+        w.showSourceArticle(true);
+        auto *source = child<CMyRichEditCtrl>(&w, 1003);
+        source->setPlainText(u"It's 10:30"_s);
+        source->setFocus();
+        source->setCaret(0);
+        QTest::keyClick(source, Qt::Key_Right);
+        QCOMPARE(source->textCursor().position(), 1);
+    }
+
+    void undoLeavesNoSelection()
+    {
+        CLexiswapDlg &w = openWindow();
+        auto *article = child<CMyRichEditCtrl>(&w, 1002);
+        article->setFocus();
+        QTest::keyClicks(article, u"one two"_s);
+        article->select(4, 7);
+        QTest::keyClicks(article, u"three"_s);
+        QCOMPARE(article->plainText(), u"one three"_s);
+        trigger(CLexiswapDlg::MenuKind::Edit, CLexiswapDlg::CmdUndo);
+        QCOMPARE(article->plainText(), u"one two"_s);
+        QVERIFY(!article->textCursor().hasSelection());
+        QCOMPARE(article->textCursor().position(), 7);
+    }
+
+    void editMenuIsGreyedByTheActiveEditor()
+    {
+        CLexiswapDlg &w = openWindow();
+        {
+            const auto menu = w.buildMenu(CLexiswapDlg::MenuKind::Edit);
+            QVERIFY(!menuAction(*menu, CLexiswapDlg::CmdUndo)->isEnabled());
+            for (int id : {CLexiswapDlg::CmdCut, CLexiswapDlg::CmdCopy, CLexiswapDlg::CmdDelete})
+                QVERIFY(!menuAction(*menu, id)->isEnabled());
+            QVERIFY(menuAction(*menu, CLexiswapDlg::CmdSelectAll)->isEnabled());
+            QCOMPARE(menuAction(*menu, CLexiswapDlg::CmdUndo)->text(), u"&Undo\tCtrl+Z"_s);
+            QCOMPARE(menuAction(*menu, CLexiswapDlg::CmdFindReplace)->text(),
+                     u"&Find && Replace\tCtrl+H"_s);
+        }
+        auto *article = child<CMyRichEditCtrl>(&w, 1002);
+        article->setFocus();
+        QTest::keyClicks(article, u"word"_s);
+        article->selectAll();
+        const auto menu = w.buildMenu(CLexiswapDlg::MenuKind::Edit);
+        for (int id : {CLexiswapDlg::CmdUndo, CLexiswapDlg::CmdCut, CLexiswapDlg::CmdCopy,
+                       CLexiswapDlg::CmdDelete})
+            QVERIFY(menuAction(*menu, id)->isEnabled());
+    }
+
+    void fileMenuGreying()
+    {
+        CLexiswapDlg &w = openWindow();
+        auto menu = w.buildMenu(CLexiswapDlg::MenuKind::File);
+        QVERIFY(!menuAction(*menu, CLexiswapDlg::CmdSave)->isEnabled());
+        QVERIFY(!menuAction(*menu, CLexiswapDlg::CmdSaveAll)->isEnabled());
+        QVERIFY(menuAction(*menu, CLexiswapDlg::CmdNew)->isEnabled());
+        child<CMyRichEditCtrl>(&w, 1002)->setPlainText(u"text"_s);
+        menu = w.buildMenu(CLexiswapDlg::MenuKind::File);
+        QVERIFY(menuAction(*menu, CLexiswapDlg::CmdSave)->isEnabled());
+        QCOMPARE(menuAction(*menu, CLexiswapDlg::CmdExit)->text(), u"E&xit"_s);
+    }
+
+    void editCommandsWorkOnTheEditorLastFocused()
+    {
+        CLexiswapDlg &w = openWindow();
+        w.showSourceArticle(true);
+        auto *article = child<CMyRichEditCtrl>(&w, 1002);
+        auto *source = child<CMyRichEditCtrl>(&w, 1003);
+        article->setPlainText(u"article"_s);
+        source->setPlainText(u"source"_s);
+        source->setFocus();
+        QCOMPARE(w.activeEditor(), source);
+        trigger(CLexiswapDlg::MenuKind::Edit, CLexiswapDlg::CmdSelectAll);
+        QCOMPARE(source->selectedPlainText(), u"source"_s);
+        QVERIFY(!article->textCursor().hasSelection());
+        trigger(CLexiswapDlg::MenuKind::Edit, CLexiswapDlg::CmdDelete);
+        QCOMPARE(source->plainText(), QString());
+        QCOMPARE(article->plainText(), u"article"_s);
+        article->setFocus();
+        QCOMPARE(w.activeEditor(), article);
+    }
+
+    void rightButtonOnTheActiveEditorOpensTheEditMenu()
+    {
+        CLexiswapDlg &w = openWindow();
+        auto *article = child<CMyRichEditCtrl>(&w, 1002);
+        article->setFocus();
+        QStringList seen;
+        QTimer closer;
+        closer.setInterval(5);
+        connect(&closer, &QTimer::timeout, this, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (QAction *a : menu->actions())
+                    seen.append(a->objectName());
+                menu->close();
+            }
+        });
+        closer.start();
+        QTest::mousePress(article->viewport(), Qt::RightButton, {}, QPoint(10, 10));
+        QTRY_VERIFY(!seen.isEmpty());
+        QVERIFY(seen.contains(u"cmd32791"_s));
+        QVERIFY(seen.contains(u"cmd32794"_s));
+    }
+
+    void selectAllBoxFollowsTheRowCount()
+    {
+        CLexiswapDlg &w = openWindow();
+        auto *list = child<QTreeWidget>(&w, 1068);
+        for (int i = 0; i < 5; ++i)
+            new QTreeWidgetItem(list, {QString::number(i + 1), u"0.00%"_s});
+        auto *tab = child<QTabBar>(&w, 1113);
+        QTest::mouseClick(tab, Qt::LeftButton, {}, tab->tabRect(1).center());
+        QCOMPARE(w.mode(), MainWindowLogic::Mode::Auto);
+        QVERIFY(child<QWidget>(&w, 1068)->isVisible());
+        QVERIFY(!child<QWidget>(&w, 1065)->isVisible());
+        QTest::mouseClick(tab, Qt::LeftButton, {}, tab->tabRect(0).center());
+        new QTreeWidgetItem(list, {u"6"_s, u"0.00%"_s});
+        QVERIFY(!child<QWidget>(&w, 1065)->isVisible());
+        QTest::mouseClick(tab, Qt::LeftButton, {}, tab->tabRect(1).center());
+        QVERIFY(child<QWidget>(&w, 1065)->isVisible());
+    }
+
+    void modeSwitchShowsEachModesControls()
+    {
+        CLexiswapDlg &w = openWindow();
+        auto *tab = child<QTabBar>(&w, 1113);
+        QTest::mouseClick(tab, Qt::LeftButton, {}, tab->tabRect(1).center());
+        for (int id : {1044, 1082, 1079, 1012, 1075, 1005, 1068, 1004, 1100, 1057, 1040})
+            QVERIFY2(child<QWidget>(&w, id)->isVisible(), qPrintable(QString::number(id)));
+        for (int id : {1074, 1006, 1142})
+            QVERIFY2(!child<QWidget>(&w, id)->isVisible(), qPrintable(QString::number(id)));
+        QTest::mouseClick(tab, Qt::LeftButton, {}, tab->tabRect(0).center());
+        QCOMPARE(w.mode(), MainWindowLogic::Mode::Manual);
+        for (int id : {1074, 1006, 1142})
+            QVERIFY(child<QWidget>(&w, id)->isVisible());
+        QVERIFY(!child<QWidget>(&w, 1068)->isVisible());
+    }
+
+    void fontButtonTogglesTheFontBar()
+    {
+        CLexiswapDlg &w = openWindow();
+        auto *font = child<QToolButton>(&w, 1133);
+        auto *face = child<QComboBox>(&w, 1130);
+        // Off at the start while the bar itself is shown.
+        QVERIFY(!font->isChecked());
+        QVERIFY(face->isVisible());
+        QTest::mouseClick(font, Qt::LeftButton);
+        QVERIFY(font->isChecked());
+        QVERIFY(face->isVisible());
+        QTest::mouseClick(font, Qt::LeftButton);
+        QVERIFY(!font->isChecked());
+        for (int id : {1130, 1126, 1131, 1132, 1025, 1026, 1028})
+            QVERIFY(!child<QWidget>(&w, id)->isVisible());
+    }
+
+    void fontListsAndTheirKeys()
+    {
+        CLexiswapDlg &w = openWindow();
+        auto *face = child<QComboBox>(&w, 1130);
+        auto *size = child<QComboBox>(&w, 1126);
+        QVERIFY(face->count() > 0);
+        QVERIFY(size->count() > 0);
+        QCOMPARE(size->currentText(), u"16"_s);
+        // A face picked while the Font button is off is not stored.
+        face->setFocus();
+        const int other = face->currentIndex() == 0 ? 1 : 0;
+        face->setCurrentIndex(other);
+        Q_EMIT face->activated(other);
+        QCOMPARE(Config::wordsFont(), u"Times New Roman"_s);
+        QTest::mouseClick(child<QToolButton>(&w, 1133), Qt::LeftButton);
+        Q_EMIT face->activated(other);
+        QCOMPARE(Config::wordsFont(), face->itemText(other));
+        QVERIFY(size->count() > 0);
+        size->setCurrentIndex(0);
+        Q_EMIT size->activated(0);
+        QCOMPARE(ReadKeyValue(AppPaths::configFile(), u"Default Words Size="_s), size->itemText(0));
+
+        QTest::mouseClick(child<QToolButton>(&w, 1132), Qt::LeftButton);
+        QVERIFY(Config::wordsItalic());
+        QTest::mouseClick(child<QToolButton>(&w, 1131), Qt::LeftButton);
+        QVERIFY(!Config::wordsBold());
+    }
+
+    void colourButtonsWriteTheirKeys()
+    {
+        CLexiswapDlg &w = openWindow();
+        QColor offered;
+        QColor answer = QColor(0, 0x80, 0);
+        w.setColorChooser([&](const QColor &initial, QWidget *) {
+            offered = initial;
+            return answer;
+        });
+        QTest::mouseClick(child<QToolButton>(&w, 1025), Qt::LeftButton);
+        QCOMPARE(offered, QColor(0, 0, 0x80));
+        QCOMPARE(Config::wordsColor(), 0x008000u);
+        QTest::mouseClick(child<QToolButton>(&w, 1028), Qt::LeftButton);
+        QCOMPARE(Config::reservedColor(), 0x008000u);
+        // Cancelling the dialog changes nothing.
+        answer = QColor();
+        QTest::mouseClick(child<QToolButton>(&w, 1026), Qt::LeftButton);
+        QCOMPARE(Config::replacedColor(), 255u);
+    }
+
+    void languageMenuSwitchesEveryCaption()
+    {
+        CLexiswapDlg &w = openWindow();
+        child<QLabel>(&w, 1034)->setText(u"Word Amount:523"_s);
+        const auto menu = w.buildMenu(CLexiswapDlg::MenuKind::Language);
+        const QList<QAction *> actions = menu->actions();
+        QVERIFY(actions.size() >= 2);
+        QCOMPARE(actions.first()->text(), u"English"_s);
+        QCOMPARE(actions.first()->objectName(), u"cmd32800"_s);
+        QAction *german = nullptr;
+        for (QAction *a : actions) {
+            if (a->text() == u"Deutsch -- German")
+                german = a;
+        }
+        QVERIFY(german);
+        german->trigger();
+        QCOMPARE(Config::language(), u"Deutsch -- German"_s);
+        QCOMPARE(child<QPushButton>(&w, 1112)->text(), u"Deutsch -- German"_s);
+        const QString text = LoadLanguageText(u"Deutsch -- German"_s);
+        const QStringView main = Language::mainDialogSection(text);
+        QCOMPARE(child<QPushButton>(&w, 1006)->text(), LookupText(u"\r\nAnalyze=", main));
+        QCOMPARE(child<QPushButton>(&w, 1108)->text(), LookupText(u"\r\nID_FILE=", text));
+        QCOMPARE(child<QLabel>(&w, 1034)->text(),
+                 LookupText(u"\r\nWords Number=", main) + u"523"_s);
+        QVERIFY(child<QPushButton>(&w, 1142)->text().endsWith(u"16"_s));
+        QCOMPARE(child<QComboBox>(&w, 1075)->currentIndex(), 5);
+        QCOMPARE(child<QComboBox>(&w, 1075)->currentText(),
+                 LookupText(u"\r\nReplace Degree Item5=", main));
+
+        // Choosing the current language again writes nothing.
+        const QByteArray before = TestUtil::fileBytes(AppPaths::configFile());
+        german->trigger();
+        QCOMPARE(TestUtil::fileBytes(AppPaths::configFile()), before);
+    }
+
+    void languageMenuWithoutTheLanguageFolder()
+    {
+        CLexiswapDlg &w = openWindow();
+        QVERIFY(QDir(AppPaths::languageDir()).removeRecursively());
+        GuiTest::MessageCatcher catcher;
+        QTest::mouseClick(child<QPushButton>(&w, 1112), Qt::LeftButton);
+        QCOMPARE(catcher.texts, QStringList{u"No language file!"_s});
+        QCOMPARE(Config::language(), u"English"_s);
+    }
+
+    void operatingArticleCaptionWithAFileNameIsKept()
+    {
+        CLexiswapDlg &w = openWindow();
+        child<QLabel>(&w, 1073)->setText(u"story.txt"_s);
+        w.applyLanguage(u"Deutsch -- German"_s);
+        QCOMPARE(child<QLabel>(&w, 1073)->text(), u"story.txt"_s);
+    }
+
+    void acceleratorsAndCommandsNotYetAvailable()
+    {
+        CLexiswapDlg &w = openWindow();
+        child<CMyRichEditCtrl>(&w, 1002)->setFocus();
+        QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
+        QTRY_VERIFY(w.findDialog() && w.findDialog()->isVisible());
+        QCOMPARE(w.findDialog()->pos(), QPoint(400, 300));
+        w.findDialog()->hide();
+        w.activateWindow();
+        child<CMyRichEditCtrl>(&w, 1002)->setFocus();
+
+        GuiTest::MessageCatcher catcher;
+        QTest::keyClick(child<CMyRichEditCtrl>(&w, 1002), Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(catcher.texts.size(), 1);
+        QVERIFY(catcher.texts[0].contains(u"not available yet"));
+        for (int command :
+             {CLexiswapDlg::CmdUpdate, CLexiswapDlg::CmdHandbook, CLexiswapDlg::CmdHomepage})
+            trigger(CLexiswapDlg::MenuKind::Help, command);
+        trigger(CLexiswapDlg::MenuKind::File, CLexiswapDlg::CmdOpen);
+        QCOMPARE(catcher.texts.size(), 5);
+        QCOMPARE(catcher.captions.last(), u"Rewordix"_s);
+    }
+
+    void searchPhraseRefusals()
+    {
+        CLexiswapDlg &w = openWindow();
+        GuiTest::MessageCatcher catcher;
+        QTest::mouseClick(child<QPushButton>(&w, 1006), Qt::LeftButton);
+        QCOMPARE(catcher.texts, QStringList{u"No Article!"_s});
+        QCOMPARE(catcher.icons.last(), QMessageBox::Warning);
+
+        child<CMyRichEditCtrl>(&w, 1002)->setPlainText(u"walk"_s);
+        g_bAutoRewriting = true;
+        QTest::mouseClick(child<QPushButton>(&w, 1006), Qt::LeftButton);
+        g_bAutoRewriting = false;
+        QCOMPARE(catcher.texts.last(),
+                 u"Previous Auto-Rewriting Not Finished, Please Try Again Later!"_s);
+        QCOMPARE(catcher.icons.last(), QMessageBox::Critical);
+        QVERIFY(!w.isAnalysing());
+    }
+
+    void newClearsTheArticle()
+    {
+        CLexiswapDlg &w = openWindow();
+        w.showSourceArticle(true);
+        child<CMyRichEditCtrl>(&w, 1002)->setPlainText(u"a"_s);
+        child<CMyRichEditCtrl>(&w, 1003)->setPlainText(u"b"_s);
+        new QTreeWidgetItem(child<QTreeWidget>(&w, 1068), {u"1"_s, u"0.00%"_s});
+        trigger(CLexiswapDlg::MenuKind::File, CLexiswapDlg::CmdNew);
+        QCOMPARE(child<CMyRichEditCtrl>(&w, 1002)->plainText(), QString());
+        QCOMPARE(child<CMyRichEditCtrl>(&w, 1003)->plainText(), QString());
+        QCOMPARE(child<QTreeWidget>(&w, 1068)->topLevelItemCount(), 0);
+        QCOMPARE(child<QLabel>(&w, 1073)->text(), u"NewArticle"_s);
+        QVERIFY(!child<QWidget>(&w, 1004)->isEnabled());
+    }
+
+    void saveAllFormatMenu()
+    {
+        CLexiswapDlg &w = openWindow();
+        QCOMPARE(Config::saveAllFormat(), 0);
+        w.runCommand(CLexiswapDlg::CmdSaveAsZip);
+        QCOMPARE(Config::saveAllFormat(), 1);
+        const QByteArray before = TestUtil::fileBytes(AppPaths::configFile());
+        w.runCommand(CLexiswapDlg::CmdSaveAsZip);
+        QCOMPARE(TestUtil::fileBytes(AppPaths::configFile()), before);
+    }
+
+    void exitClosesTheWindow()
+    {
+        CLexiswapDlg &w = openWindow();
+        QTest::mouseClick(child<QToolButton>(&w, 1102), Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "gui_mainwindow.moc"

@@ -1,0 +1,169 @@
+#pragma once
+
+#include "app/apppaths.h"
+#include "app/config.h"
+#include "app/language.h"
+#include "app/startup.h"
+#include "dictionary/programdictionary.h"
+#include "testdictionary.h"
+#include "testutil.h"
+#include "ui/clexiswapdlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+// Shared set-up of the GUI tests: an install folder with the built language
+// files and a small dictionary, a working folder with a fresh Config.ini.
+namespace GuiTest {
+
+inline QString builtLanguageDir()
+{
+    return QStringLiteral(REWORDIX_BIN_DIR "/Language");
+}
+
+inline QString realDictionary()
+{
+    return QStringLiteral(REWORDIX_BIN_DIR "/SysFuns.dll");
+}
+
+class Folders
+{
+public:
+    // languages: stems of the language files to install; empty: all of them.
+    explicit Folders(bool withConfig = true, const QStringList &languages = {})
+    {
+        m_install = m_dir.filePath(QStringLiteral("install"));
+        m_work = m_dir.filePath(QStringLiteral("work"));
+        QDir().mkpath(m_install + QStringLiteral("/Language"));
+        QDir().mkpath(m_work);
+        const QDir built(builtLanguageDir());
+        for (const QString &name : built.entryList({QStringLiteral("*.ini")}, QDir::Files)) {
+            if (languages.isEmpty() || languages.contains(QFileInfo(name).completeBaseName()))
+                QFile::copy(built.filePath(name), m_install + QStringLiteral("/Language/") + name);
+        }
+        AppPaths::initialise(m_install, m_work);
+        if (withConfig)
+            Startup::prepareWorkingFiles(m_work);
+        Language::setCurrentName(Config::language());
+        m_dictionary = m_install + QStringLiteral("/SysFuns.dll");
+        TestDictionary::create(m_dictionary, TestDictionary::standardEntries(),
+                               TestDictionary::standardIrregulars());
+    }
+
+    [[nodiscard]] bool isValid() const { return m_dir.isValid(); }
+    [[nodiscard]] QString install() const { return m_install; }
+    [[nodiscard]] QString work() const { return m_work; }
+    [[nodiscard]] QString dictionaryPath() const { return m_dictionary; }
+
+    // Opens path (the small dictionary by default) the way the program opens
+    // its own.
+    [[nodiscard]] CLexiswapDlg::Environment environment(QString path = {}) const
+    {
+        if (path.isEmpty())
+            path = m_dictionary;
+        CLexiswapDlg::Environment env;
+        env.systemLocale = QStringLiteral("en_US");
+        env.openDictionary = [path] {
+            ProgramDictionary result;
+            result.path = path;
+            result.dictionary = Dictionary::open(path, true, false, &result.error);
+            if (!result.dictionary)
+                result.messageNumber = 2;
+            return result;
+        };
+        return env;
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_install;
+    QString m_work;
+    QString m_dictionary;
+};
+
+// Answers the message boxes that open while it lives: records their texts and
+// icons and presses their first button.
+class MessageCatcher : public QObject
+{
+public:
+    MessageCatcher()
+    {
+        m_timer.setInterval(5);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || box == m_last)
+                return;
+            m_last = box;
+            texts.append(box->text());
+            icons.append(box->icon());
+            captions.append(box->windowTitle());
+            const auto buttons = box->buttons();
+            if (!buttons.isEmpty())
+                buttons.first()->click();
+            else
+                box->reject();
+        });
+        m_timer.start();
+    }
+
+    QStringList texts;
+    QList<QMessageBox::Icon> icons;
+    QStringList captions;
+
+private:
+    QTimer m_timer;
+    QPointer<QMessageBox> m_last;
+};
+
+// Runs action on the first modal widget of type W that opens while it lives.
+template<typename W> class ModalHandler : public QObject
+{
+public:
+    explicit ModalHandler(std::function<void(W *)> action) : m_action(std::move(action))
+    {
+        m_timer.setInterval(5);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (auto *w = qobject_cast<W *>(QApplication::activeModalWidget()); w && !m_done) {
+                m_done = true;
+                m_action(w);
+            }
+        });
+        m_timer.start();
+    }
+    [[nodiscard]] bool handled() const { return m_done; }
+
+private:
+    std::function<void(W *)> m_action;
+    QTimer m_timer;
+    bool m_done = false;
+};
+
+// The offscreen platform warns about every window feature it lacks.
+inline void quietPlatformWarnings()
+{
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext &context, const QString &message) {
+            if (message.startsWith(QStringLiteral("This plugin does not support")))
+                return;
+            if (previous)
+                previous(type, context, message);
+        });
+}
+
+template<typename W> W *child(QObject *parent, int id)
+{
+    return parent->findChild<W *>(QStringLiteral("ctl") + QString::number(id));
+}
+
+} // namespace GuiTest
