@@ -440,6 +440,21 @@ private Q_SLOTS:
         QVERIFY(real->countEntries() > 100000);
         for (const QString &plan : real->queryPlans())
             QVERIFY2(!plan.contains(u"SCAN"), qPrintable(plan));
+
+        // phraseStatus works on a sorted copy of the headwords: it must give
+        // what scanning the rows of a prefix query gives.
+        const QStringList phrases = {u"look"_s, u"look after"_s, u"Look"_s, u"a"_s, u"the"_s,
+                                     u"in"_s, u"I"_s, u"co"_s, u"new york"_s, u"New York"_s,
+                                     u"x-ray"_s, u"o'clock"_s, u"ab"_s, u"take off"_s, u"s"_s};
+        for (const QString &phrase : phrases) {
+            const QString joined = real->wordsStartingWith(phrase).join(u',');
+            int expected = 0;
+            for (qsizetype from = 0; (from = joined.indexOf(phrase, from)) >= 0;) {
+                from += phrase.size();
+                expected |= (from == joined.size() || joined[from] == u',') ? 2 : 1;
+            }
+            QCOMPARE(real->phraseStatus(phrase), expected);
+        }
     }
 };
 

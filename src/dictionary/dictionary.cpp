@@ -68,6 +68,37 @@ QList<QStringView> segmentsFor(QStringView tagName)
     return {};
 }
 
+// Orders and matches texts as SQLite's NOCASE and LIKE do: only the 26 ASCII
+// letters fold.
+char16_t asciiFold(QChar c)
+{
+    const char16_t u = c.unicode();
+    return (u >= u'A' && u <= u'Z') ? char16_t(u + 32) : u;
+}
+
+bool asciiFoldLess(QStringView a, QStringView b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t x = asciiFold(a[i]);
+        const char16_t y = asciiFold(b[i]);
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
+}
+
+bool asciiFoldStartsWith(QStringView text, QStringView prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (qsizetype i = 0; i < prefix.size(); ++i) {
+        if (asciiFold(text[i]) != asciiFold(prefix[i]))
+            return false;
+    }
+    return true;
+}
+
 struct PhrasePass
 {
     QStringView partOfSpeech;
@@ -441,16 +472,48 @@ int Dictionary::phraseStatus(const QString &phrase)
         if (!ok)
             return 0;
     }
-    const QString joined = wordsStartingWith(phrase).join(u',');
+    // The rows are those a prefix LIKE finds: Words starting with the phrase
+    // without regard to ASCII case. Their Words, joined by ",", are scanned for
+    // the phrase (case-sensitive, each search after the previous find): a find
+    // at the end of a word marks an entry, any other a longer phrase. The
+    // phrase holds no comma, so each word can be scanned on its own and the
+    // order of the words does not matter.
+    QMutexLocker lock(&m_mutex);
+    const QStringList &words = sortedWords(Lookup::tableFor(phrase));
+    auto it =
+        std::lower_bound(words.cbegin(), words.cend(), phrase,
+                         [](const QString &w, const QString &p) { return asciiFoldLess(w, p); });
     int status = 0;
-    qsizetype from = 0;
-    while ((from = joined.indexOf(phrase, from)) >= 0) {
-        from += phrase.size();
-        status |= (from == joined.size() || joined[from] == u',') ? 2 : 1;
+    for (; it != words.cend() && asciiFoldStartsWith(*it, phrase); ++it) {
+        qsizetype from = 0;
+        while ((from = it->indexOf(phrase, from)) >= 0) {
+            from += phrase.size();
+            status |= from == it->size() ? 2 : 1;
+        }
         if (status == 3)
             break;
     }
     return status;
+}
+
+const QStringList &Dictionary::sortedWords(const QString &table)
+{
+    auto found = m_sortedWords.find(table);
+    if (found != m_sortedWords.end())
+        return *found;
+    QStringList words;
+    StatementUse q(statement(u"SELECT Words FROM \"%1\""_s.arg(table)));
+    while (q.step())
+        words.append(q.text(0));
+    std::sort(words.begin(), words.end(),
+              [](const QString &a, const QString &b) { return asciiFoldLess(a, b); });
+    return *m_sortedWords.insert(table, std::move(words));
+}
+
+void Dictionary::invalidateCaches()
+{
+    QMutexLocker lock(&m_mutex);
+    m_sortedWords.clear();
 }
 
 std::optional<QString> Dictionary::irregularForm(const QString &word, QStringView field)

@@ -45,6 +45,9 @@ public:
     // line per statement), to check that every lookup is an index search.
     [[nodiscard]] QStringList queryPlans();
 
+    // Forgets what was read ahead from the file; call after writing to it.
+    void invalidateCaches();
+
     // Sum of the row counts of the 27 word tables; -1 on a failed query.
     [[nodiscard]] qint64 countEntries();
 
@@ -112,6 +115,11 @@ private:
     };
     QList<IrRow> m_irRows;
     QHash<QString, QList<int>> m_irRowsByForm;
+
+    // Headwords of each word table sorted without regard to ASCII case, loaded
+    // on first use: phraseStatus reads a prefix range of them without a query.
+    QHash<QString, QStringList> m_sortedWords;
+    const QStringList &sortedWords(const QString &table);
 };
 
 // Plain text functions of the lookup engine.
