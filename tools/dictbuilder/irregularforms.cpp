@@ -294,6 +294,19 @@ bool readsAsForm(const QString &regular, const QString &word)
            (end == regular.size() || regular.at(end) == u';' || regular.at(end) == u'|');
 }
 
+QStringList unreadableForms(const Row &row)
+{
+    const QString text = regularText(row);
+    QStringList unreadable;
+    for (const Field &field : row.fields)
+        for (const QString &form : field.forms)
+            if (form != row.base && !readsAsForm(text, form) && !unreadable.contains(form))
+                unreadable << form;
+    if (readsAsForm(text, row.base))
+        unreadable << row.base;
+    return unreadable;
+}
+
 QString regularText(const Row &row)
 {
     QString text;

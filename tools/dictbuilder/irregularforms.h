@@ -78,6 +78,12 @@ QList<Row> merge(const QList<Row> &own, const QList<QList<Row>> &generated);
 // The Regular value of a row.
 QString regularText(const Row &row);
 
+// The forms of row that the lookup would not find in its Regular text, because
+// an earlier field holds them as part of a longer form, and the base itself
+// when the lookup would read it as one of its own forms (a form equal to the
+// base is meant to be hidden). Empty for a good row.
+QStringList unreadableForms(const Row &row);
+
 // True when the dictionary's irregular-form lookup would read `word` as a form
 // in `regular`: at the first place it occurs, it stands between "=" or "|" and
 // ";", "|" or the end.

@@ -1,9 +1,10 @@
 // rewordix-dictbuilder: builds the synonym dictionary (SysFuns.dll) from a
-// MyThes thesaurus, WordNet's index, sense counts and exception lists, and our own
-// table of irregular forms. See --help.
+// MyThes thesaurus, WordNet's index, data, sense counts and exception lists, and
+// our own tables of irregular forms and function words. See --help.
 #include "dictionary/dictionaryschema.h"
 #include "dictionarywriter.h"
 #include "engine/storescrambler.h"
+#include "functionwords.h"
 #include "irregularforms.h"
 #include "sensecounts.h"
 #include "synonymselection.h"
@@ -17,6 +18,7 @@
 #include <QMap>
 #include <QSet>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -30,6 +32,7 @@ struct Options
     QString exceptionsDir;
     QString counts;
     QString irregular;
+    QString functionWords;
     QString out;
     bool plain = false;
 };
@@ -49,8 +52,9 @@ std::optional<Options> parseArguments(const QCoreApplication &app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        u"Builds the synonym dictionary from a MyThes thesaurus, WordNet's cntlist.rev and "
-        u"exception lists, and a table of irregular forms."_s);
+        u"Builds the synonym dictionary from a MyThes thesaurus, WordNet's index, data, "
+        u"cntlist.rev and exception lists, a table of irregular forms and a list of function "
+        u"words."_s);
     parser.addHelpOption();
     const QCommandLineOption thesaurus(u"thesaurus"_s, u"MyThes thesaurus (.dat)."_s, u"path"_s,
                                        u"/usr/share/mythes/th_en_US_v2.dat"_s);
@@ -62,17 +66,22 @@ std::optional<Options> parseArguments(const QCoreApplication &app)
                                     u"/usr/share/wordnet/cntlist.rev"_s);
     const QCommandLineOption irregular(u"irregular"_s, u"Own table of irregular forms."_s,
                                        u"path"_s);
+    const QCommandLineOption functionWords(
+        u"function-words"_s,
+        u"List of function words to leave out (default: the list built into the program)."_s,
+        u"path"_s, FunctionWords::BuiltIn.toString());
     const QCommandLineOption out(u"out"_s, u"Dictionary file to write."_s, u"path"_s);
     const QCommandLineOption plain(
         u"plain"_s, u"Store Synonyms plain (a SourceDB copy) instead of scrambled."_s);
-    parser.addOptions({thesaurus, exceptions, counts, irregular, out, plain});
+    parser.addOptions({thesaurus, exceptions, counts, irregular, functionWords, out, plain});
     parser.process(app);
     if (!parser.positionalArguments().isEmpty() || !parser.isSet(irregular) || !parser.isSet(out)) {
         std::fputs(qPrintable(parser.helpText()), stderr);
         return std::nullopt;
     }
-    return Options{parser.value(thesaurus), parser.value(exceptions), parser.value(counts),
-                   parser.value(irregular), parser.value(out),        parser.isSet(plain)};
+    return Options{parser.value(thesaurus), parser.value(exceptions),    parser.value(counts),
+                   parser.value(irregular), parser.value(functionWords), parser.value(out),
+                   parser.isSet(plain)};
 }
 
 } // namespace
@@ -96,8 +105,11 @@ int main(int argc, char **argv)
     SynsetIndex index;
     if (!index.load(options->exceptionsDir, &error))
         return fail(error);
+    const FunctionWords::ReadResult functionWords = FunctionWords::read(options->functionWords);
+    if (!functionWords.error.isEmpty())
+        return fail(functionWords.error);
     const SynonymSelection::Result selection =
-        SynonymSelection::buildRows(thesaurus.entries, index, counts);
+        SynonymSelection::buildRows(thesaurus.entries, index, counts, functionWords.words);
 
     QSet<QString> verbs;
     QSet<QString> nouns;
@@ -129,6 +141,21 @@ int main(int argc, char **argv)
         IrregularForms::fromNounExceptions(nounExc, nouns, &nounStats);
     const QList<IrregularForms::Row> irregular =
         IrregularForms::merge(own.rows, {fromVerbs, fromNouns});
+    // Our own table must be read back exactly; variants from WordNet's lists
+    // that hide in a longer form (hallah: "hallot" in "challoth") are only
+    // reported.
+    QStringList hiddenForms;
+    for (const IrregularForms::Row &row : irregular) {
+        const QStringList unreadable = IrregularForms::unreadableForms(row);
+        if (unreadable.isEmpty())
+            continue;
+        const QString what = u"%1 (%2)"_s.arg(row.base, unreadable.join(u", "_s));
+        const bool ownRow = std::any_of(own.rows.cbegin(), own.rows.cend(),
+                                        [&](const auto &r) { return r.base == row.base; });
+        if (ownRow)
+            return fail(u"IR row of %1: the lookup would misread these forms"_s.arg(what));
+        hiddenForms << what;
+    }
 
     DictionaryWriter writer(options->out);
     if (!writer.open(&error))
@@ -165,14 +192,17 @@ int main(int argc, char **argv)
           u"speech: %3"_s.arg(stats.droppedNameSenses)
               .arg(stats.droppedRareSenses)
               .arg(thesaurus.unknownPosSenses));
-    print(u"Synonyms left out: %1 with a comma or forbidden character, %2 binomial names; "
-          u"%3 rows cut to length"_s.arg(stats.droppedInvalidSynonyms)
+    print(u"Synonyms left out: %1 with a comma or forbidden character, %2 binomial names, "
+          u"%3 words of related terms; %4 rows cut to length"_s.arg(stats.droppedInvalidSynonyms)
               .arg(stats.droppedTaxonomicNames)
+              .arg(stats.droppedRelatedWords)
               .arg(stats.truncatedRows));
     print(u"IR rows: %1 (%2 own, %3 bases from verb.exc, %4 from noun.exc)"_s.arg(irregular.size())
               .arg(own.rows.size())
               .arg(fromVerbs.size())
               .arg(fromNouns.size()));
+    if (!hiddenForms.isEmpty())
+        print(u"IR forms the lookup cannot find: %1"_s.arg(hiddenForms.join(u"; "_s)));
     for (const auto &[name, s] : {std::pair{u"verb.exc"_s, verbStats}, {u"noun.exc"_s, nounStats}})
         print(u"%1: %2 forms used, %3 regular, %4 of unknown lemmas, %5 phrases, %6 variants, "
               u"%7 headwords of their own"_s.arg(name)

@@ -58,16 +58,16 @@ bool SenseCounts::parse(const QByteArray &bytes, QString *error)
         }
         const QString lemma = key(fields.first().left(percent).toString());
         const QString byPos = lemma + u'%' + posDigit(*pos);
-        m_senses[byPos + u'#' + QString::number(number)] += count;
+        m_senses[fields.first().toString().toLower()] += count;
         m_byPos[byPos] += count;
         m_total[lemma] += count;
     }
     return true;
 }
 
-int SenseCounts::senseCount(const QString &lemma, PartOfSpeech pos, int senseNumber) const
+int SenseCounts::senseCount(const QString &senseKey) const
 {
-    return m_senses.value(key(lemma) + u'%' + posDigit(pos) + u'#' + QString::number(senseNumber));
+    return m_senses.value(senseKey);
 }
 
 int SenseCounts::familiarity(const QString &lemma, PartOfSpeech pos) const

@@ -18,8 +18,10 @@ public:
     bool load(const QString &path, QString *error);
     bool parse(const QByteArray &bytes, QString *error);
 
-    // Tag count of sense number senseNumber (1-based, WordNet order) of lemma.
-    int senseCount(const QString &lemma, PartOfSpeech pos, int senseNumber) const;
+    // Tag count of the sense with that sense key. The key, not the file's
+    // sense number, names the sense: some lines carry keys or numbers of an
+    // older WordNet (a%1:14:00:: as sense 1, where WordNet 3.0 has another).
+    int senseCount(const QString &senseKey) const;
     // Sum of the tag counts of every sense of lemma as that part of speech.
     int familiarity(const QString &lemma, PartOfSpeech pos) const;
     // Sum over all parts of speech.
@@ -28,7 +30,7 @@ public:
 private:
     static QString key(const QString &lemma);
 
-    QHash<QString, int> m_senses; // key + '%' + pos digit + '#' + sense number
+    QHash<QString, int> m_senses; // sense key
     QHash<QString, int> m_byPos;  // key + '%' + pos digit
     QHash<QString, int> m_total;  // key
 };

@@ -6,7 +6,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <limits>
 #include <numeric>
 #include <tuple>
 
@@ -19,8 +18,9 @@ namespace {
 struct RankedSense
 {
     int count = 0;  // tag count of the headword in this meaning
-    int number = 0; // WordNet sense number of the headword; max when not found
+    int number = 0; // WordNet sense number of the headword, else its place in the thesaurus
     QStringList words;
+    QList<bool> familiar; // parallel to words: ever tagged in the sense counts
 };
 
 // "Malus pumila", "Canis familiaris": a genus name that the thesaurus knows
@@ -61,6 +61,23 @@ bool isSymbolOf(const QString &word, const QString &headword)
     return word.size() <= 3 || capitals >= 2;
 }
 
+// "bigger", "larger", "smallest": a regular comparative or superlative of
+// base, which WordNet lists as a similar term but which no writer would put
+// in the base's place.
+bool isGradedFormOf(const QString &word, const QString &base)
+{
+    if (base.size() < 2 || !word.startsWith(base.chopped(1)))
+        return false;
+    const QChar last = base.back();
+    for (const QString &ending : {u"er"_s, u"est"_s}) {
+        if (word == base + ending || word == base + last + ending ||
+            (last == u'e' && word == base + ending.mid(1)) ||
+            (last == u'y' && word == base.chopped(1) + u'i' + ending))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool isStorable(QStringView text)
@@ -97,9 +114,25 @@ struct Context
     Stats &stats;
 };
 
-// One thesaurus sense ranked, or none when it is left out.
+using WordRank = std::tuple<int, int, int, bool>;
+
+// Sorts words by their ranks, highest first; equal ranks keep their order.
+QStringList sortedByRank(const QStringList &words, const QList<WordRank> &ranks)
+{
+    QList<qsizetype> order(words.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](qsizetype a, qsizetype b) { return ranks.at(a) > ranks.at(b); });
+    QStringList sorted;
+    for (const qsizetype i : order)
+        sorted << words.at(i);
+    return sorted;
+}
+
+// One thesaurus sense ranked, or none when it is left out. position: the
+// sense's 1-based place among the entry's senses of its part of speech.
 std::optional<RankedSense> rankSense(const Thesaurus::Entry &entry, const Thesaurus::Sense &sense,
-                                     bool taxonomicHeadword, Context &context)
+                                     int position, bool taxonomicHeadword, Context &context)
 {
     const QString &headword = entry.headword;
     const PartOfSpeech pos = sense.pos;
@@ -108,78 +141,114 @@ std::optional<RankedSense> rankSense(const Thesaurus::Entry &entry, const Thesau
         ++context.stats.droppedNameSenses;
         return std::nullopt;
     }
-    const std::optional<quint32> synset = context.index.synsetOf(pos, headword, sense.synonyms);
-    const auto countIn = [&](const QString &lemma) {
-        return synset ? context.counts.senseCount(lemma, pos,
-                                                  context.index.senseNumber(lemma, pos, *synset))
-                      : 0;
+    const QStringList similar = pos == PartOfSpeech::Adjective ? sense.similar : QStringList();
+    QStringList own = sense.synonyms;
+    std::optional<quint32> synset = context.index.synsetOf(pos, headword, own, similar, position);
+    if (!synset && sense.relatedTerms) {
+        // A line of a relational adjective lists the related synsets with a
+        // note on their last word only (American: "land|dry land|...|terra
+        // firma (related term)"); the synonyms are the words of the
+        // headword's own synset.
+        synset = context.index.closestSynset(pos, headword, own, position);
+        if (synset) {
+            context.stats.droppedRelatedWords += int(own.removeIf(
+                [&](const QString &w) { return !context.index.holds(pos, *synset, w); }));
+        }
+    }
+    const auto countIn = [&](const QString &lemma, std::optional<quint32> meaning) {
+        return meaning ? context.counts.senseCount(context.index.senseKey(lemma, pos, *meaning))
+                       : 0;
     };
-    RankedSense ranked;
-    ranked.count = countIn(headword);
-    ranked.number = synset ? context.index.senseNumber(headword, pos, *synset)
-                           : std::numeric_limits<int>::max();
-    QList<std::tuple<int, int, int, bool>> ranks; // parallel to ranked.words
-    for (const QString &word : sense.synonyms) {
+    const auto usable = [&](const QString &word) {
         if (word.compare(headword, Qt::CaseInsensitive) == 0)
-            continue;
+            return false;
         if (!isStorable(word) || word.size() == 1) {
             ++context.stats.droppedInvalidSynonyms;
-            continue;
+            return false;
         }
         if (!taxonomicHeadword && isTaxonomicName(word, context.genera)) {
             ++context.stats.droppedTaxonomicNames;
-            continue;
+            return false;
         }
-        ranked.words << word;
-        ranks << std::tuple(countIn(word), context.counts.familiarity(word, pos),
-                            context.counts.totalFamiliarity(word), !word.contains(u' '));
+        return true;
+    };
+    const auto rankOf = [&](const QString &word, const QList<quint32> &meanings) {
+        int count = 0;
+        for (const quint32 meaning : meanings)
+            count = std::max(count, countIn(word, meaning));
+        return WordRank(count, context.counts.familiarity(word, pos),
+                        context.counts.totalFamiliarity(word), !word.contains(u' '));
+    };
+
+    RankedSense ranked;
+    ranked.count = countIn(headword, synset);
+    ranked.number = synset ? context.index.senseNumber(headword, pos, *synset) : position;
+    QList<WordRank> ranks;
+    for (const QString &word : std::as_const(own)) {
+        if (usable(word)) {
+            ranked.words << word;
+            ranks << rankOf(word, synset ? QList{*synset} : QList<quint32>());
+        }
     }
-    if (ranked.words.isEmpty())
-        return std::nullopt;
     const bool taggedWord = std::any_of(ranks.cbegin(), ranks.cend(),
-                                        [](const auto &rank) { return std::get<0>(rank) > 0; });
+                                        [](const WordRank &rank) { return std::get<0>(rank) > 0; });
+    // A similar word is ranked by its tag count in its own synset, the
+    // satellite or head that WordNet links to this sense.
+    QStringList similarWords;
+    QList<WordRank> similarRanks;
+    for (const QString &word : similar) {
+        if (similarWords.contains(word) || !usable(word) ||
+            isGradedFormOf(word, headword.toLower()) ||
+            std::any_of(own.cbegin(), own.cend(),
+                        [&](const QString &w) { return isGradedFormOf(word, w); }))
+            continue;
+        similarWords << word;
+        similarRanks << rankOf(word, synset ? context.index.similarSynsetsWith(pos, *synset, word)
+                                            : QList<quint32>());
+    }
+    if (ranked.words.isEmpty() && similarWords.isEmpty())
+        return std::nullopt;
     if (synset && ranked.count == 0 && !taggedWord &&
         context.counts.totalFamiliarity(headword) > 0) {
         ++context.stats.droppedRareSenses;
         return std::nullopt;
     }
-    QList<qsizetype> order(ranked.words.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(),
-                     [&](qsizetype a, qsizetype b) { return ranks.at(a) > ranks.at(b); });
-    QStringList sorted;
-    for (const qsizetype i : order)
-        sorted << ranked.words.at(i);
-    ranked.words = sorted;
+    ranked.words = sortedByRank(ranked.words, ranks) + sortedByRank(similarWords, similarRanks);
+    for (const QString &word : std::as_const(ranked.words))
+        ranked.familiar << (context.counts.totalFamiliarity(word) > 0);
     return ranked;
 }
 
-// The senses of one part of speech, heaviest first, as one de-duplicated list.
+// The senses of one part of speech, heaviest first, as one de-duplicated list
+// in which the words never tagged at all (evince, menage: too rare for the
+// sense counts' corpus) follow all the others.
 QStringList mergeSenses(QList<RankedSense> senses, const Limits &limits, Stats &stats)
 {
     std::stable_sort(senses.begin(), senses.end(), [](const RankedSense &a, const RankedSense &b) {
         return std::tuple(a.count, -qint64(a.number)) > std::tuple(b.count, -qint64(b.number));
     });
     QStringList list;
+    QStringList unfamiliar;
     QSet<QString> seen;
     bool truncated = false;
     for (const RankedSense &sense : std::as_const(senses)) {
         int taken = 0;
-        for (const QString &word : sense.words) {
+        for (qsizetype i = 0; i < sense.words.size(); ++i) {
+            const QString &word = sense.words.at(i);
             if (seen.contains(word.toLower()))
                 continue;
-            if (taken == limits.perSense || list.size() == limits.perRow) {
+            if (taken == limits.perSense || list.size() + unfamiliar.size() == limits.perRow) {
                 truncated = true;
                 break;
             }
             seen.insert(word.toLower());
-            list << word;
+            (sense.familiar.at(i) ? list : unfamiliar) << word;
             ++taken;
         }
     }
     if (truncated)
         ++stats.truncatedRows;
-    return list;
+    return list + unfamiliar;
 }
 
 // Adds `row` to `rows`, merging it into an earlier row of the same headword and
@@ -220,16 +289,26 @@ void appendRow(QList<WordRow> &rows, QHash<QString, QList<qsizetype>> &rowsOfHea
 // - A sense never tagged, of a headword that has tagged senses, none of whose
 //   words was ever tagged in that meaning either, is a rare reading (apple:
 //   "orchard apple tree"): left out. A sense not found in WordNet is kept.
-// - Senses are ordered by weight, then by WordNet's sense number.
+// - Senses are ordered by weight, then by WordNet's sense number (thesaurus
+//   order for a sense not found).
 // - Within a sense, words are ordered by their weight, then by how often they
 //   were tagged as this part of speech at all, then in any part of speech,
 //   single words before phrases, then in thesaurus order: plain current words
 //   come first. Binomial names ("Malus pumila") go, except as synonyms of
 //   another taxonomic name.
+// - An adjective sense then gets its similar terms, ranked the same way by
+//   their weight in their own synset: a head adjective's satellites (big:
+//   huge, enormous) are near-synonyms, and for many senses ("good" as
+//   approval) WordNet has no other words. Other parts of speech take none
+//   (WordNet links only adjectives as similar; the thesaurus has no others).
+// - Function words (a list of pronouns, determiners, prepositions,
+//   conjunctions, auxiliaries and numbers) get no rows: their thesaurus rows
+//   are homographs (are: "ar", can: "tin") or readings a writer never swaps.
 // - The part of speech the headword is most often tagged as gets the first
 //   row: the popup lists a headword's rows in the order they were written.
 Result buildRows(const QList<Thesaurus::Entry> &entries, const SynsetIndex &index,
-                 const SenseCounts &counts, const Limits &limits)
+                 const SenseCounts &counts, const QSet<QString> &functionWords,
+                 const Limits &limits)
 {
     Result result;
     const QSet<QString> genera = genusNames(entries);
@@ -247,24 +326,27 @@ Result buildRows(const QList<Thesaurus::Entry> &entries, const SynsetIndex &inde
             continue;
         }
         const QString folded = headword.toLower();
+        if (functionWords.contains(folded)) {
+            ++result.stats.skippedHeadwords[u"function word"_s];
+            continue;
+        }
         const bool taxonomicHeadword =
             genera.contains(folded.section(u' ', 0, 0)) || folded.startsWith(u"genus "_s);
 
         QList<std::pair<int, WordRow>> weightedRows;
         for (const PartOfSpeech pos : PartsOfSpeech::All) {
             QList<RankedSense> senses;
-            int weight = 0;
+            int position = 0;
             for (const Thesaurus::Sense &sense : entry.senses) {
-                if (sense.pos != pos || sense.synonyms.isEmpty())
+                if (sense.pos != pos)
                     continue;
-                if (auto ranked = rankSense(entry, sense, taxonomicHeadword, context)) {
-                    weight += ranked->count;
+                ++position;
+                if (auto ranked = rankSense(entry, sense, position, taxonomicHeadword, context))
                     senses << *ranked;
-                }
             }
             WordRow row{headword, pos, mergeSenses(senses, limits, result.stats)};
             if (!row.synonyms.isEmpty())
-                weightedRows.append({weight, row});
+                weightedRows.append({counts.familiarity(headword, pos), row});
         }
         if (weightedRows.isEmpty()) {
             ++result.stats.skippedHeadwords[u"no synonyms left"_s];

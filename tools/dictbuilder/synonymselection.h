@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -35,6 +36,7 @@ struct Stats
     int droppedRareSenses = 0;
     int droppedTaxonomicNames = 0;
     int droppedInvalidSynonyms = 0; // a comma, a forbidden character or a single character
+    int droppedRelatedWords = 0;    // unmarked words of related terms (relational adjectives)
     int truncatedRows = 0;
 };
 
@@ -44,8 +46,10 @@ struct Result
     Stats stats;
 };
 
+// functionWords: lower-case headwords to leave out in any letter case.
 Result buildRows(const QList<Thesaurus::Entry> &entries, const SynsetIndex &index,
-                 const SenseCounts &counts, const Limits &limits = {});
+                 const SenseCounts &counts, const QSet<QString> &functionWords,
+                 const Limits &limits = {});
 
 // A value the dictionary can hold: none of | { } " CR LF (nor a comma, which
 // separates synonyms).

@@ -4,6 +4,9 @@
 #include <QFile>
 #include <QSet>
 
+#include <algorithm>
+#include <tuple>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -92,11 +95,12 @@ bool SynsetIndex::parseIndex(PartOfSpeech pos, const QByteArray &bytes, QString 
 }
 
 // Line: synset_offset lex_filenum ss_type w_cnt (two hex digits) word lex_id
-// [word lex_id...] p_cnt ... ; adjectives may carry a marker: "big(a)".
+// [word lex_id...] p_cnt [pointer_symbol synset_offset pos source/target...]
+// ... ; adjectives may carry a marker: "big(a)".
 bool SynsetIndex::parseData(PartOfSpeech pos, const QByteArray &bytes, QString *error)
 {
-    QHash<quint32, QStringList> &words = m_words[int(pos)];
-    words.clear();
+    QHash<quint32, Synset> &synsets = m_data[int(pos)];
+    synsets.clear();
     qsizetype lineNumber = 0;
     for (const QByteArray &line : bytes.split('\n')) {
         ++lineNumber;
@@ -105,47 +109,144 @@ bool SynsetIndex::parseData(PartOfSpeech pos, const QByteArray &bytes, QString *
         const QList<QByteArray> fields = line.split(' ');
         bool offsetOk = false;
         bool countOk = false;
+        bool lexFileOk = false;
         const quint32 offset = fields.size() > 4 ? fields.at(0).toUInt(&offsetOk) : 0;
         const int count = fields.size() > 4 ? fields.at(3).toInt(&countOk, 16) : 0;
-        if (!offsetOk || !countOk || count < 1 || fields.size() < 4 + 2 * count) {
+        Synset synset;
+        synset.lexFile = fields.size() > 4 ? fields.at(1).toInt(&lexFileOk) : 0;
+        synset.satellite = fields.size() > 4 && fields.at(2) == "s";
+        if (!offsetOk || !countOk || !lexFileOk || count < 1 || fields.size() < 4 + 2 * count) {
             *error = u"line %1: not a data line"_s.arg(lineNumber);
             return false;
         }
-        QStringList synsetWords;
         for (int i = 0; i < count; ++i) {
             QByteArray word = fields.at(4 + 2 * i);
             const qsizetype marker = word.indexOf('(');
             if (marker > 0)
                 word = word.left(marker);
-            synsetWords << QString::fromUtf8(word).toLower();
+            bool lexIdOk = false;
+            synset.words << QString::fromUtf8(word).toLower();
+            synset.lexIds << fields.at(5 + 2 * i).toInt(&lexIdOk, 16);
+            if (!lexIdOk) {
+                *error = u"line %1: bad lex_id"_s.arg(lineNumber);
+                return false;
+            }
         }
-        words.insert(offset, synsetWords);
+        const qsizetype pointersAt = 4 + 2 * count;
+        bool pointersOk = false;
+        const int pointers =
+            pointersAt < fields.size() ? fields.at(pointersAt).toInt(&pointersOk) : 0;
+        if (!pointersOk || pointers < 0 || fields.size() < pointersAt + 1 + 4 * pointers) {
+            *error = u"line %1: bad pointer list"_s.arg(lineNumber);
+            return false;
+        }
+        for (int i = 0; i < pointers; ++i) {
+            const qsizetype at = pointersAt + 1 + 4 * i;
+            if (fields.at(at) != "&")
+                continue;
+            bool targetOk = false;
+            synset.similar << fields.at(at + 1).toUInt(&targetOk);
+            if (!targetOk) {
+                *error = u"line %1: bad pointer target"_s.arg(lineNumber);
+                return false;
+            }
+        }
+        synsets.insert(offset, synset);
     }
     return true;
 }
 
 std::optional<quint32> SynsetIndex::synsetOf(PartOfSpeech pos, const QString &headword,
-                                             const QStringList &words) const
+                                             const QStringList &words, const QStringList &similar,
+                                             int position) const
 {
     QSet<QString> wanted{fold(headword)};
     for (const QString &word : words)
         wanted.insert(fold(word));
-    std::optional<quint32> holdsAll;
-    int holdingAll = 0;
-    for (const quint32 offset : m_synsets[int(pos)].value(fold(headword))) {
-        const QStringList synsetWords = m_words[int(pos)].value(offset);
-        const QSet<QString> have(synsetWords.cbegin(), synsetWords.cend());
-        if (have == wanted)
-            return offset;
-        if (have.contains(wanted)) {
-            holdsAll = offset;
-            ++holdingAll;
+    const QList<quint32> candidates = m_synsets[int(pos)].value(fold(headword));
+    std::optional<quint32> best;
+    std::tuple<int, bool, bool> bestRank;
+    for (qsizetype i = 0; i < candidates.size(); ++i) {
+        const Synset synset = m_data[int(pos)].value(candidates.at(i));
+        const QSet<QString> have(synset.words.cbegin(), synset.words.cend());
+        if (!have.contains(wanted))
+            continue;
+        int similarHeld = 0;
+        for (const QString &word : similar)
+            similarHeld += similarSynsetsWith(pos, candidates.at(i), word).isEmpty() ? 0 : 1;
+        const std::tuple rank(similarHeld, have == wanted, i + 1 == position);
+        if (!best || rank > bestRank) {
+            best = candidates.at(i);
+            bestRank = rank;
         }
     }
-    return holdingAll == 1 ? holdsAll : std::nullopt;
+    if (best || position < 1 || position > candidates.size())
+        return best;
+    const QStringList atPosition = m_data[int(pos)].value(candidates.at(position - 1)).words;
+    const auto held = std::count_if(wanted.cbegin(), wanted.cend(),
+                                    [&](const QString &w) { return atPosition.contains(w); });
+    return 2 * held > wanted.size() ? std::optional(candidates.at(position - 1)) : std::nullopt;
+}
+
+std::optional<quint32> SynsetIndex::closestSynset(PartOfSpeech pos, const QString &headword,
+                                                  const QStringList &words, int position) const
+{
+    const QList<quint32> candidates = m_synsets[int(pos)].value(fold(headword));
+    std::optional<quint32> best;
+    std::pair<qsizetype, bool> bestRank;
+    for (qsizetype i = 0; i < candidates.size(); ++i) {
+        const std::pair rank(
+            std::count_if(words.cbegin(), words.cend(),
+                          [&](const QString &w) { return holds(pos, candidates.at(i), w); }),
+            i + 1 == position);
+        if (!best || rank > bestRank) {
+            best = candidates.at(i);
+            bestRank = rank;
+        }
+    }
+    return best;
+}
+
+bool SynsetIndex::holds(PartOfSpeech pos, quint32 synset, const QString &word) const
+{
+    return m_data[int(pos)].value(synset).words.contains(fold(word));
 }
 
 int SynsetIndex::senseNumber(const QString &lemma, PartOfSpeech pos, quint32 synset) const
 {
     return int(m_synsets[int(pos)].value(fold(lemma)).indexOf(synset) + 1);
+}
+
+QString SynsetIndex::senseKey(const QString &lemma, PartOfSpeech pos, quint32 synset) const
+{
+    const QString folded = fold(lemma);
+    const Synset data = m_data[int(pos)].value(synset);
+    const qsizetype at = data.words.indexOf(folded);
+    if (at < 0)
+        return {};
+    const auto twoDigits = [](int n) {
+        return u"%1"_s.arg(n, 2, 10, QChar(u'0'));
+    };
+    const int type = data.satellite ? 5 : int(pos) + 1; // 1 noun, 2 verb, 3 adjective, 4 adverb
+    QString key = folded + u'%' + QString::number(type) + u':' + twoDigits(data.lexFile) + u':' +
+                  twoDigits(data.lexIds.at(at)) + u':';
+    const Synset head = data.satellite && !data.similar.isEmpty()
+                            ? m_data[int(pos)].value(data.similar.first())
+                            : Synset();
+    if (!head.words.isEmpty())
+        key += head.words.first() + u':' + twoDigits(head.lexIds.first());
+    else
+        key += u':';
+    return key;
+}
+
+QList<quint32> SynsetIndex::similarSynsetsWith(PartOfSpeech pos, quint32 synset,
+                                               const QString &word) const
+{
+    const QString folded = fold(word);
+    QList<quint32> holding;
+    for (const quint32 target : m_data[int(pos)].value(synset).similar)
+        if (m_data[int(pos)].value(target).words.contains(folded))
+            holding << target;
+    return holding;
 }

@@ -10,10 +10,11 @@
 #include <optional>
 
 // WordNet's index files (index.noun, .verb, .adj, .adv: each lemma's synsets
-// in sense-number order) and data files (data.noun, ...: each synset's
-// words). A thesaurus sense, whose headword and synonyms are exactly one
-// synset's words, is found again as that synset, which gives each word's own
-// sense number for that meaning.
+// in sense-number order) and data files (data.noun, ...: each synset's words
+// with their lexicographer ids, and its "&" similar-to pointers, which join an
+// adjective head synset and its satellites). A thesaurus sense, whose headword
+// and synonyms are one synset's words, is found again as that synset, which
+// gives each word's sense number and sense key for that meaning.
 class SynsetIndex
 {
 public:
@@ -21,15 +22,42 @@ public:
     bool parseIndex(PartOfSpeech pos, const QByteArray &bytes, QString *error);
     bool parseData(PartOfSpeech pos, const QByteArray &bytes, QString *error);
 
-    // The synset of `headword` whose words are exactly `words` (in any letter
-    // case), or else the only one that holds them all; none otherwise.
+    // The synset of `headword` that holds all of `words` (in any letter case).
+    // Among several, the best is the one whose similar-to synsets hold the
+    // most of `similar`, then the one whose words are exactly these, then the
+    // one whose sense number is `position` (the thesaurus lists a headword's
+    // senses in nearly WordNet's order). None when no synset holds them all,
+    // unless the synset at `position` holds more than half of them (the
+    // thesaurus spells a few words differently).
     std::optional<quint32> synsetOf(PartOfSpeech pos, const QString &headword,
-                                    const QStringList &words) const;
+                                    const QStringList &words, const QStringList &similar = {},
+                                    int position = 0) const;
+    // The synset of `headword` that holds the most of `words`, then the one at
+    // `position`, then the first; none when headword has no synset.
+    std::optional<quint32> closestSynset(PartOfSpeech pos, const QString &headword,
+                                         const QStringList &words, int position) const;
+    // True when the synset holds word (in any letter case).
+    bool holds(PartOfSpeech pos, quint32 synset, const QString &word) const;
     // 1-based sense number of lemma for that synset; 0 when it is not one.
     int senseNumber(const QString &lemma, PartOfSpeech pos, quint32 synset) const;
+    // Sense key of lemma in that synset, as cntlist.rev spells it:
+    // "lemma%ss_type:lex_filenum:lex_id:head_word:head_id" (big%3:00:01::,
+    // big%5:00:00:intense:00); empty when the synset does not hold lemma.
+    QString senseKey(const QString &lemma, PartOfSpeech pos, quint32 synset) const;
+    // The similar-to targets of `synset` that hold `word` (strong: the two
+    // satellites that hold "powerful").
+    QList<quint32> similarSynsetsWith(PartOfSpeech pos, quint32 synset, const QString &word) const;
 
 private:
-    // Per PartOfSpeech: folded lemma -> synset offsets; synset offset -> folded words.
+    struct Synset
+    {
+        QStringList words; // folded
+        QList<int> lexIds; // parallel to words
+        QList<quint32> similar;
+        int lexFile = 0;
+        bool satellite = false; // an adjective satellite: similar.first() is its head
+    };
+    // Per PartOfSpeech: folded lemma -> synset offsets; synset offset -> synset.
     QHash<QString, QList<quint32>> m_synsets[4];
-    QHash<quint32, QStringList> m_words[4];
+    QHash<quint32, Synset> m_data[4];
 };

@@ -9,6 +9,9 @@ namespace Thesaurus {
 
 namespace {
 
+constexpr QStringView SimilarNote = u"(similar term)";
+constexpr QStringView RelatedNote = u"(related term)";
+
 std::optional<QStringConverter::Encoding> encodingNamed(QByteArray name)
 {
     name = name.trimmed().toUpper().replace('-', "").replace('_', "");
@@ -86,8 +89,17 @@ ReadResult parse(const QByteArray &bytes)
             sense.pos = *pos;
             for (qsizetype k = 1; k < items.size(); ++k) {
                 const QString item = items.at(k).toString().simplified();
-                if (!item.isEmpty() && !item.contains(u'('))
+                if (item.isEmpty())
+                    continue;
+                if (!item.contains(u'(')) {
                     sense.synonyms << item;
+                } else if (item.endsWith(RelatedNote)) {
+                    sense.relatedTerms = true;
+                } else if (item.endsWith(SimilarNote)) {
+                    const QString word = item.chopped(SimilarNote.size()).trimmed();
+                    if (!word.isEmpty() && !word.contains(u'('))
+                        sense.similar << word;
+                }
             }
             entry.senses << sense;
         }
