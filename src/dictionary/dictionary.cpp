@@ -634,6 +634,49 @@ QString Dictionary::readingsList(QStringView tag)
     return results.join(u',');
 }
 
+bool Dictionary::execute(const QString &sql, const QVariantList &values, QList<QStringList> *rows,
+                         QString *error)
+{
+    QMutexLocker lock(&m_mutex);
+    sqlite3_stmt *s = statement(sql);
+    StatementUse q(s);
+    if (!q) {
+        if (error)
+            *error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+    // Bound as SQLITE_STATIC: the texts live until the statement is reset.
+    QStringList texts(values.size());
+    for (int i = 0; i < values.size(); ++i) {
+        if (values[i].typeId() == QMetaType::LongLong) {
+            sqlite3_bind_int64(s, i + 1, values[i].toLongLong());
+        } else {
+            texts[i] = values[i].toString();
+            // An empty text is "", not NULL: Type="" must match an empty type.
+            if (texts[i].isEmpty())
+                sqlite3_bind_text16(s, i + 1, u"", 0, SQLITE_STATIC);
+            else
+                q.bind(i + 1, texts[i]);
+        }
+    }
+    const int columns = sqlite3_column_count(s);
+    int code;
+    while ((code = q.stepCode()) == SQLITE_ROW) {
+        if (!rows)
+            continue;
+        QStringList row;
+        for (int c = 0; c < columns; ++c)
+            row.append(q.text(c));
+        rows->append(row);
+    }
+    if (code != SQLITE_DONE) {
+        if (error)
+            *error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------------------
 // Plain text functions
 

@@ -4,6 +4,7 @@
 #include <QMutex>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <memory>
 #include <optional>
@@ -94,6 +95,16 @@ public:
 
     // The form after "<field>=" in word's IR row, e.g. "went" for go and "sp".
     [[nodiscard]] std::optional<QString> irregularForm(const QString &word, QStringView field);
+
+    // --- Statements of the library editor ---
+
+    // Runs sql with values bound to ?1, ?2, ... (qint64 values as integers,
+    // everything else as text) and hands back the rows it returns, each column
+    // as text. False with SQLite's message when it fails, e.g. on a file opened
+    // read-only. Synonyms values are passed as stored: scrambling is the
+    // caller's business.
+    bool execute(const QString &sql, const QVariantList &values, QList<QStringList> *rows = nullptr,
+                 QString *error = nullptr);
 
 private:
     Dictionary(sqlite3 *db, QString path, bool scrambled);

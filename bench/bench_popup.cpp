@@ -1,0 +1,125 @@
+// Speed of the synonym popup's filling on a 5,000-word analysed article: the
+// first opening of a word (lookup, list built, cached in temp.dat) and later
+// ones (the cached list read back), on the shipped dictionary when the build
+// made one and on a small hand-made dictionary otherwise.
+#include "engine/analysis.h"
+#include "engine/jobcontrol.h"
+#include "engine/popuplist.h"
+#include "engine/store.h"
+#include "engine_testutil.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString articleOf(int count)
+{
+    const QStringList words =
+        u"the quick brown fox jumps over a lazy dog while children walked to school and "
+        "their teachers looked after them carefully because the weather was getting worse "
+        "every hour people wanted to go home early but trains were running late so many "
+        "decided to stay in the city centre for dinner with friends who had been working "
+        "together on important projects about climate science economic growth and public "
+        "health during difficult times nobody expected such a big change in how we live"_s.split(
+            u' ');
+    QRandomGenerator random(4242);
+    QString text;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            text += (i % 15 == 0) ? u".\n"_s : u" "_s;
+        text += words[random.bounded(int(words.size()))];
+    }
+    return text + u'.';
+}
+
+struct Fixture
+{
+    QTemporaryDir dir;
+    std::unique_ptr<Dictionary> dictionary;
+    QString storePath;
+    QString analysedStore; // temp.dat as Search Phrase left it
+    QStringList words;     // the words to open, from the middle of the article
+};
+
+Fixture *fixture()
+{
+    static std::unique_ptr<Fixture> f = [] {
+        auto made = std::make_unique<Fixture>();
+        QString error;
+        const QString real = EngineTest::realDictionaryPath();
+        made->dictionary = QFile::exists(real) ? Dictionary::open(real, true, false, &error)
+                                               : EngineTest::openDictionary(made->dir);
+        if (!made->dictionary)
+            return std::unique_ptr<Fixture>();
+        AnalysisParams params;
+        params.article = articleOf(5000);
+        params.storePath = made->dir.filePath(u"temp.dat"_s);
+        params.replacedStorePath = made->dir.filePath(u"replacedtemp.dat"_s);
+        JobControl control;
+        const AnalysisResult result = Analysis::runAnalysis(params, *made->dictionary, control);
+        if (result.status != AnalysisStatus::Finished)
+            return std::unique_ptr<Fixture>();
+        made->storePath = params.storePath;
+        made->analysedStore = result.store;
+        made->words = {u"weather"_s, u"teachers"_s, u"walked"_s, u"important"_s, u"children"_s};
+        return made;
+    }();
+    return f.get();
+}
+
+void BM_PopupFirstOpening(benchmark::State &state)
+{
+    Fixture *f = fixture();
+    if (!f) {
+        state.SkipWithError("no dictionary or the analysis failed");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        Store::writeStore(f->storePath, f->analysedStore, true);
+        state.ResumeTiming();
+        for (const QString &word : std::as_const(f->words))
+            benchmark::DoNotOptimize(
+                PopupList::fill(word, f->dictionary.get(), f->storePath, true));
+    }
+    state.SetItemsProcessed(state.iterations() * f->words.size());
+}
+BENCHMARK(BM_PopupFirstOpening)->Unit(benchmark::kMillisecond);
+
+void BM_PopupCachedOpening(benchmark::State &state)
+{
+    Fixture *f = fixture();
+    if (!f) {
+        state.SkipWithError("no dictionary or the analysis failed");
+        return;
+    }
+    Store::writeStore(f->storePath, f->analysedStore, true);
+    for (const QString &word : std::as_const(f->words))
+        (void)PopupList::fill(word, f->dictionary.get(), f->storePath, true);
+    for (auto _ : state) {
+        for (const QString &word : std::as_const(f->words))
+            benchmark::DoNotOptimize(
+                PopupList::fill(word, f->dictionary.get(), f->storePath, true));
+    }
+    state.SetItemsProcessed(state.iterations() * f->words.size());
+}
+BENCHMARK(BM_PopupCachedOpening)->Unit(benchmark::kMillisecond);
+
+void BM_PopupListBuild(benchmark::State &state)
+{
+    const QString marked = u"<noun>bargain,agreement,pact,contract,arrangement,deal,trade"
+                           "<verb>trade,bargain,negotiate,handle,cope<adjective>fair,square"_s;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(PopupList::build(marked));
+}
+BENCHMARK(BM_PopupListBuild);
+
+} // namespace
+
+BENCHMARK_MAIN();
