@@ -1,25 +1,35 @@
 #include "ui/clexiswapdlg.h"
 
 #include "app/apppaths.h"
+#include "app/articlefile.h"
+#include "app/articlelistlogic.h"
 #include "app/config.h"
 #include "app/language.h"
 #include "engine/jobcontrol.h"
 #include "engine/statistics.h"
 #include "rtf/rtfcharformat.h"
+#include "rtf/rtftextdocument.h"
+#include "ui/articlelist.h"
 #include "ui/cautorewritemsgdlg.h"
 #include "ui/cconfigdlg.h"
+#include "ui/cdlgreplace.h"
 #include "ui/cfindandreplacedlg.h"
 #include "ui/cmyricheditctrl.h"
 #include "ui/cprogressnewdlg.h"
+#include "ui/filedropfilter.h"
 #include "ui/uimessage.h"
+#include "zip/zipwriter.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -34,6 +44,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QShortcut>
 #include <QTabBar>
 #include <QToolButton>
@@ -102,6 +113,12 @@ CLexiswapDlg::CLexiswapDlg(QWidget *parent) : QWidget(parent)
     m_dlgWait = new CAutoRewriteMsgDlg(this);
     connect(&m_analysisWatcher, &QFutureWatcher<AnalysisResult>::finished, this,
             [this] { applyAnalysis(m_analysisWatcher.result()); });
+    m_dlgWait->setAbortFlag(&m_bAutoRewriteAbort);
+    connect(m_dlgWait, &CAutoRewriteMsgDlg::aborted, this, &CLexiswapDlg::autoAbortPressed);
+    m_dropFilter = new FileDropFilter(this);
+    m_editArticle->viewport()->installEventFilter(m_dropFilter);
+    connect(m_dropFilter, &FileDropFilter::filesDropped, this, &CLexiswapDlg::dropFiles);
+    connect(m_editArticle, &QTextEdit::textChanged, this, &CLexiswapDlg::writeBackShownArticle);
     resize(1100, 720);
 }
 
@@ -112,6 +129,13 @@ CLexiswapDlg::~CLexiswapDlg()
         m_job->abort();
         m_job->setPaused(false);
         m_analysisWatcher.waitForFinished();
+    }
+    if (m_autoRewriting) {
+        // The window goes away with its queued results; nothing else clears the flag.
+        if (m_autoJob)
+            m_autoJob->abort();
+        m_autoFuture.waitForFinished();
+        g_bAutoRewriting = false;
     }
 }
 
@@ -265,46 +289,31 @@ QWidget *CLexiswapDlg::buildSidePanel()
     m_sideLayout->addLayout(runRow);
 
     m_lblArticlesList = named(new QLabel(panel), 1079);
-    m_listArticles = named(new QTreeWidget(panel), 1068);
-    m_listArticles->setColumnCount(2);
-    m_listArticles->setHeaderLabels({u"Article"_s, u"Replace Rate"_s});
-    m_listArticles->setRootIsDecorated(false);
-    m_listArticles->setUniformRowHeights(true);
+    m_listArticles = named(new ArticleList(panel), 1068);
     m_listArticles->header()->setStretchLastSection(false);
     m_listArticles->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_listArticles->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    connect(m_listArticles->model(), &QAbstractItemModel::rowsInserted, this,
-            &CLexiswapDlg::refreshSelectAllBox);
-    connect(m_listArticles->model(), &QAbstractItemModel::rowsRemoved, this,
-            &CLexiswapDlg::refreshSelectAllBox);
-    connect(m_listArticles->model(), &QAbstractItemModel::modelReset, this,
-            &CLexiswapDlg::refreshSelectAllBox);
+    connect(m_listArticles, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem *current) { showListArticle(current); });
+    connect(m_listArticles, &ArticleList::rowMenuRequested, this, &CLexiswapDlg::showListMenu);
+    connect(m_listArticles, &ArticleList::deletePressed, this,
+            [this] { runCommand(CmdDeleteArticles); });
     m_sideLayout->addWidget(m_lblArticlesList);
     m_sideLayout->addWidget(m_listArticles, 0);
 
     auto *saveAllRow = new QHBoxLayout;
     m_chkSelectAll = named(new QCheckBox(panel), 1065);
-    connect(m_chkSelectAll, &QCheckBox::clicked, this, [this](bool on) {
-        for (int i = 0; i < m_listArticles->topLevelItemCount(); ++i)
-            m_listArticles->topLevelItem(i)->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
-    });
+    connect(m_chkSelectAll, &QCheckBox::clicked, this,
+            [this](bool on) { m_listArticles->setAllChecked(on); });
     m_btnSaveAll = named(new QToolButton(panel), 1004);
     m_btnSaveAll->setPopupMode(QToolButton::MenuButtonPopup);
     m_btnSaveAll->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_btnSaveAll->setMinimumHeight(28);
+    // The arrow offers the same menu as a click on the button's right fifth.
     auto *formatMenu = new QMenu(m_btnSaveAll);
     connect(formatMenu, &QMenu::aboutToShow, this, [this, formatMenu] {
         formatMenu->clear();
-        const QString text = LoadLanguageText(Language::currentName());
-        const auto add = [&](int id, QStringView key, int format) {
-            QAction *a = formatMenu->addAction(LookupText(QString(u"\r\n" + key + u'='), text));
-            a->setObjectName(u"cmd"_s + QString::number(id));
-            a->setCheckable(true);
-            a->setChecked(m_nSaveAllFormat == format);
-            connect(a, &QAction::triggered, this, [this, id] { runCommand(id); });
-        };
-        add(CmdSaveAsTxt, u"ID_SAVEAS_TXT", 0);
-        add(CmdSaveAsZip, u"ID_SAVEAS_ZIP", 1);
+        addFormatActions(formatMenu);
     });
     m_btnSaveAll->setMenu(formatMenu);
     connect(m_btnSaveAll, &QToolButton::clicked, this, [this] { runCommand(CmdSaveAll); });
@@ -459,6 +468,14 @@ bool CLexiswapDlg::initialise(const Environment &environment)
     }
     m_strDbPath = m_dictionary.path;
     m_beforeAnalysis = environment.beforeAnalysis;
+    m_afterArticle = environment.afterArticle;
+    if (!m_dlgReplace) {
+        m_dlgReplace = new CDlgReplace(this);
+        connect(m_dlgReplace, &CDlgReplace::replacementCounted, this, [this](int words) {
+            m_lblReplaced->setText(Statistics::addReplacedText(m_lblReplaced->text(), words));
+        });
+        connect(m_editArticle, &CMyRichEditCtrl::selectionNotified, this, &CLexiswapDlg::openPopup);
+    }
 
     setWindowTitle(u"Rewordix"_s);
     m_tabMode->setCurrentIndex(0);
@@ -892,27 +909,32 @@ void CLexiswapDlg::runCommand(int command)
         UiMessage::notAvailable(this, MainWindowLogic::menuText(Language::text(key)));
     };
     switch (command) {
-    case CmdNew:
+    case CmdNew: {
+        // Cleared first: emptying the editor must not empty the shown article's file.
+        m_bShownArticle = false;
+        const QScopedValueRollback loading(m_bLoadingArticle, true);
         m_editArticle->clear();
         m_editSource->clear();
         m_editArticle->setCurrentCharFormat(m_fmtDefault);
         m_editSource->setCurrentCharFormat(m_fmtDefault);
         m_listArticles->clear();
-        m_chkSelectAll->setChecked(false);
-        m_chkSelectAll->hide();
+        hideSelectAllBox();
         m_btnSaveAll->setEnabled(false);
         m_lblArticle->setText(u"NewArticle"_s);
         hidePopup();
-        m_bShownArticle = false;
         break;
+    }
     case CmdOpen:
-        notAvailable(u"ID_FILE_OPEN");
+        openArticleCommand();
         break;
     case CmdSave:
-        notAvailable(u"ID_FILE_SAVE");
+        saveArticle();
         break;
     case CmdSaveAll:
-        notAvailable(u"ID_FILE_SAVEALL");
+        saveAll();
+        break;
+    case CmdDeleteArticles:
+        deleteSelectedArticles();
         break;
     case CmdSaveAsTxt:
     case CmdSaveAsZip: {
@@ -933,11 +955,7 @@ void CLexiswapDlg::runCommand(int command)
         startAnalysis();
         break;
     case CmdAutoRewrite:
-        if (g_bAutoRewriting) {
-            UiMessage::show(this, 16, QMessageBox::Critical);
-            break;
-        }
-        UiMessage::notAvailable(this, m_btnAutoRewrite->text());
+        startAutoRewrite();
         break;
     case CmdMagicRewrite:
         if (g_bAutoRewriting) {
@@ -1084,13 +1102,570 @@ void CLexiswapDlg::fillDensityList(const QString &summary)
     m_cmbDensity->setCurrentIndex(-1);
 }
 
+// --- Auto-rewrite ---
+
+void CLexiswapDlg::startAutoRewrite()
+{
+    if (g_bAutoRewriting) {
+        UiMessage::show(this, 16, QMessageBox::Warning);
+        return;
+    }
+    if (m_analysing || !dictionary())
+        return;
+    g_bAutoRewriting = true;
+    m_strArticle = m_editArticle->plainText();
+    m_strArticlesNumber = m_cmbArticlesNumber->currentText();
+    if (m_strArticle.isEmpty() || m_strArticlesNumber.isEmpty()) {
+        UiMessage::show(this, m_strArticle.isEmpty() ? 12 : 7, QMessageBox::Warning);
+        g_bAutoRewriting = false;
+        return;
+    }
+    m_bAutoRewriteAbort = false;
+    m_bListBusy = true;
+    m_bListReady = false;
+    m_bShownArticle = false;
+    hidePopup();
+    m_editArticle->setSelectionNotify(false);
+    m_strReservedWords = m_editReserved->toPlainText();
+    {
+        const QScopedValueRollback loading(m_bLoadingArticle, true);
+        m_editSource->copyContentFrom(*m_editArticle);
+    }
+
+    AutoRewriteParams params;
+    params.article = m_strArticle;
+    params.originalDocument = Rtf::fromTextDocument(*m_editArticle->document());
+    params.reservedWords = m_strReservedWords;
+    params.ignoreWords = m_strIgnoreWords;
+    const int degree = m_cmbDegree->currentIndex();
+    params.degree = degree < 0 ? AutoRewrite::VeryLow : degree;
+    params.requestedCount = Config::parseNumber(m_strArticlesNumber);
+    params.format.face = Config::wordsFont();
+    params.format.pointSize = Config::wordsSize();
+    params.format.bold = Config::wordsBold();
+    params.format.italic = Config::wordsItalic();
+    params.format.wordsColor = Config::wordsColor();
+    params.format.replacedColor = Config::replacedColor();
+    params.scrambled = m_bScrambled;
+    params.choiceCounter = m_nChoiceCounter;
+
+    // Everything the run shows reaches this window as queued calls, applied in
+    // the order the worker made them.
+    const auto post = [this](auto call) {
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    };
+    AutoRewriteCallbacks callbacks;
+    callbacks.wordsAmount = [this, post](int n) {
+        post([this, n] { autoWordsAmount(n); });
+    };
+    callbacks.frequencySummary = [this, post](const QString &summary) {
+        post([this, summary] { fillDensityList(summary); });
+    };
+    callbacks.replacedAdded = [this, post](int delta) {
+        post([this, delta] {
+            m_lblReplaced->setText(Statistics::addReplacedText(m_lblReplaced->text(), delta));
+        });
+    };
+    callbacks.templateReady = [this, post](const QString &text) {
+        post([this, text] { autoTemplateReady(text); });
+    };
+    callbacks.articleCount = [this, post](int count) {
+        post([this, count] { autoArticleCount(count); });
+    };
+    callbacks.articleAdded = [this, post](const GeneratedArticle &row) {
+        post([this, row] { autoArticleAdded(row); });
+    };
+
+    m_autoJob = std::make_shared<JobControl>([hook = m_afterArticle](int article) {
+        if (hook)
+            hook(article);
+    });
+    m_autoRewriting = true;
+    Dictionary &dict = *dictionary();
+    m_autoFuture = QtConcurrent::run([this, post, params, callbacks, &dict, job = m_autoJob] {
+        const AutoRewriteResult result = AutoRewrite::runAutoRewrite(params, dict, *job, callbacks);
+        post([this, result] { finishAutoRewrite(result); });
+    });
+
+    m_dlgWait->applyTexts();
+    m_dlgWait->setWindowModality(Qt::ApplicationModal);
+    m_dlgWait->adjustSize();
+    m_dlgWait->move(window()->geometry().center() - m_dlgWait->rect().center());
+    m_dlgWait->show();
+    m_dlgWait->raise();
+    m_dlgWait->activateWindow();
+}
+
+void CLexiswapDlg::autoWordsAmount(int wordsAmount)
+{
+    m_nWordsAmount = wordsAmount;
+    m_lblReplaced->setText(Statistics::resetStatisticsText(m_lblReplaced->text(), wordsAmount));
+    m_lblWordsNumber->setText(Statistics::wordsAmountText(m_lblWordsNumber->text(), wordsAmount));
+    m_editSource->setCaret(0);
+    m_editArticle->setFocus();
+    m_lblWordsNumber->show();
+    m_lblReplaced->show();
+}
+
+void CLexiswapDlg::autoTemplateReady(const QString &templateText)
+{
+    {
+        const QScopedValueRollback loading(m_bLoadingArticle, true);
+        m_editArticle->setPlainTextIn(templateText, m_fmtDefault);
+    }
+    hidePopup();
+    hideSelectAllBox();
+    m_listArticles->clear();
+}
+
+void CLexiswapDlg::autoArticleAdded(const GeneratedArticle &row)
+{
+    QTreeWidgetItem *item = m_listArticles->addArticle(row.name, row.rate);
+    m_btnSaveAll->setEnabled(true);
+    if (row.index > 0) {
+        m_listArticles->scrollToItem(item);
+        return;
+    }
+    // The original article, as written, goes back into the editor while the
+    // articles are generated.
+    const ArticleFile::ReadResult original = ArticleFile::readRichText(row.path);
+    if (original.ok) {
+        const QScopedValueRollback loading(m_bLoadingArticle, true);
+        Rtf::toTextDocument(original.document, m_editArticle->document());
+    }
+    m_strArticle.clear();
+}
+
+void CLexiswapDlg::autoArticleCount(int count)
+{
+    m_strArticlesNumber = QString::number(count);
+    m_cmbArticlesNumber->setEditText(m_strArticlesNumber);
+}
+
+void CLexiswapDlg::autoAbortPressed()
+{
+    if (m_autoJob)
+        m_autoJob->abort();
+    m_editArticle->setSelectionNotify(true);
+}
+
+void CLexiswapDlg::finishAutoRewrite(const AutoRewriteResult &result)
+{
+    m_autoJob.reset();
+    m_autoFuture = {};
+    m_autoRewriting = false;
+    m_nChoiceCounter = result.choiceCounter;
+    const bool completed = result.status == AutoRewriteStatus::Finished;
+    if (completed) {
+        if (m_listArticles->topLevelItemCount() > 5)
+            refreshSelectAllBox();
+        const ArticleFile::ReadResult original =
+            ArticleFile::readRichText(articlePath(m_listArticles->nameAt(0), u".rtf"));
+        if (original.ok) {
+            const QScopedValueRollback loading(m_bLoadingArticle, true);
+            Rtf::toTextDocument(original.document, m_editSource->document());
+        }
+    }
+    if (m_dlgWait->isVisible())
+        m_dlgWait->closeFromWorker();
+    if (completed)
+        UiMessage::show(this, 6, QMessageBox::Information);
+    else if (result.status == AutoRewriteStatus::Error)
+        UiMessage::show(this, result.error.isEmpty() ? u"Error"_s : result.error,
+                        QMessageBox::Critical);
+    m_editArticle->setSelectionNotify(true);
+    m_bListReady = true;
+    m_bListBusy = false;
+    if (completed)
+        m_bShownArticle = true;
+    g_bAutoRewriting = false;
+    if (completed && m_listArticles->topLevelItemCount() > 1) {
+        QTreeWidgetItem *first = m_listArticles->topLevelItem(1);
+        m_listArticles->setCurrentItem(first);
+        m_listArticles->scrollToItem(first);
+    }
+    Q_EMIT autoRewriteFinished(completed);
+}
+
+// --- Article files ---
+
+namespace {
+
+const QString OpenFilter = u"Text Files(*.txt);;Formated Files(*.rtf);;All Files (*)"_s;
+const QString SaveFilter = u"Text Files(*.txt);;Formated Files(*.rtf)"_s;
+const QString ZipFilter = u"Compressed File(*.zip)"_s;
+
+} // namespace
+
+QString CLexiswapDlg::articlePath(const QString &name, QStringView suffix) const
+{
+    return AppPaths::articlesDir() + u'/' + name + suffix;
+}
+
+void CLexiswapDlg::openArticleCommand()
+{
+    hidePopup();
+    m_nWordsAmount = 0;
+    const QString path = UiMessage::askFile(this, UiMessage::FileDialog::Open, OpenFilter);
+    if (!path.isEmpty())
+        openArticle(path);
+}
+
+void CLexiswapDlg::openArticle(const QString &path)
+{
+    hidePopup();
+    m_nWordsAmount = 0;
+    if (!loadArticleFile(path))
+        return;
+    resetAfterLoad();
+    const QString name = QFileInfo(path).fileName();
+    setWindowTitle(name + u" - Rewordix"_s);
+    m_lblArticle->setText(name);
+    m_bShownArticle = false;
+    m_lblWordsNumber->show();
+    m_lblReplaced->show();
+}
+
+void CLexiswapDlg::dropFiles(const QStringList &paths)
+{
+    if (paths.size() != 1 || !QFileInfo(paths.first()).isFile())
+        return;
+    const QString &path = paths.first();
+    if (!loadArticleFile(path))
+        return;
+    resetAfterLoad();
+    setWindowTitle(QFileInfo(path).fileName() + u" - Rewordix"_s);
+    m_lblWordsNumber->show();
+    m_lblReplaced->show();
+    const bool notify = m_editArticle->selectionNotify();
+    m_editArticle->setSelectionNotify(false);
+    m_editArticle->setCaret(0);
+    m_editArticle->setSelectionNotify(notify);
+}
+
+bool CLexiswapDlg::loadArticleFile(const QString &path)
+{
+    const QScopedValueRollback loading(m_bLoadingArticle, true);
+    const bool notify = m_editArticle->selectionNotify();
+    m_editArticle->setSelectionNotify(false);
+    if (ArticleFile::isRichTextPath(path)) {
+        const ArticleFile::ReadResult rich = ArticleFile::readRichText(path);
+        if (!rich.ok) {
+            m_editArticle->setSelectionNotify(notify);
+            UiMessage::show(this, rich.error, QMessageBox::Critical);
+            return false;
+        }
+        Rtf::toTextDocument(rich.document, m_editArticle->document());
+        m_editArticle->setCaret(0);
+    } else {
+        // A text file that cannot be read gives an empty article.
+        const ArticleFile::ReadResult text = ArticleFile::readText(path);
+        m_editArticle->setPlainTextIn(text.ok ? text.text : QString(), m_fmtDefault);
+    }
+    m_editArticle->setSelectionNotify(notify);
+    return true;
+}
+
+void CLexiswapDlg::resetAfterLoad()
+{
+    {
+        const QScopedValueRollback loading(m_bLoadingArticle, true);
+        m_editSource->clear();
+        m_editSource->setCurrentCharFormat(m_fmtDefault);
+    }
+    m_listArticles->clear();
+    hideSelectAllBox();
+    m_btnSaveAll->setEnabled(false);
+}
+
+void CLexiswapDlg::saveArticle()
+{
+    const QString chosen = UiMessage::askFile(this, UiMessage::FileDialog::Save, SaveFilter);
+    if (chosen.isEmpty())
+        return;
+    const bool rich = ArticleFile::isRichTextPath(chosen);
+    // The question is about the file that would be overwritten, so it is asked
+    // after ".txt" has been added.
+    const QString path = ArticleFile::withDefaultExtension(chosen, u".txt");
+    if (QFileInfo::exists(path) && !UiMessage::askYesNo(this, 3))
+        return;
+    QString error;
+    const bool saved = rich ? ArticleFile::writeRtfFile(path, m_editArticle->rtf(), &error)
+                            : ArticleFile::writeText(path, m_editArticle->plainText(), &error);
+    if (!saved) {
+        reportSaveFailures({error});
+        return;
+    }
+    UiMessage::show(this, 4, QMessageBox::Information);
+}
+
+void CLexiswapDlg::saveAll()
+{
+    // The button's right fifth is the format menu, wherever Save All came from.
+    const QPoint topLeft = m_btnSaveAll->mapToGlobal(QPoint(0, 0));
+    if (ArticleListLogic::opensFormatMenu(QCursor::pos().x(), topLeft.x(),
+                                          topLeft.x() + m_btnSaveAll->width())) {
+        showFormatMenu();
+        return;
+    }
+    if (m_listArticles->topLevelItemCount() == 0) {
+        saveArticle();
+        return;
+    }
+    const QStringList names = m_listArticles->checkedNames();
+    if (names.isEmpty()) {
+        UiMessage::show(this, 17, QMessageBox::Critical);
+        return;
+    }
+    QDir temp(AppPaths::articlesDir());
+    if (temp.exists()) {
+        for (const QString &file : temp.entryList({u"*.txt"_s}, QDir::Files | QDir::Hidden))
+            temp.remove(file);
+    }
+    if (m_nSaveAllFormat == 1)
+        saveAllAsZip(names);
+    else
+        saveAllAsText(names);
+}
+
+QStringList CLexiswapDlg::prepareCheckedAsText(const QStringList &names)
+{
+    QStringList failures;
+    for (const QString &name : names) {
+        const ArticleFile::ReadResult rich = ArticleFile::readRichText(articlePath(name, u".rtf"));
+        QString error;
+        if (!rich.ok)
+            failures.append(rich.error);
+        else if (!ArticleFile::writeText(articlePath(name, u".txt"), Rtf::plainText(rich.document),
+                                         &error))
+            failures.append(error);
+    }
+    return failures;
+}
+
+void CLexiswapDlg::saveAllAsZip(const QStringList &names)
+{
+    const QString chosen = UiMessage::askFile(this, UiMessage::FileDialog::Save, ZipFilter);
+    if (chosen.isEmpty())
+        return;
+    QStringList failures = prepareCheckedAsText(names);
+    const QString path = ArticleFile::withDefaultExtension(chosen, u".zip");
+    if (QFileInfo::exists(path) && !UiMessage::askYesNo(this, 3))
+        return;
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        reportSaveFailures({u"%1: the folder cannot be created"_s.arg(folder)});
+        return;
+    }
+    // The archive replaces an existing file only once it is complete.
+    ZipWriter zip;
+    if (zip.Create(path) != ZipWriter::Status::Ok) {
+        reportSaveFailures({zip.errorString()});
+        return;
+    }
+    for (const QString &name : names) {
+        const QString source = articlePath(name, u".txt");
+        if (!QFileInfo::exists(source))
+            continue; // its failure is already listed
+        if (zip.AddFile(name + u".txt"_s, source) != ZipWriter::Status::Ok)
+            failures.append(zip.errorString());
+    }
+    if (zip.Close() != ZipWriter::Status::Ok)
+        failures.append(zip.errorString());
+    if (!failures.isEmpty()) {
+        reportSaveFailures(failures);
+        return;
+    }
+    UiMessage::show(this, 4, QMessageBox::Information);
+}
+
+void CLexiswapDlg::saveAllAsText(const QStringList &names)
+{
+    QStringList failures = prepareCheckedAsText(names);
+    const QString folder = UiMessage::askFile(this, UiMessage::FileDialog::Folder);
+    if (folder.isEmpty())
+        return;
+    if (!QDir().mkpath(folder)) {
+        reportSaveFailures({u"%1: the folder cannot be created"_s.arg(folder)});
+        return;
+    }
+    const QDir target(folder);
+    for (const QString &name : names) {
+        const QString source = articlePath(name, u".txt");
+        if (!QFileInfo::exists(source))
+            continue;
+        const QString destination = target.filePath(name + u".txt"_s);
+        // As Save does: an existing file is replaced only when the user agrees.
+        if (QFileInfo::exists(destination) && !UiMessage::askYesNo(this, 3))
+            continue;
+        QString error;
+        if (!ArticleFile::moveReplacing(source, destination, &error))
+            failures.append(error);
+    }
+    if (!failures.isEmpty()) {
+        reportSaveFailures(failures);
+        return;
+    }
+    UiMessage::show(this, 4, QMessageBox::Information);
+}
+
+void CLexiswapDlg::reportSaveFailures(const QStringList &failures)
+{
+    UiMessage::show(this, u"Save failed:\n"_s + failures.join(u'\n'), QMessageBox::Critical);
+}
+
+std::unique_ptr<QMenu> CLexiswapDlg::buildFormatMenu()
+{
+    auto menu = std::make_unique<QMenu>(this);
+    addFormatActions(menu.get());
+    return menu;
+}
+
+void CLexiswapDlg::addFormatActions(QMenu *menu)
+{
+    const QString text = LoadLanguageText(Language::currentName());
+    auto *group = new QActionGroup(menu);
+    group->setExclusive(true);
+    const auto add = [&](int id, QStringView key, int format) {
+        QAction *action = menu->addAction(
+            MainWindowLogic::menuText(LookupText(QString(u"\r\n" + key + u'='), text)));
+        action->setObjectName(u"cmd"_s + QString::number(id));
+        action->setData(id);
+        action->setCheckable(true);
+        action->setChecked(m_nSaveAllFormat == format);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+    };
+    add(CmdSaveAsTxt, u"ID_SAVEAS_TXT", 0);
+    add(CmdSaveAsZip, u"ID_SAVEAS_ZIP", 1);
+}
+
+void CLexiswapDlg::showFormatMenu()
+{
+    const std::unique_ptr<QMenu> menu = buildFormatMenu();
+    const QPoint corner =
+        m_btnSaveAll->mapToGlobal(QPoint(m_btnSaveAll->width(), m_btnSaveAll->height()));
+    menu->exec(corner - QPoint(menu->sizeHint().width(), 0));
+}
+
+// --- The article list ---
+
+void CLexiswapDlg::showListArticle(QTreeWidgetItem *item)
+{
+    if (!m_bListReady || m_bListBusy || !item)
+        return;
+    m_bShownArticle = false;
+    m_lblWordsNumber->hide();
+    const QString name = item->text(0);
+    m_lblArticle->setText(name + u".rtf"_s);
+    m_lblArticle->repaint();
+    m_lblReplaced->setText(
+        ArticleListLogic::replacedLabelText(m_lblReplaced->text(), item->text(1)));
+    m_lblReplaced->repaint();
+    const QString path = articlePath(name, u".rtf");
+    bool loaded = true;
+    if (QFileInfo::exists(path)) {
+        const ArticleFile::ReadResult rich = ArticleFile::readRichText(path);
+        if (rich.ok) {
+            const QScopedValueRollback loading(m_bLoadingArticle, true);
+            const bool notify = m_editArticle->selectionNotify();
+            m_editArticle->setSelectionNotify(false);
+            Rtf::toTextDocument(rich.document, m_editArticle->document());
+            m_editArticle->setCaret(0);
+            m_editArticle->setSelectionNotify(notify);
+            hidePopup();
+        } else {
+            // An unreadable file is not the editor's content: edits must not replace it.
+            loaded = false;
+            UiMessage::show(this, rich.error, QMessageBox::Critical);
+        }
+    } else {
+        UiMessage::show(this, 5, QMessageBox::Critical);
+    }
+    m_lblWordsNumber->hide();
+    m_lblReplaced->show();
+    m_bShownArticle = loaded;
+}
+
+void CLexiswapDlg::writeBackShownArticle()
+{
+    if (!m_bShownArticle || m_bLoadingArticle)
+        return;
+    const QString path = AppPaths::articlesDir() + u'/' + m_lblArticle->text();
+    if (QFileInfo(path).isFile())
+        (void)ArticleFile::writeRichText(path, m_editArticle->rtf());
+}
+
+void CLexiswapDlg::deleteSelectedArticles()
+{
+    // Notifications are off: the row that becomes current is not shown, the
+    // editor keeps the article it has.
+    const QSignalBlocker block(m_listArticles);
+    while (QTreeWidgetItem *item = m_listArticles->firstSelected()) {
+        const QString name = item->text(0);
+        delete item;
+        if (m_listArticles->topLevelItemCount() <= 5)
+            hideSelectAllBox();
+        for (QStringView suffix : {u".rtf", u".txt"}) {
+            const QString path = articlePath(name, suffix);
+            if (QFileInfo::exists(path))
+                QFile::remove(path);
+        }
+    }
+    m_listArticles->setCurrentItem(nullptr);
+}
+
+std::unique_ptr<QMenu> CLexiswapDlg::buildListMenu()
+{
+    auto menu = std::make_unique<QMenu>(this);
+    const QString text = LoadLanguageText(Language::currentName());
+    const auto add = [&](int id, QStringView key) {
+        QAction *action = menu->addAction(
+            MainWindowLogic::menuText(LookupText(QString(u"\r\n" + key + u'='), text)));
+        action->setObjectName(u"cmd"_s + QString::number(id));
+        action->setData(id);
+        connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+    };
+    add(CmdDeleteArticles, u"ID_EDIT_DELETE");
+    add(CmdSave, u"ID_FILE_SAVE");
+    add(CmdSaveAll, u"ID_FILE_SAVEALL");
+    return menu;
+}
+
+void CLexiswapDlg::showListMenu(const QPoint &globalPos)
+{
+    const std::unique_ptr<QMenu> menu = buildListMenu();
+    menu->exec(globalPos);
+}
+
+void CLexiswapDlg::hideSelectAllBox()
+{
+    m_chkSelectAll->setChecked(false);
+    m_chkSelectAll->hide();
+}
+
 // --- Keyboard and mouse ---
+
+void CLexiswapDlg::hidePopup()
+{
+    if (m_dlgReplace)
+        m_dlgReplace->hide();
+}
+
+void CLexiswapDlg::openPopup()
+{
+    if (m_dlgReplace)
+        m_dlgReplace->openFromEditor();
+}
 
 bool CLexiswapDlg::moveCaretByWord(bool forward, bool keepAnchor)
 {
     QTextCursor cursor = m_editArticle->textCursor();
-    const auto target = MainWindowLogic::neighbouringWordStart(m_editArticle->plainText(),
-                                                               cursor.position(), forward);
+    // A word the popup selected is left from the side the key points to.
+    const int from = keepAnchor ? cursor.position()
+                                : (forward ? cursor.selectionEnd() : cursor.selectionStart());
+    const auto target =
+        MainWindowLogic::neighbouringWordStart(m_editArticle->plainText(), from, forward);
     if (!target)
         return false;
     cursor.setPosition(*target, keepAnchor ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
@@ -1151,6 +1726,8 @@ void CLexiswapDlg::closeEvent(QCloseEvent *event)
         m_job->abort();
         m_job->setPaused(false);
     }
+    if (m_autoRewriting && m_autoJob)
+        m_autoJob->abort();
     m_strReservedWords = m_editReserved->toPlainText();
     m_strArticlesNumber = m_cmbArticlesNumber->currentText();
     event->accept();

@@ -3,18 +3,24 @@
 #include "app/mainwindowlogic.h"
 #include "dictionary/programdictionary.h"
 #include "engine/analysis.h"
+#include "engine/autorewrite.h"
 
+#include <QFuture>
 #include <QFutureWatcher>
 #include <QTextCharFormat>
 #include <QWidget>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
+class ArticleList;
 class CAutoRewriteMsgDlg;
+class CDlgReplace;
 class CFindAndReplaceDlg;
 class CMyRichEditCtrl;
 class CProgressNewDlg;
+class FileDropFilter;
 class JobControl;
 class QAbstractButton;
 class QCheckBox;
@@ -25,7 +31,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabBar;
 class QToolButton;
-class QTreeWidget;
+class QTreeWidgetItem;
 class QVBoxLayout;
 
 // The main window: the two article editors, the controls of the manual and
@@ -44,6 +50,9 @@ public:
         QString systemLocale; // empty: the system's
         // Runs on the worker before each analysis; tests hold the worker there.
         std::function<void()> beforeAnalysis;
+        // Runs on the worker after each generated article is listed and
+        // written; tests hold an auto-rewrite run there.
+        std::function<void(int article)> afterArticle;
     };
 
     // Command ids of the menus, buttons and accelerators.
@@ -55,6 +64,7 @@ public:
         CmdSaveAll = 1004,
         CmdSaveAsTxt = 32830,
         CmdSaveAsZip = 32831,
+        CmdDeleteArticles = 32799,
         CmdExit = 1102,
         CmdMinimise = 1101,
         CmdSearchPhrase = 1006,
@@ -117,13 +127,35 @@ public:
     void startAnalysis();
     [[nodiscard]] bool isAnalysing() const { return m_analysing; }
 
+    // Auto-rewrite: checks, then the generation on a worker with the wait
+    // dialog shown modally; returns at once.
+    void startAutoRewrite();
+    [[nodiscard]] bool isAutoRewriting() const { return m_autoRewriting; }
+
+    // Open without the file dialog: loads path into the article editor.
+    void openArticle(const QString &path);
+    // A file drop on the article editor; only a single existing file is opened.
+    void dropFiles(const QStringList &paths);
+
+    // State of the article list and of the shown generated article.
+    [[nodiscard]] bool isListReady() const { return m_bListReady; }
+    [[nodiscard]] bool isListBusy() const { return m_bListBusy; }
+    [[nodiscard]] bool isShowingArticle() const { return m_bShownArticle; }
+    [[nodiscard]] int saveAllFormat() const { return m_nSaveAllFormat; }
+    [[nodiscard]] quint32 choiceCounter() const { return m_nChoiceCounter; }
+    // The article list's context menu and the Save All format menu, built
+    // afresh from the current language text.
+    [[nodiscard]] std::unique_ptr<QMenu> buildListMenu();
+    [[nodiscard]] std::unique_ptr<QMenu> buildFormatMenu();
+
     [[nodiscard]] CMyRichEditCtrl *articleEditor() const { return m_editArticle; }
     [[nodiscard]] CMyRichEditCtrl *sourceEditor() const { return m_editSource; }
     [[nodiscard]] CMyRichEditCtrl *activeEditor() const { return m_pActiveEdit; }
-    [[nodiscard]] QTreeWidget *articleList() const { return m_listArticles; }
+    [[nodiscard]] ArticleList *articleList() const { return m_listArticles; }
     [[nodiscard]] CProgressNewDlg *progressDialog() const { return m_dlgProgress; }
     [[nodiscard]] CAutoRewriteMsgDlg *waitDialog() const { return m_dlgWait; }
     [[nodiscard]] CFindAndReplaceDlg *findDialog() const { return m_dlgFind; }
+    [[nodiscard]] CDlgReplace *replaceDialog() const { return m_dlgReplace; }
     [[nodiscard]] Dictionary *dictionary() const;
     [[nodiscard]] int wordsAmount() const { return m_nWordsAmount; }
     [[nodiscard]] bool scrambled() const { return m_bScrambled; }
@@ -139,6 +171,9 @@ Q_SIGNALS:
     // Search Phrase has ended; completed is false after Abort or when the
     // article held no word.
     void analysisFinished(bool completed);
+    // An auto-rewrite run has ended and the window shows its outcome;
+    // completed is false after Abort or an error.
+    void autoRewriteFinished(bool completed);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -163,10 +198,38 @@ private:
     void toggleFontBar();
     void faceChanged(int index);
     void sizeChanged(int index);
-    void hidePopup() {}
+    void hidePopup();
+    void openPopup();
     void applyAnalysis(const AnalysisResult &result);
     void fillDensityList(const QString &summary);
     bool moveCaretByWord(bool forward, bool keepAnchor);
+
+    // Auto-rewrite, applied on the user-interface thread in the worker's order.
+    void autoWordsAmount(int wordsAmount);
+    void autoTemplateReady(const QString &templateText);
+    void autoArticleAdded(const GeneratedArticle &row);
+    void autoArticleCount(int count);
+    void finishAutoRewrite(const AutoRewriteResult &result);
+    void autoAbortPressed();
+
+    // Article files and the article list.
+    void openArticleCommand();
+    bool loadArticleFile(const QString &path);
+    void resetAfterLoad();
+    void saveArticle();
+    void saveAll();
+    void showFormatMenu();
+    void addFormatActions(QMenu *menu);
+    QStringList prepareCheckedAsText(const QStringList &names);
+    void saveAllAsZip(const QStringList &names);
+    void saveAllAsText(const QStringList &names);
+    void reportSaveFailures(const QStringList &failures);
+    void showListArticle(QTreeWidgetItem *item);
+    void writeBackShownArticle();
+    void deleteSelectedArticles();
+    void showListMenu(const QPoint &globalPos);
+    void hideSelectAllBox();
+    [[nodiscard]] QString articlePath(const QString &name, QStringView suffix) const;
 
     // Controls, named by their ids.
     QWidget *m_topBar = nullptr;
@@ -194,7 +257,7 @@ private:
     QPushButton *m_btnAutoRewrite = nullptr;  // 1005
     QPushButton *m_btnMagic = nullptr;        // 1100
     QLabel *m_lblArticlesList = nullptr;      // 1079
-    QTreeWidget *m_listArticles = nullptr;    // 1068
+    ArticleList *m_listArticles = nullptr;    // 1068
     QCheckBox *m_chkSelectAll = nullptr;      // 1065
     QToolButton *m_btnSaveAll = nullptr;      // 1004
     QLabel *m_lblSaveCurrent = nullptr;       // 1167
@@ -218,6 +281,7 @@ private:
     CProgressNewDlg *m_dlgProgress = nullptr;
     CAutoRewriteMsgDlg *m_dlgWait = nullptr;
     CFindAndReplaceDlg *m_dlgFind = nullptr; // created on first use
+    CDlgReplace *m_dlgReplace = nullptr;     // created by initialise()
 
     ProgramDictionary m_dictionary;
     QString m_strArticle;
@@ -235,6 +299,10 @@ private:
     int m_nMode = 0;
     int m_nWordsAmount = 0;
     bool m_bShownArticle = false;
+    bool m_bListBusy = false;
+    bool m_bListReady = true;
+    // Set while the program itself loads an editor: no write-back then.
+    bool m_bLoadingArticle = false;
     bool m_bFontBarOn = false;
     bool m_initialised = false;
 
@@ -242,6 +310,14 @@ private:
     std::shared_ptr<JobControl> m_job;
     QFutureWatcher<AnalysisResult> m_analysisWatcher;
 
+    std::atomic<bool> m_bAutoRewriteAbort{false};
+    quint32 m_nChoiceCounter = 0;
+    bool m_autoRewriting = false;
+    std::shared_ptr<JobControl> m_autoJob;
+    QFuture<void> m_autoFuture;
+    FileDropFilter *m_dropFilter = nullptr;
+
     ColorChooser m_chooseColor;
     std::function<void()> m_beforeAnalysis;
+    std::function<void(int)> m_afterArticle;
 };

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "engine/popuplist.h"
+
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+class CLexiswapDlg;
+class CMyRichEditCtrl;
+class CWordsOptimization;
+class QCheckBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTabBar;
+
+// The synonym popup of the article editor (template 106): the clicked word
+// (1020), one tab per part of speech (1098), the alternatives with the current
+// choice checked (1018), Auto Jump (1019) and the buttons Opt (1163), "<"
+// (1135) and ">" (1134). A frameless tool window shown without taking the
+// focus: typing goes on in the article editor while it is up, and keys typed
+// into the popup itself are handed on to the editor.
+class CDlgReplace : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit CDlgReplace(CLexiswapDlg *window);
+    ~CDlgReplace() override;
+
+    // The article editor's selection changed: show the alternatives of the
+    // word or phrase there below it, or hide. Selection changes that follow
+    // an edit of the text (typing, pasting, undo) are left alone.
+    void openFromEditor();
+    // ">" and "<": the caret into the next or previous word, which opens the
+    // popup there. Forward navigation skips words without alternatives.
+    void goNext();
+    void goPrevious();
+
+    [[nodiscard]] QString popupWord() const { return m_strPopupWord; }
+    [[nodiscard]] QString alternatives() const { return m_strAlternatives; }
+    [[nodiscard]] bool editorEnabled() const { return m_bEditorEnabled; }
+    [[nodiscard]] CWordsOptimization *wordsOptimization() const { return m_dlgOptimization; }
+    // How long the last opening took, filling included.
+    [[nodiscard]] double lastOpeningMs() const { return m_lastOpeningMs; }
+
+Q_SIGNALS:
+    // A choice replaced or deleted a text of words words: the Replaced figure.
+    void replacementCounted(int words);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    CMyRichEditCtrl *editor() const;
+    void openOnce();
+    TextRange clickedRange(QStringView text, int start, int end);
+    void place(int position);
+    void fill(const QString &selected);
+    void listGroup(const PopupGroup &group);
+    void markChoice(const QString &selected);
+    void choose(int row);
+    void tabChanged(int index);
+    // The caret into the next or previous word; false when there is none.
+    bool navigate(bool forward, bool setForward);
+    void openLibraryEditor();
+    void returnFocus();
+    bool handleKey(QKeyEvent *event);
+    bool isUnderlined(int position) const;
+
+    CLexiswapDlg *m_window;
+    // The article editor and its viewport, compared with (never called
+    // through) in the event filter, which also sees them being destroyed.
+    QObject *m_watchedEditor = nullptr;
+    QObject *m_watchedViewport = nullptr;
+    bool m_bEventsEnabled = true;
+    QListWidget *m_listSynonyms = nullptr; // 1018
+    QLineEdit *m_editWord = nullptr;       // 1020
+    QTabBar *m_tabTypes = nullptr;         // 1098
+    QCheckBox *m_chkAutoJump = nullptr;    // 1019
+    QPushButton *m_btnOpt = nullptr;       // 1163
+    QPushButton *m_btnPrevious = nullptr;  // 1135
+    QPushButton *m_btnNext = nullptr;      // 1134
+    bool m_bEditorEnabled = false;
+    CWordsOptimization *m_dlgOptimization = nullptr; // created on the first Opt
+    bool m_bAutoJump = false;
+    bool m_bForward = false;
+
+    // The word shown, the caret and mouse ties of the main window's popup state.
+    QString m_strPopupWord;
+    bool m_bCursorFollowsPopup = false;
+    bool m_bMouseSelected = false;
+
+    QString m_strAlternatives; // the grouped list shown, capitalised as shown
+    TextRange m_lastSelection{-1, -1};
+    bool m_followsEdit = false;
+    bool m_opening = false;
+    bool m_reopen = false;
+    double m_lastOpeningMs = 0;
+    QPoint m_dragOffset;
+    bool m_dragging = false;
+    bool m_pressedByUser = false;
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+class Dictionary;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+// The word-library editor (template 192, "WordsLib Optimization"): for the
+// headword in 1159 the parts of speech recorded for it (1156) and the synonyms
+// of the chosen one (1158), which the user adds to (1161, 1164), reorders
+// ("Up" 1167, "Down" 1172) and deletes (the list's menu); 1160 and 1162 add a
+// part of speech, 1166 deletes a whole sense. Every change is written to the
+// dictionary at once, and the alternatives cached in temp.dat are dropped so
+// that the popup looks the words up again. Its texts are fixed Chinese ones.
+class CWordsOptimization : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CWordsOptimization(QWidget *parent = nullptr);
+
+    void setDictionary(Dictionary *dictionary) { m_dictionary = dictionary; }
+    void setStore(const QString &storePath, bool scrambled);
+    // Puts word into 1159 and loads it, also when it is there already.
+    void setWord(const QString &word);
+
+    // The synonyms of the list, row by row.
+    [[nodiscard]] QStringList listedSynonyms() const;
+    [[nodiscard]] QTreeWidget *synonymList() const { return m_listSynonyms; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void loadWord();
+    void showSense();
+    bool saveSense();
+    void addSynonyms();
+    void addType();
+    void moveSynonym(int step);
+    void deleteSynonym();
+    void deleteSense();
+    void refreshStore();
+    void showListMenu(const QPoint &pos);
+    void listSynonyms(const QString &value, const QString &type);
+    void selectRow(int row);
+    [[nodiscard]] QString word() const;
+    [[nodiscard]] QString chosenType() const;
+    void message(const QString &text);
+
+    QLineEdit *m_editWord = nullptr;         // 1159
+    QComboBox *m_cmbType = nullptr;          // 1156
+    QComboBox *m_cmbNewType = nullptr;       // 1160
+    QLineEdit *m_editSynonym = nullptr;      // 1161
+    QPushButton *m_btnDeleteSense = nullptr; // 1166
+    QPushButton *m_btnAddType = nullptr;     // 1162
+    QPushButton *m_btnAddSynonym = nullptr;  // 1164
+    QTreeWidget *m_listSynonyms = nullptr;   // 1158
+    QPushButton *m_btnUp = nullptr;          // 1167
+    QPushButton *m_btnDown = nullptr;        // 1172
+
+    Dictionary *m_dictionary = nullptr;
+    QString m_storePath;
+    bool m_scrambled = false;
+};

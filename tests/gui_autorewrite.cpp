@@ -1,0 +1,414 @@
+#include "app/articlefile.h"
+#include "gui_testutil.h"
+#include "promptanswers.h"
+#include "ui/articlelist.h"
+#include "ui/cautorewritemsgdlg.h"
+#include "ui/cmyricheditctrl.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QToolButton>
+
+#include <atomic>
+
+using namespace Qt::Literals::StringLiterals;
+using GuiTest::child;
+
+namespace {
+
+QString engineArticle(const QString &name)
+{
+    return QStringLiteral(REWORDIX_TEST_DATA "/engine/") + name;
+}
+
+QString tempPath(const QString &file)
+{
+    return AppPaths::articlesDir() + u'/' + file;
+}
+
+QString fileText(const QString &path)
+{
+    return Rtf::plainText(ArticleFile::readRichText(path).document);
+}
+
+const QString Finished = u"Article Generation Finished!"_s;
+const QString Busy = u"Previous Auto-Rewriting Not Finished, Please Try Again Later!"_s;
+
+} // namespace
+
+class TestAutoRewrite : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<GuiTest::Folders> m_folders;
+    std::unique_ptr<CLexiswapDlg> m_window;
+    QSemaphore m_gate;
+    QSemaphore m_reached;
+    std::atomic<int> m_holdAt{-1};
+
+    CLexiswapDlg &openWindow(const QString &dictionary = {})
+    {
+        CLexiswapDlg::Environment env = m_folders->environment(dictionary);
+        env.afterArticle = [this](int article) {
+            if (article == m_holdAt.load()) {
+                m_reached.release();
+                (void)m_gate.tryAcquire(1, 10000);
+            }
+        };
+        m_window = std::make_unique<CLexiswapDlg>();
+        if (!m_window->initialise(env))
+            qFatal("main window did not initialise");
+        m_window->setMode(MainWindowLogic::Mode::Auto);
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        (void)QTest::qWaitForWindowActive(m_window.get());
+        return *m_window;
+    }
+
+    void start(const QString &article, int count, int degree)
+    {
+        m_window->articleEditor()->setPlainText(article);
+        child<QComboBox>(m_window.get(), 1012)->setEditText(QString::number(count));
+        child<QComboBox>(m_window.get(), 1075)->setCurrentIndex(degree);
+        QTest::mouseClick(child<QPushButton>(m_window.get(), 1005), Qt::LeftButton);
+    }
+
+    QStringList rowNames() const
+    {
+        QStringList names;
+        for (int i = 0; i < m_window->articleList()->topLevelItemCount(); ++i)
+            names.append(m_window->articleList()->nameAt(i));
+        return names;
+    }
+
+    static QStringList numbers(int from, int to)
+    {
+        QStringList list;
+        for (int i = from; i <= to; ++i)
+            list.append(QString::number(i));
+        return list;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { GuiTest::quietPlatformWarnings(); }
+
+    void init()
+    {
+        g_bAutoRewriting = false;
+        m_holdAt = -1;
+        m_folders = std::make_unique<GuiTest::Folders>();
+        QVERIFY(m_folders->isValid());
+    }
+
+    void cleanup()
+    {
+        m_gate.release(4);
+        m_window.reset();
+        m_gate.acquire(m_gate.available());
+        m_reached.acquire(m_reached.available());
+        m_folders.reset();
+        g_bAutoRewriting = false;
+    }
+
+    void refusals()
+    {
+        CLexiswapDlg &w = openWindow();
+        PromptAnswers answers;
+        g_bAutoRewriting = true;
+        start(u"walk"_s, 2, 5);
+        QCOMPARE(answers.messages, QStringList{Busy});
+        QCOMPARE(answers.icons.last(), QMessageBox::Warning);
+        QVERIFY(g_bAutoRewriting);
+        g_bAutoRewriting = false;
+
+        start(QString(), 2, 5);
+        QCOMPARE(answers.messages.last(), u"No Article!"_s);
+        QCOMPARE(answers.icons.last(), QMessageBox::Warning);
+        QVERIFY(!g_bAutoRewriting);
+
+        w.articleEditor()->setPlainText(u"walk"_s);
+        child<QComboBox>(&w, 1012)->setEditText(QString());
+        QTest::mouseClick(child<QPushButton>(&w, 1005), Qt::LeftButton);
+        QCOMPARE(answers.messages.last(), u"Please Select or Enter Article Amount!"_s);
+        QCOMPARE(answers.icons.last(), QMessageBox::Warning);
+        QVERIFY(!g_bAutoRewriting);
+        QVERIFY(!w.isAutoRewriting());
+        QVERIFY(!w.waitDialog()->isVisible());
+        QCOMPARE(w.articleList()->topLevelItemCount(), 0);
+    }
+
+    void generatesTheArticles()
+    {
+        CLexiswapDlg &w = openWindow();
+        PromptAnswers answers;
+        QStringList editorTexts;
+        connect(w.articleEditor(), &QTextEdit::textChanged, this,
+                [&] { editorTexts.append(w.articleEditor()->plainText()); });
+        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        const QString article = u"I walk the big child."_s;
+        start(article, 5, 5);
+        QVERIFY(w.waitDialog()->isVisible());
+        QVERIFY(w.waitDialog()->isModal());
+        QVERIFY(g_bAutoRewriting);
+        QVERIFY(w.isListBusy());
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().first().toBool(), true);
+
+        QCOMPARE(answers.messages, QStringList{Finished});
+        QCOMPARE(answers.icons, QList<QMessageBox::Icon>{QMessageBox::Information});
+        QVERIFY(!w.waitDialog()->isVisible());
+        QVERIFY(!g_bAutoRewriting);
+        QVERIFY(!w.isListBusy());
+        QVERIFY(w.isListReady());
+        QVERIFY(w.articleEditor()->selectionNotify());
+        QVERIFY(w.choiceCounter() > 0);
+
+        // The template was in the editor while the run went on.
+        const QRegularExpression group(uR"(\{walk\|[a-z]+\})"_s);
+        QVERIFY(std::any_of(editorTexts.begin(), editorTexts.end(),
+                            [&](const QString &t) { return t.contains(group); }));
+
+        ArticleList *list = w.articleList();
+        QCOMPARE(rowNames(), QStringList{u"original article"_s} + numbers(1, 5));
+        QCOMPARE(list->rateAt(0), u"0.00%"_s);
+        const QRegularExpression rate(uR"(^\d+\.\d\d%$)"_s);
+        QStringList texts;
+        for (int i = 1; i <= 5; ++i) {
+            QVERIFY2(rate.match(list->rateAt(i)).hasMatch(), qPrintable(list->rateAt(i)));
+            const QString text = fileText(tempPath(QString::number(i) + u".rtf"_s));
+            QVERIFY(!text.isEmpty());
+            QVERIFY(!texts.contains(text));
+            texts.append(text);
+        }
+        QCOMPARE(fileText(tempPath(u"original article.rtf"_s)), article);
+        QCOMPARE(child<QComboBox>(&w, 1012)->currentText(), u"5"_s);
+        QCOMPARE(QFileInfo(AppPaths::storeFile()).size(), 0);
+        QCOMPARE(QFileInfo(AppPaths::replacedStoreFile()).size(), 0);
+
+        // Row 1 is shown; the source pane holds the original.
+        QCOMPARE(list->currentItem(), list->topLevelItem(1));
+        QVERIFY(list->topLevelItem(1)->isSelected());
+        QCOMPARE(w.articleEditor()->plainText(), texts.first());
+        QCOMPARE(child<QLabel>(&w, 1073)->text(), u"1.rtf"_s);
+        QCOMPARE(child<QLabel>(&w, 1043)->text(), u"Replaced:"_s + list->rateAt(1));
+        QVERIFY(w.isShowingArticle());
+        QCOMPARE(w.sourceEditor()->plainText(), article);
+        QCOMPARE(w.wordsAmount(), 5);
+        QCOMPARE(child<QLabel>(&w, 1034)->text(), u"Word Amount:5"_s);
+        QVERIFY(child<QComboBox>(&w, 1015)->count() > 0);
+        // Six rows: the select-all box is back.
+        QVERIFY(child<QCheckBox>(&w, 1065)->isVisible());
+        QVERIFY(child<QToolButton>(&w, 1004)->isEnabled());
+
+        // Another row shows its own file.
+        list->setCurrentItem(list->topLevelItem(4));
+        QCOMPARE(w.articleEditor()->plainText(), texts[3]);
+    }
+
+    void countLoweredToTheDistinctArticles()
+    {
+        CLexiswapDlg &w = openWindow();
+        PromptAnswers answers;
+        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        // Two groups of two alternatives: four distinct articles.
+        start(u"walk big"_s, 10, 5);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(child<QComboBox>(&w, 1012)->currentText(), u"4"_s);
+        QCOMPARE(rowNames(), QStringList{u"original article"_s} + numbers(1, 4));
+        QSet<QString> texts;
+        for (int i = 1; i <= 4; ++i)
+            texts.insert(fileText(tempPath(QString::number(i) + u".rtf"_s)));
+        QCOMPARE(texts.size(), 4);
+        QVERIFY(!QFile::exists(tempPath(u"5.rtf"_s)));
+        // Five rows: the select-all box stays hidden.
+        QVERIFY(!child<QCheckBox>(&w, 1065)->isVisible());
+    }
+
+    void abortKeepsWhatWasGenerated()
+    {
+        CLexiswapDlg &w = openWindow();
+        PromptAnswers answers;
+        QVERIFY(ArticleFile::writeText(tempPath(u"old.rtf"_s), u"earlier run"_s));
+        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        m_holdAt = 2;
+        start(u"I walk the big child."_s, 10, 5);
+        QTRY_VERIFY_WITH_TIMEOUT(m_reached.available() > 0, 10000);
+
+        // While the worker holds: busy, rows not shown, a second start refused.
+        QVERIFY(w.isListBusy());
+        QVERIFY(!QFile::exists(tempPath(u"old.rtf"_s)));
+        QTRY_COMPARE(w.articleList()->topLevelItemCount(), 3);
+        w.articleList()->setCurrentItem(w.articleList()->topLevelItem(1));
+        QVERIFY(!w.isShowingArticle());
+        QCOMPARE(child<QLabel>(&w, 1073)->text(), u"Operating Article"_s);
+        w.runCommand(CLexiswapDlg::CmdAutoRewrite);
+        QCOMPARE(answers.messages, QStringList{Busy});
+
+        QTest::mouseClick(child<QPushButton>(w.waitDialog(), 2), Qt::LeftButton);
+        QVERIFY(!w.waitDialog()->isVisible());
+        m_gate.release();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().first().toBool(), false);
+
+        QCOMPARE(rowNames(), (QStringList{u"original article"_s, u"1"_s, u"2"_s}));
+        QVERIFY(QFile::exists(tempPath(u"1.rtf"_s)));
+        QVERIFY(QFile::exists(tempPath(u"2.rtf"_s)));
+        QVERIFY(!QFile::exists(tempPath(u"3.rtf"_s)));
+        QCOMPARE(QFileInfo(AppPaths::storeFile()).size(), 0);
+        QCOMPARE(QFileInfo(AppPaths::replacedStoreFile()).size(), 0);
+        QCOMPARE(answers.messages, QStringList{Busy});
+        QVERIFY(!g_bAutoRewriting);
+        QVERIFY(!w.isAutoRewriting());
+        QVERIFY(w.isListReady());
+        QVERIFY(!w.isListBusy());
+        QVERIFY(!w.isShowingArticle());
+        QVERIFY(w.articleEditor()->selectionNotify());
+
+        // The list works again: the rows kept can be shown and a new run starts.
+        w.articleList()->setCurrentItem(w.articleList()->topLevelItem(2));
+        QCOMPARE(w.articleEditor()->plainText(), fileText(tempPath(u"2.rtf"_s)));
+        m_holdAt = -1;
+        finished.clear();
+        start(u"walk big"_s, 2, 5);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().first().toBool(), true);
+    }
+
+    void aFailedRunSaysSo()
+    {
+        CLexiswapDlg &w = openWindow();
+        PromptAnswers answers;
+        // temp/ is a file: no article can be written.
+        QVERIFY(QDir(AppPaths::articlesDir()).removeRecursively());
+        QVERIFY(ArticleFile::writeText(AppPaths::articlesDir(), u"in the way"_s));
+        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        start(u"walk big"_s, 2, 5);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(answers.messages.size(), 1);
+        QVERIFY(answers.messages.first() != Finished);
+        QCOMPARE(answers.icons.first(), QMessageBox::Critical);
+        QVERIFY(!w.waitDialog()->isVisible());
+        QVERIFY(!g_bAutoRewriting);
+        QVERIFY(w.isListReady());
+        QVERIFY(!w.isListBusy());
+    }
+
+    void realArticleToZip()
+    {
+        if (!QFileInfo::exists(GuiTest::realDictionary()))
+            QSKIP("the built dictionary is not there");
+        const QString unzip = QStandardPaths::findExecutable(u"unzip"_s);
+        if (unzip.isEmpty())
+            QSKIP("unzip is not installed");
+        CLexiswapDlg &w = openWindow(GuiTest::realDictionary());
+        QTemporaryDir out;
+        PromptAnswers answers;
+        answers.files << engineArticle(u"citywalk.txt"_s);
+        w.runCommand(CLexiswapDlg::CmdOpen);
+        QVERIFY(w.articleEditor()->plainText().size() > 1000);
+
+        child<QComboBox>(&w, 1012)->setEditText(u"20"_s);
+        child<QComboBox>(&w, 1075)->setCurrentIndex(2); // High
+        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        QTest::mouseClick(child<QPushButton>(&w, 1005), Qt::LeftButton);
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(answers.messages, QStringList{Finished});
+        ArticleList *list = w.articleList();
+        const int count = child<QComboBox>(&w, 1012)->currentText().toInt();
+        qInfo("%d articles of %d words at High", count, w.wordsAmount());
+        QVERIFY(count > 0 && count <= 20);
+        QCOMPARE(list->topLevelItemCount(), count + 1);
+
+        for (int i = 1; i <= count; ++i)
+            list->setChecked(i, true);
+        w.runCommand(CLexiswapDlg::CmdSaveAsZip);
+        QCursor::setPos(child<QToolButton>(&w, 1004)->mapToGlobal(QPoint(2, 2)));
+        const QString archive = out.filePath(u"articles.zip"_s);
+        answers.files << archive;
+        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        QCOMPARE(answers.messages.last(), u"Save File Succeed!"_s);
+
+        QProcess test;
+        test.start(unzip, {u"-tq"_s, archive});
+        QVERIFY(test.waitForFinished());
+        QCOMPARE(test.exitCode(), 0);
+        QProcess names;
+        names.start(unzip, {u"-Z1"_s, archive});
+        QVERIFY(names.waitForFinished());
+        QStringList expected;
+        for (int i = 1; i <= count; ++i)
+            expected.append(QString::number(i) + u".txt"_s);
+        QCOMPARE(QString::fromUtf8(names.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
+                 expected);
+
+        // Each entry is the UTF-16 text the list shows for its row.
+        for (int i = 1; i <= count; ++i) {
+            list->setCurrentItem(list->topLevelItem(i));
+            const QString shown = w.articleEditor()->plainText();
+            QProcess entry;
+            entry.start(unzip, {u"-p"_s, archive, QString::number(i) + u".txt"_s});
+            QVERIFY(entry.waitForFinished());
+            const QByteArray bytes = entry.readAllStandardOutput();
+            QVERIFY(bytes.startsWith("\xFF\xFE"));
+            QCOMPARE(ArticleFile::toEditorText(ArticleFile::decodeText(bytes).text), shown);
+            QCOMPARE(bytes, ArticleFile::encodeText(shown));
+        }
+    }
+
+    void twoHundredArticlesKeepTheWindowResponsive()
+    {
+        if (!QFileInfo::exists(GuiTest::realDictionary()))
+            QSKIP("the built dictionary is not there");
+        CLexiswapDlg &w = openWindow(GuiTest::realDictionary());
+        PromptAnswers answers;
+        QString article;
+        for (const QString &name : {u"citywalk.txt"_s, u"garden.txt"_s, u"remote.txt"_s})
+            article += ArticleFile::readText(engineArticle(name)).text + u'\n';
+        QVERIFY(article.split(u' ', Qt::SkipEmptyParts).size() > 950);
+
+        int ticks = 0;
+        qint64 longestGap = 0;
+        QElapsedTimer sinceTick;
+        QTimer ticker;
+        ticker.setInterval(5);
+        connect(&ticker, &QTimer::timeout, this, [&] {
+            if (ticks++ > 0)
+                longestGap = std::max(longestGap, sinceTick.elapsed());
+            sinceTick.restart();
+        });
+        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        QElapsedTimer clock;
+        clock.start();
+        ticker.start();
+        start(article, 200, 2);
+        QVERIFY(finished.wait(60000));
+        const qint64 elapsed = clock.elapsed();
+        ticker.stop();
+        qInfo("Auto-rewrite of %d words into %d articles: %lld ms; %d timer ticks, longest gap "
+              "%lld ms",
+              w.wordsAmount(), w.articleList()->topLevelItemCount() - 1, elapsed, ticks,
+              longestGap);
+        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(w.articleList()->topLevelItemCount(), 201);
+        QVERIFY(w.wordsAmount() > 900);
+        QVERIFY2(elapsed < 10000, qPrintable(QString::number(elapsed)));
+        QVERIFY(ticks > 10);
+        QVERIFY2(longestGap < 500, qPrintable(QString::number(longestGap)));
+    }
+};
+
+QTEST_MAIN(TestAutoRewrite)
+#include "gui_autorewrite.moc"
