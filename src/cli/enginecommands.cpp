@@ -1,5 +1,6 @@
 #include "cli/enginecommands.h"
 
+#include "app/articlefile.h"
 #include "app/textfile.h"
 #include "cli/cliutil.h"
 #include "dictionary/programdictionary.h"
@@ -7,14 +8,12 @@
 #include "engine/autorewrite.h"
 #include "engine/jobcontrol.h"
 #include "engine/statistics.h"
-#include "rtf/rtfcodepage.h"
 #include "rtf/rtfreader.h"
 #include "zip/zipwriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -119,45 +118,18 @@ QString parseOptions(const QStringList &args, bool spin, Options &options)
     return {};
 }
 
-QString decodeWindows1252(QByteArrayView bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i)
-        text[i] = QChar(Rtf::fromWindows1252(static_cast<unsigned char>(bytes[i])));
-    return text;
-}
-
-// An article file as the editor would show it: plain text with "\n" breaks.
+// The article of FILE as the program opens it: .rtf (in any case) as rich
+// text, anything else by its encoding; lines end in "\n".
 std::optional<QString> readArticle(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = u"cannot read %1: %2"_s.arg(path, file.errorString());
+    const bool rich = path.endsWith(u".rtf"_s, Qt::CaseInsensitive);
+    const ArticleFile::ReadResult read =
+        rich ? ArticleFile::readRichText(path) : ArticleFile::readText(path);
+    if (!read.ok) {
+        *error = read.error;
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
-    QString text;
-    if (path.endsWith(u".rtf"_s, Qt::CaseInsensitive) || Rtf::isRtf(bytes)) {
-        const RtfReadResult rtf = Rtf::read(bytes);
-        if (!rtf.ok()) {
-            *error = u"%1 is not readable rich text: %2"_s.arg(path, rtf.error);
-            return std::nullopt;
-        }
-        text = Rtf::plainText(rtf.document);
-    } else if (bytes.startsWith("\xFF\xFE")) {
-        text = TextFile::fromUtf16Le(QByteArrayView(bytes).sliced(2));
-    } else if (bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder decode(QStringDecoder::Utf16BE);
-        text = decode(QByteArrayView(bytes).sliced(2));
-    } else {
-        const bool bom = bytes.startsWith("\xEF\xBB\xBF");
-        QStringDecoder decode(QStringDecoder::Utf8);
-        text = decode(QByteArrayView(bytes).sliced(bom ? 3 : 0));
-        if (decode.hasError() && !bom)
-            text = decodeWindows1252(bytes);
-    }
-    text.replace(u"\r\n"_s, u"\n"_s);
-    text.replace(u'\r', u'\n');
+    const QString text = rich ? Rtf::plainText(read.document) : read.text;
     if (text.trimmed().isEmpty()) {
         *error = u"%1 holds no article text"_s.arg(path);
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include "engine/autorewrite.h"
 
+#include "app/articlefile.h"
 #include "app/textfile.h"
 #include "dictionary/dictionary.h"
 #include "engine/analysis.h"
@@ -35,23 +36,6 @@ bool isDigitsOnly(QStringView text)
 QString placeholder(qsizetype position)
 {
     return u"reservedwords:"_s + QString::number(position);
-}
-
-// Paragraph breaks as the rich-text model keeps them: one "\n" each.
-QString withNewlines(QStringView text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r') {
-            out += u'\n';
-            if (i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 QByteArray signatureKey(const QList<int> &signature)
@@ -427,7 +411,7 @@ RtfDocument AutoRewrite::colourReplaced(QStringView resolved, const ArticleForma
             Rtf::appendText(document, text, f);
             return;
         }
-        Rtf::appendText(document, withNewlines(unescapeMarks(text)), f);
+        Rtf::appendText(document, ArticleFile::toEditorText(unescapeMarks(text)), f);
     };
     qsizetype from = 0;
     for (;;) {
@@ -533,7 +517,8 @@ AutoRewriteResult AutoRewrite::runAutoRewrite(const AutoRewriteParams &params,
         original.path = params.articlesDir + u'/' + OriginalArticleName + u".rtf"_s;
         const RtfDocument document =
             params.originalDocument.runs.isEmpty()
-                ? Rtf::fromPlainText(withNewlines(params.article), defaultCharFormat(format))
+                ? Rtf::fromPlainText(ArticleFile::toEditorText(params.article),
+                                     defaultCharFormat(format))
                 : params.originalDocument;
         if (!writeRtfArticle(original.path, document, &error))
             return failed(error);

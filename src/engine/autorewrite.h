@@ -154,7 +154,7 @@ enum Degree
 [[nodiscard]] std::optional<ParsedTemplate> parseTemplate(QStringView templateText,
                                                           QStringView records);
 
-// The C library generator of the original platform: srand(seed); rand().
+// The classic C library generator: srand(seed); rand() (the MSVC constants).
 [[nodiscard]] constexpr int seededRand(quint32 seed)
 {
     return int(((seed * 214013u + 2531011u) >> 16) & 0x7FFFu);
