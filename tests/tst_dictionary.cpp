@@ -274,6 +274,20 @@ private Q_SLOTS:
         QCOMPARE(Lookup::popupTypeFilter(u"if"), QString());
     }
 
+    void writesRefreshPhraseStatus()
+    {
+        QVERIFY(TestDictionary::create(file(u"writable.db"_s), TestDictionary::standardEntries()));
+        QString error;
+        auto d = Dictionary::open(file(u"writable.db"_s), true, true, &error);
+        QVERIFY2(d, qPrintable(error));
+        QCOMPARE(d->phraseStatus(u"zebra"_s), 0);
+        QVERIFY2(d->execute(u"INSERT INTO \"Z\" (Words, Type, Synonyms) VALUES (?, ?, ?)"_s,
+                            {u"zebra crossing"_s, u"noun"_s, u"crosswalk"_s}, nullptr, &error),
+                 qPrintable(error));
+        QCOMPARE(d->phraseStatus(u"zebra"_s), 1);
+        QCOMPARE(d->phraseStatus(u"zebra crossing"_s), 2);
+    }
+
     void entryCount()
     {
         QCOMPARE(m_dict->countEntries(), qint64(TestDictionary::standardEntries().size()));
@@ -443,9 +457,10 @@ private Q_SLOTS:
 
         // phraseStatus works on a sorted copy of the headwords: it must give
         // what scanning the rows of a prefix query gives.
-        const QStringList phrases = {u"look"_s, u"look after"_s, u"Look"_s, u"a"_s, u"the"_s,
-                                     u"in"_s, u"I"_s, u"co"_s, u"new york"_s, u"New York"_s,
-                                     u"x-ray"_s, u"o'clock"_s, u"ab"_s, u"take off"_s, u"s"_s};
+        const QStringList phrases = {u"look"_s,     u"look after"_s, u"Look"_s,  u"a"_s,
+                                     u"the"_s,      u"in"_s,         u"I"_s,     u"co"_s,
+                                     u"new york"_s, u"New York"_s,   u"x-ray"_s, u"o'clock"_s,
+                                     u"ab"_s,       u"take off"_s,   u"s"_s};
         for (const QString &phrase : phrases) {
             const QString joined = real->wordsStartingWith(phrase).join(u',');
             int expected = 0;

@@ -674,6 +674,9 @@ bool Dictionary::execute(const QString &sql, const QVariantList &values, QList<Q
             *error = QString::fromUtf8(sqlite3_errmsg(m_db));
         return false;
     }
+    // A write may add or remove headwords: the sorted copies are read again.
+    if (!sqlite3_stmt_readonly(s))
+        m_sortedWords.clear();
     return true;
 }
 
