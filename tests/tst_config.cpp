@@ -244,6 +244,26 @@ private Q_SLOTS:
         QCOMPARE(Config::sourceDb(), expected);
     }
 
+    void settingsDialogReadsOnlyCompleteLines()
+    {
+        writeConfig(u"\uFEFF[General Settings]\r\nDefault Articles Number=\r\n"
+                    u"Always Display Source Article=01\r\nDefault Ignore Words=a,b\r\n"
+                    u"Default Reserved Words=x"_s);
+        Config::DialogValues values = Config::dialogValues();
+        QCOMPARE(values.articlesNumber, QString()); // empty: not set
+        QCOMPARE(values.ignoreWords, u"a,b"_s);
+        QCOMPARE(values.reservedWords, QString()); // no line end after it: not taken
+        QVERIFY(!values.replaceDegree.has_value());
+        QVERIFY(!values.alwaysDisplaySourceArticle); // only exactly "1"
+
+        writeConfig(u"[General Settings]\r\nDefault Replace Degree=2\r\n"
+                    u"Always Display Source Article=1\r\nDefault Articles Number=7\r\n"_s);
+        values = Config::dialogValues();
+        QCOMPARE(values.replaceDegree, std::optional<int>(2));
+        QVERIFY(values.alwaysDisplaySourceArticle);
+        QCOMPARE(values.articlesNumber, u"7"_s);
+    }
+
     void unwritableFileReportsFailure()
     {
         const QString dir = m_dir.filePath(u"missing-folder/deeper"_s);

@@ -311,6 +311,27 @@ bool Config::setSaveAllFormat(int format)
     return write(SaveAllFormatKey, QString::number(format));
 }
 
+Config::DialogValues Config::dialogValues()
+{
+    const QString text = TextFile::readUtf16(AppPaths::configFile());
+    auto value = [&text](QStringView key) -> QString {
+        const qsizetype at = text.indexOf(key);
+        if (at < 0)
+            return {};
+        const qsizetype start = at + key.size();
+        const qsizetype end = text.indexOf(CrLf, start);
+        return end < 0 ? QString() : text.mid(start, end - start);
+    };
+    DialogValues values;
+    values.articlesNumber = value(ArticlesNumberKey);
+    values.ignoreWords = value(IgnoreWordsKey);
+    values.reservedWords = value(ReservedWordsKey);
+    if (const QString degree = value(ReplaceDegreeKey); !degree.isEmpty())
+        values.replaceDegree = parseNumber(degree);
+    values.alwaysDisplaySourceArticle = value(AlwaysDisplaySourceKey) == u"1";
+    return values;
+}
+
 QString Config::sourceDb()
 {
     return profileString(AppPaths::configFile(), u"General Settings"_s, u"SourceDB"_s);

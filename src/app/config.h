@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Config.ini: one UTF-16 text in which a key is found by plain, case-sensitive
 // substring search and its value runs to the end of the line. Nothing is
 // cached: every read opens the file again and every change rewrites it whole.
@@ -75,6 +77,18 @@ bool setReservedColor(quint32 colorRef);
 
 [[nodiscard]] int saveAllFormat(); // 0 text files, 1 one zip archive
 bool setSaveAllFormat(int format);
+
+// The values the settings dialog opens with, read by its own rule: a value
+// counts only when it is not empty and a CR LF follows it.
+struct DialogValues
+{
+    QString articlesNumber;
+    QString ignoreWords;
+    QString reservedWords;
+    std::optional<int> replaceDegree;
+    bool alwaysDisplaySourceArticle = false; // the value is exactly "1"
+};
+[[nodiscard]] DialogValues dialogValues();
 
 // The dictionary file of maintenance mode, read from [General Settings].
 [[nodiscard]] QString sourceDb();

@@ -162,18 +162,17 @@ void CConfigDlg::applyTexts()
 void CConfigDlg::loadValues()
 {
     if (QFileInfo::exists(AppPaths::configFile())) {
-        m_cmbArticlesNumber->setEditText(Config::articlesNumber());
-        const QString ignore = Config::ignoreWords();
-        if (!ignore.isEmpty())
-            m_editIgnore->setPlainText(ignore);
-        const QString reserved = Config::reservedWords();
-        if (!reserved.isEmpty())
-            m_editReserved->setPlainText(reserved);
+        const Config::DialogValues values = Config::dialogValues();
+        if (!values.articlesNumber.isEmpty())
+            m_cmbArticlesNumber->setEditText(values.articlesNumber);
+        if (!values.ignoreWords.isEmpty())
+            m_editIgnore->setPlainText(values.ignoreWords);
+        if (!values.reservedWords.isEmpty())
+            m_editReserved->setPlainText(values.reservedWords);
         m_cmbDegree->setCurrentIndex(3);
-        const int degree = Config::replaceDegree();
-        if (degree >= 0 && degree < m_cmbDegree->count())
-            m_cmbDegree->setCurrentIndex(degree);
-        m_chkAlwaysSource->setChecked(Config::alwaysDisplaySourceArticle());
+        if (values.replaceDegree)
+            m_cmbDegree->setCurrentIndex(*values.replaceDegree);
+        m_chkAlwaysSource->setChecked(values.alwaysDisplaySourceArticle);
     } else {
         m_cmbArticlesNumber->setCurrentIndex(1);
         m_editReserved->clear();
