@@ -57,6 +57,50 @@ using MainWindowLogic::Mode;
 
 namespace {
 
+// The built-in marks of the Language menu: a small badge with the language's
+// own short name; an .ico beside the language file takes their place.
+QIcon languageIcon(const Language::MenuItem &item)
+{
+    if (item.icon == Language::MenuIcon::IconFile)
+        return QIcon(item.iconFile);
+    QString badge;
+    QColor colour;
+    switch (item.icon) {
+    case Language::MenuIcon::English:
+        badge = u"EN"_s;
+        colour = QColor(0x1f, 0x4e, 0x9a);
+        break;
+    case Language::MenuIcon::Chinese:
+        badge = u"中"_s;
+        colour = QColor(0xc6, 0x28, 0x28);
+        break;
+    case Language::MenuIcon::Japanese:
+        badge = u"日"_s;
+        colour = QColor(0xb7, 0x1c, 0x1c);
+        break;
+    case Language::MenuIcon::German:
+        badge = u"DE"_s;
+        colour = QColor(0x33, 0x33, 0x33);
+        break;
+    default:
+        return {};
+    }
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawRoundedRect(QRectF(1, 4, 30, 24), 5, 5);
+    QFont font = painter.font();
+    font.setPixelSize(14);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(QRectF(1, 4, 30, 24), Qt::AlignCenter, badge);
+    return QIcon(pixmap);
+}
+
 QString idName(int id)
 {
     return u"ctl"_s + QString::number(id);
@@ -871,8 +915,7 @@ std::unique_ptr<QMenu> CLexiswapDlg::buildMenu(MenuKind kind)
             action->setData(item.command);
             action->setCheckable(true);
             action->setChecked(item.displayName == Language::currentName());
-            if (item.icon == Language::MenuIcon::IconFile)
-                action->setIcon(QIcon(item.iconFile));
+            action->setIcon(languageIcon(item));
             const int command = item.command;
             connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
         }
