@@ -227,33 +227,52 @@ private:
 
 } // namespace
 
+// What both commands need before they run: the options, the article, the
+// dictionary and a private working folder.
+struct Prepared
+{
+    Options options;
+    QString article;
+    std::unique_ptr<Dictionary> dictionary;
+    bool scrambled = true;
+    WorkFolder work;
+};
+
+// Fills job from the arguments; the exit code when the command cannot run.
+std::optional<int> prepare(const QString &command, const QStringList &args, bool spin,
+                           Prepared &job)
+{
+    if (const QString usage = parseOptions(args, spin, job.options); !usage.isEmpty())
+        return fail(command, usage, 2);
+    QString error;
+    const std::optional<QString> article = readArticle(job.options.file, &error);
+    if (!article)
+        return fail(command, error);
+    job.article = *article;
+    job.dictionary = openDictionary(job.options, &job.scrambled, &error);
+    if (!job.dictionary)
+        return fail(command, error);
+    if (!job.work.dir.isValid())
+        return fail(command, u"cannot create a working folder: "_s + job.work.dir.errorString());
+    return std::nullopt;
+}
+
 int runAnalyseCommand(const QStringList &args)
 {
     const QString command = u"analyse"_s;
-    Options options;
-    if (const QString usage = parseOptions(args, false, options); !usage.isEmpty())
-        return fail(command, usage, 2);
-    QString error;
-    const std::optional<QString> article = readArticle(options.file, &error);
-    if (!article)
-        return fail(command, error);
-    bool scrambled = true;
-    const std::unique_ptr<Dictionary> dictionary = openDictionary(options, &scrambled, &error);
-    if (!dictionary)
-        return fail(command, error);
-    WorkFolder work;
-    if (!work.dir.isValid())
-        return fail(command, u"cannot create a working folder: "_s + work.dir.errorString());
+    Prepared job;
+    if (const std::optional<int> code = prepare(command, args, false, job))
+        return *code;
 
     AnalysisParams params;
-    params.article = *article;
-    params.reservedWords = options.reserved;
-    params.ignoreWords = options.ignore;
-    params.storePath = work.store();
-    params.replacedStorePath = work.replacedStore();
-    params.scrambled = scrambled;
+    params.article = job.article;
+    params.reservedWords = job.options.reserved;
+    params.ignoreWords = job.options.ignore;
+    params.storePath = job.work.store();
+    params.replacedStorePath = job.work.replacedStore();
+    params.scrambled = job.scrambled;
     JobControl control;
-    const AnalysisResult result = Analysis::runAnalysis(params, *dictionary, control);
+    const AnalysisResult result = Analysis::runAnalysis(params, *job.dictionary, control);
     switch (result.status) {
     case AnalysisStatus::Failed:
         return fail(command, result.error);
@@ -276,20 +295,10 @@ int runAnalyseCommand(const QStringList &args)
 int runSpinCommand(const QStringList &args)
 {
     const QString command = u"spin"_s;
-    Options options;
-    if (const QString usage = parseOptions(args, true, options); !usage.isEmpty())
-        return fail(command, usage, 2);
-    QString error;
-    const std::optional<QString> article = readArticle(options.file, &error);
-    if (!article)
-        return fail(command, error);
-    bool scrambled = true;
-    const std::unique_ptr<Dictionary> dictionary = openDictionary(options, &scrambled, &error);
-    if (!dictionary)
-        return fail(command, error);
-    WorkFolder work;
-    if (!work.dir.isValid())
-        return fail(command, u"cannot create a working folder: "_s + work.dir.errorString());
+    Prepared job;
+    if (const std::optional<int> code = prepare(command, args, true, job))
+        return *code;
+    const Options &options = job.options;
     if (!options.outDir.isEmpty() && !QDir().mkpath(options.outDir))
         return fail(command, u"cannot create the folder "_s + options.outDir);
     ZipWriter zip;
@@ -297,15 +306,15 @@ int runSpinCommand(const QStringList &args)
         return fail(command, zip.errorString());
 
     AutoRewriteParams params;
-    params.article = *article;
+    params.article = job.article;
     params.reservedWords = options.reserved;
     params.ignoreWords = options.ignore;
     params.degree = options.degree;
     params.requestedCount = options.count;
-    params.storePath = work.store();
-    params.replacedStorePath = work.replacedStore();
-    params.articlesDir = work.articles();
-    params.scrambled = scrambled;
+    params.storePath = job.work.store();
+    params.replacedStorePath = job.work.replacedStore();
+    params.articlesDir = job.work.articles();
+    params.scrambled = job.scrambled;
 
     ProgressBar bar(isatty(fileno(stdout)) != 0);
     QString outputError;
@@ -324,7 +333,7 @@ int runSpinCommand(const QStringList &args)
         const QString name = row.name + (options.text ? u".txt"_s : u".rtf"_s);
         QString source = row.path;
         if (options.text) {
-            source = work.dir.filePath(name);
+            source = job.work.dir.filePath(name);
             if (!TextFile::writeBytes(source, textArticleBytes(row.text), &outputError)) {
                 control.abort();
                 return;
@@ -348,7 +357,7 @@ int runSpinCommand(const QStringList &args)
     };
 
     const AutoRewriteResult result =
-        AutoRewrite::runAutoRewrite(params, *dictionary, control, callbacks);
+        AutoRewrite::runAutoRewrite(params, *job.dictionary, control, callbacks);
     bar.finish();
     if (!outputError.isEmpty())
         return fail(command, outputError);
