@@ -1,5 +1,6 @@
 #include "irregularforms.h"
 
+#include "inputfile.h"
 #include "regularinflection.h"
 
 #include <QFile>
@@ -23,16 +24,6 @@ bool isWord(const QString &text)
 bool isPhrase(const QString &text)
 {
     return text.contains(u'_') || text.contains(u' ');
-}
-
-QString readText(const QString &path, QString *error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = u"cannot read %1: %2"_s.arg(path, file.errorString());
-        return {};
-    }
-    return QString::fromUtf8(file.readAll());
 }
 
 void addForm(QMap<QString, QStringList> &fields, const QString &tag, const QString &form)
@@ -111,14 +102,8 @@ TableResult parseTable(const QString &text)
 
 TableResult readTable(const QString &path)
 {
-    TableResult result;
-    const QString text = readText(path, &result.error);
-    if (!result.error.isEmpty())
-        return result;
-    result = parseTable(text);
-    if (!result.error.isEmpty())
-        result.error = path + u": "_s + result.error;
-    return result;
+    return readInputFile<TableResult>(
+        path, [](const QByteArray &bytes) { return parseTable(QString::fromUtf8(bytes)); });
 }
 
 ExceptionList parseExceptions(const QString &text)
@@ -144,14 +129,8 @@ ExceptionList parseExceptions(const QString &text)
 
 ExceptionList readExceptions(const QString &path)
 {
-    ExceptionList list;
-    const QString text = readText(path, &list.error);
-    if (!list.error.isEmpty())
-        return list;
-    list = parseExceptions(text);
-    if (!list.error.isEmpty())
-        list.error = path + u": "_s + list.error;
-    return list;
+    return readInputFile<ExceptionList>(
+        path, [](const QByteArray &bytes) { return parseExceptions(QString::fromUtf8(bytes)); });
 }
 
 QList<Row> fromVerbExceptions(const ExceptionList &list, const QSet<QString> &verbs,

@@ -1,5 +1,7 @@
 #include "thesaurus.h"
 
+#include "inputfile.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -110,16 +112,7 @@ ReadResult parse(const QByteArray &bytes)
 
 ReadResult read(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        ReadResult result;
-        result.error = u"cannot read %1: %2"_s.arg(path, file.errorString());
-        return result;
-    }
-    ReadResult result = parse(file.readAll());
-    if (!result.error.isEmpty())
-        result.error = path + u": "_s + result.error;
-    return result;
+    return readInputFile<ReadResult>(path, parse);
 }
 
 } // namespace Thesaurus
