@@ -7,9 +7,9 @@
 #include "engine/popuplist.h"
 #include "engine/store.h"
 #include "engine_testutil.h"
+#include "testutil.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -17,26 +17,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QString articleOf(int count)
-{
-    const QStringList words =
-        u"the quick brown fox jumps over a lazy dog while children walked to school and "
-        "their teachers looked after them carefully because the weather was getting worse "
-        "every hour people wanted to go home early but trains were running late so many "
-        "decided to stay in the city centre for dinner with friends who had been working "
-        "together on important projects about climate science economic growth and public "
-        "health during difficult times nobody expected such a big change in how we live"_s.split(
-            u' ');
-    QRandomGenerator random(4242);
-    QString text;
-    for (int i = 0; i < count; ++i) {
-        if (i > 0)
-            text += (i % 15 == 0) ? u".\n"_s : u" "_s;
-        text += words[random.bounded(int(words.size()))];
-    }
-    return text + u'.';
-}
 
 struct Fixture
 {
@@ -58,7 +38,7 @@ Fixture *fixture()
         if (!made->dictionary)
             return std::unique_ptr<Fixture>();
         AnalysisParams params;
-        params.article = articleOf(5000);
+        params.article = TestUtil::generatedArticle(5000, 4242, false);
         params.storePath = made->dir.filePath(u"temp.dat"_s);
         params.replacedStorePath = made->dir.filePath(u"replacedtemp.dat"_s);
         JobControl control;

@@ -10,7 +10,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -36,30 +35,6 @@ QList<TestDictionary::Entry> popupEntries()
         {u"many"_s, u"verb"_s, u"v1,v2,v3,v4,v5"_s},
         {u"home"_s, u"noun"_s, u"house,dwelling"_s},
     };
-}
-
-// An article of count words, the same on every run.
-QString longArticle(int count)
-{
-    const QStringList words =
-        u"the quick brown fox jumps over a lazy dog while children walked to school and "
-        "their teachers looked after them carefully because the weather was getting worse "
-        "every hour people wanted to go home early but trains were running late so many "
-        "decided to stay in the city centre for dinner with friends who had been working "
-        "together on important projects about climate science economic growth and public "
-        "health during difficult times nobody expected such a big change in how we live"_s.split(
-            u' ');
-    QRandomGenerator random(4242);
-    QString text;
-    for (int i = 0; i < count; ++i) {
-        if (i > 0)
-            text += (i % 15 == 0) ? u".\n"_s : u" "_s;
-        QString word = words[random.bounded(int(words.size()))];
-        if (i % 15 == 0)
-            word[0] = word[0].toUpper();
-        text += word;
-    }
-    return text + u'.';
 }
 
 } // namespace
@@ -546,7 +521,7 @@ private Q_SLOTS:
     {
         const QString dictionary =
             QFileInfo::exists(GuiTest::realDictionary()) ? GuiTest::realDictionary() : QString();
-        openWindow(longArticle(5000), false, dictionary);
+        openWindow(TestUtil::generatedArticle(5000, 4242), false, dictionary);
         runSearchPhrase(60000);
         QVERIFY(m_window->wordsAmount() > 4500);
         // Words near the middle of the article, each opened twice: the first

@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QSemaphore>
 #include <QSignalSpy>
 
@@ -33,30 +32,6 @@ protected:
         return false;
     }
 };
-
-// An article of count words of everyday English, the same on every run.
-QString article(int count)
-{
-    const QStringList words =
-        u"the quick brown fox jumps over a lazy dog while children walked to school and "
-        "their teachers looked after them carefully because the weather was getting worse "
-        "every hour people wanted to go home early but trains were running late so many "
-        "decided to stay in the city centre for dinner with friends who had been working "
-        "together on important projects about climate science economic growth and public "
-        "health during difficult times nobody expected such a big change in how we live"_s.split(
-            u' ');
-    QRandomGenerator random(2011);
-    QString text;
-    for (int i = 0; i < count; ++i) {
-        if (i > 0)
-            text += (i % 15 == 0) ? u".\n"_s : u" "_s;
-        QString word = words[random.bounded(int(words.size()))];
-        if (i % 15 == 0)
-            word[0] = word[0].toUpper();
-        text += word;
-    }
-    return text + u'.';
-}
 
 qint64 residentKiB()
 {
@@ -260,7 +235,7 @@ private Q_SLOTS:
         if (!QFileInfo::exists(GuiTest::realDictionary()))
             QSKIP("the built dictionary is not there");
         CLexiswapDlg &w = openWindow(false, GuiTest::realDictionary());
-        w.articleEditor()->setPlainText(article(2000));
+        w.articleEditor()->setPlainText(TestUtil::generatedArticle(2000, 2011));
         PaintCounter painter;
         w.progressDialog()->installEventFilter(&painter);
         int ticks = 0;
@@ -285,7 +260,7 @@ private Q_SLOTS:
         QVERIFY(painter.paints > 0);
 
         // Abort pressed as soon as the dialog is up ends the run early.
-        w.articleEditor()->setPlainText(article(2000));
+        w.articleEditor()->setPlainText(TestUtil::generatedArticle(2000, 2011));
         finished.clear();
         clickSearch();
         clickInDialog(1107);
@@ -301,7 +276,7 @@ private Q_SLOTS:
         if (!QFileInfo::exists(GuiTest::realDictionary()))
             QSKIP("the built dictionary is not there");
         CLexiswapDlg &w = openWindow(false, GuiTest::realDictionary());
-        w.articleEditor()->setPlainText(article(10000));
+        w.articleEditor()->setPlainText(TestUtil::generatedArticle(10000, 2011));
         QSignalSpy finished(&w, &CLexiswapDlg::analysisFinished);
         QElapsedTimer clock;
         clock.start();

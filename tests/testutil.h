@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QString>
 
 // Small helpers shared by the test programs.
@@ -23,6 +24,33 @@ inline void writeUtf16(const QString &path, const QString &text)
 inline QString bomText(const QString &text)
 {
     return QChar(0xFEFF) + text;
+}
+
+// An article of count words of everyday English, the same for the same
+// seed: sentences of 15 words, one per line; capitalised sentence starts
+// unless capitalise is false.
+inline QString generatedArticle(int count, quint32 seed, bool capitalise = true)
+{
+    const QStringList words =
+        QStringLiteral(
+            "the quick brown fox jumps over a lazy dog while children walked to school and "
+            "their teachers looked after them carefully because the weather was getting worse "
+            "every hour people wanted to go home early but trains were running late so many "
+            "decided to stay in the city centre for dinner with friends who had been working "
+            "together on important projects about climate science economic growth and public "
+            "health during difficult times nobody expected such a big change in how we live")
+            .split(QLatin1Char(' '));
+    QRandomGenerator random(seed);
+    QString text;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            text += (i % 15 == 0) ? QStringLiteral(".\n") : QStringLiteral(" ");
+        QString word = words[random.bounded(int(words.size()))];
+        if (capitalise && i % 15 == 0)
+            word[0] = word[0].toUpper();
+        text += word;
+    }
+    return text + QLatin1Char('.');
 }
 
 } // namespace TestUtil
