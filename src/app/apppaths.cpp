@@ -78,6 +78,10 @@ QString AppPaths::defaultDictionary()
 {
     return installDir() + u"/SysFuns.dll"_s;
 }
+QString AppPaths::taggerModel()
+{
+    return installDir() + u"/tagger.model"_s;
+}
 QString AppPaths::storeFile()
 {
     return workDir() + u"/temp.dat"_s;

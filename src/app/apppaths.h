@@ -3,9 +3,10 @@
 #include <QString>
 
 // Where the program's files live. The install folder (the executable's) holds
-// what ships: Language/ and the dictionary. The working folder holds what the
-// program writes: Config.ini, temp.dat, replacedtemp.dat and temp/. They are
-// the same folder unless the install folder is not writable.
+// what ships: Language/, the dictionary and the tagger model. The working
+// folder holds what the program writes: Config.ini, temp.dat,
+// replacedtemp.dat and temp/. They are the same folder unless the install
+// folder is not writable.
 namespace AppPaths {
 
 // Sets both folders. The program makes the working folder its current
@@ -23,6 +24,7 @@ void initialise(const QString &installDir, const QString &workDir, bool makeCurr
 [[nodiscard]] QString configFile();        // Config.ini
 [[nodiscard]] QString languageDir();       // Language/ beside the executable
 [[nodiscard]] QString defaultDictionary(); // SysFuns.dll beside the executable
+[[nodiscard]] QString taggerModel();       // tagger.model beside the executable
 [[nodiscard]] QString storeFile();         // temp.dat
 [[nodiscard]] QString replacedStoreFile(); // replacedtemp.dat
 [[nodiscard]] QString articlesDir();       // temp/

@@ -1,0 +1,302 @@
+#include "engine/postagger.h"
+#include "engine/postagtokenizer.h"
+#include "engine/postagtraining.h"
+#include "engine/scanner.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <thread>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+QString shippedModel()
+{
+    return QStringLiteral(REWORDIX_BIN_DIR) + u"/tagger.model"_s;
+}
+
+// Written by rewordix-tagtrain beside the build's bin folder.
+QString heldOutFile()
+{
+    return QStringLiteral(REWORDIX_BIN_DIR) + u"/../tagger/heldout.txt"_s;
+}
+
+const PosTagger *shippedTagger()
+{
+    static const std::unique_ptr<PosTagger> tagger = [] {
+        QString error;
+        return PosTagger::load(shippedModel(), &error);
+    }();
+    return tagger.get();
+}
+
+// A model trained in the test on two sentences: enough to exercise the file
+// format and the spans, not the accuracy.
+QByteArray tinyModel()
+{
+    using T = PosTag;
+    const QList<PosTraining::Sentence> sentences = {
+        {{u"The"_s, u"dog"_s, u"barked"_s, u"."_s},
+         {T::Determiner, T::Noun, T::VerbPast, T::Punctuation}},
+        {{u"He"_s, u"owns"_s, u"2"_s, u"cars"_s, u"."_s},
+         {T::Pronoun, T::VerbThird, T::Number, T::PluralNoun, T::Punctuation}},
+    };
+    PosTraining::Options options;
+    options.dictionaryMinCount = 2;
+    return PosTraining::train(sentences, options).serialize();
+}
+
+QString tokenText(QStringView text)
+{
+    QStringList sentences;
+    for (const QList<PosTokenizer::Token> &sentence : PosTokenizer::sentences(text)) {
+        QStringList tokens;
+        for (const PosTokenizer::Token &t : sentence)
+            tokens.append(text.sliced(t.start, t.end - t.start).toString());
+        sentences.append(tokens.join(u' '));
+    }
+    return sentences.join(u" / "_s);
+}
+
+} // namespace
+
+class TestPosTagger : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void heldOutAccuracy()
+    {
+        QFile file(heldOutFile());
+        if (!shippedTagger() || !file.open(QIODevice::ReadOnly))
+            QSKIP("the build made no tagger model (corpus not fetched)");
+        qint64 right = 0;
+        qint64 total = 0;
+        QStringList words;
+        QList<PosTag> gold;
+        const auto score = [&] {
+            const QList<PosTag> tags = shippedTagger()->tagSentence(words);
+            for (qsizetype i = 0; i < tags.size(); ++i)
+                right += tags[i] == gold[i];
+            total += words.size();
+            words.clear();
+            gold.clear();
+        };
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            if (line.isEmpty()) {
+                score();
+                continue;
+            }
+            const QList<QByteArray> fields = line.split('\t');
+            QCOMPARE(fields.size(), 2);
+            const std::optional<PosTag> tag = posTagFromName(QString::fromLatin1(fields[1]));
+            QVERIFY2(tag, fields[1].constData());
+            words.append(QString::fromUtf8(fields[0]));
+            gold.append(*tag);
+        }
+        score();
+        QVERIFY(total > 50000);
+        const double accuracy = double(right) / double(total);
+        qInfo("held-out accuracy %.2f%% of %lld tokens", 100 * accuracy, total);
+        QVERIFY2(accuracy >= 0.95, qPrintable(QString::number(100 * accuracy)));
+    }
+
+    void wordsInSentences_data()
+    {
+        QTest::addColumn<QString>("sentence");
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<PosTag>("tag");
+        using T = PosTag;
+        const auto row = [](const QString &sentence, const QString &word, T tag) {
+            QTest::addRow("%s: %s", qPrintable(sentence), qPrintable(word))
+                << sentence << word << tag;
+        };
+        row(u"He owns a car."_s, u"owns"_s, T::VerbThird);
+        row(u"He owns a car."_s, u"car"_s, T::Noun);
+        row(u"She praised the plan."_s, u"praised"_s, T::VerbPast);
+        row(u"It was praised by everyone."_s, u"praised"_s, T::VerbParticiple);
+        row(u"It was praised by everyone."_s, u"was"_s, T::VerbPast);
+        row(u"The patents expired last year."_s, u"patents"_s, T::PluralNoun);
+        row(u"The rules changed last year."_s, u"changed"_s, T::VerbPast);
+        row(u"The dog barked."_s, u"barked"_s, T::VerbPast);
+        // Alone, a sentence-initial "Apple" is the fruit; the article's other
+        // mention makes it a name.
+        const QString apple = u"Apple sells phones in London. Analysts expect Apple to grow."_s;
+        row(apple, u"Apple"_s, T::ProperNoun);
+        row(apple, u"sells"_s, T::VerbThird);
+        row(apple, u"phones"_s, T::PluralNoun);
+        row(apple, u"London"_s, T::ProperNoun);
+        row(u"Google bought the startup."_s, u"Google"_s, T::ProperNoun);
+        row(u"The Fulton County Grand Jury met."_s, u"Grand"_s, T::ProperNoun);
+        row(u"They have done it."_s, u"done"_s, T::VerbParticiple);
+        row(u"They have done it."_s, u"have"_s, T::Verb);
+        row(u"He is running to the station."_s, u"running"_s, T::VerbGerund);
+        row(u"They walked to school"_s, u"walked"_s, T::VerbPast);
+        row(u"I can't own a house."_s, u"own"_s, T::Verb);
+        row(u"I can't own a house."_s, u"can't"_s, T::Modal);
+        row(u"This is the biggest city."_s, u"biggest"_s, T::Superlative);
+        row(u"Her car is bigger than mine."_s, u"bigger"_s, T::Comparative);
+        row(u"Prices rose quickly."_s, u"quickly"_s, T::Adverb);
+        row(u"Prices rose quickly."_s, u"rose"_s, T::VerbPast);
+        row(u"It is a well-known fact."_s, u"well-known"_s, T::Adjective);
+        row(u"It's a beautiful day."_s, u"beautiful"_s, T::Adjective);
+        row(u"Don't give up now."_s, u"up"_s, T::Particle);
+        row(u"The meeting starts at 10:30 and costs $5."_s, u"10:30"_s, T::Number);
+        row(u"The meeting starts at 10:30 and costs $5."_s, u"meeting"_s, T::Noun);
+    }
+
+    void wordsInSentences()
+    {
+        QFETCH(QString, sentence);
+        QFETCH(QString, word);
+        QFETCH(PosTag, tag);
+        if (!shippedTagger())
+            QSKIP("the build made no tagger model (corpus not fetched)");
+        const qsizetype start = sentence.indexOf(word);
+        const QList<TaggedSpan> spans = shippedTagger()->tagText(sentence);
+        const auto it = std::find_if(spans.begin(), spans.end(),
+                                     [start](const TaggedSpan &s) { return s.start == start; });
+        QVERIFY(it != spans.end());
+        QCOMPARE(posTagName(it->tag), posTagName(tag));
+    }
+
+    void classes()
+    {
+        QCOMPARE(posClass(PosTag::VerbThird), PosClass::Verb);
+        QCOMPARE(posClass(PosTag::PluralProperNoun), PosClass::ProperNoun);
+        QCOMPARE(posClass(PosTag::Superlative), PosClass::Adjective);
+        QCOMPARE(posClass(PosTag::Modal), PosClass::Other);
+        for (int t = 0; t < posTagCount; ++t)
+            QCOMPARE(posTagFromName(posTagName(PosTag(t))), std::optional(PosTag(t)));
+    }
+
+    void brokenModel_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        const QByteArray good = tinyModel();
+        QByteArray flipped = good;
+        flipped[flipped.size() / 2] = char(flipped[flipped.size() / 2] ^ 0x10);
+        QByteArray newer = good;
+        newer[8] = 2;
+        QTest::newRow("empty") << QByteArray() << u"not a tagger model"_s;
+        QTest::newRow("other file") << QByteArray("PK\3\4 a zip archive") << u"not a tagger"_s;
+        QTest::newRow("header only") << good.left(12) << u"truncated"_s;
+        QTest::newRow("half") << good.left(good.size() / 2) << u"truncated"_s;
+        QTest::newRow("last byte missing") << good.chopped(1) << u"truncated"_s;
+        QTest::newRow("byte changed") << flipped << u"damaged"_s;
+        QTest::newRow("newer format") << newer << u"format 2 is not supported"_s;
+        QTest::newRow("byte added") << good + 'x' << u"damaged"_s;
+    }
+
+    void brokenModel()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"tagger.model"_s);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        QString error;
+        QVERIFY(!PosTagger::load(path, &error));
+        QVERIFY2(error.contains(message) && error.contains(path), qPrintable(error));
+    }
+
+    void modelRoundTrip()
+    {
+        QString error;
+        QVERIFY(!PosTagger::load(u"no-such-dir/tagger.model"_s, &error));
+        QVERIFY2(error.contains(u"cannot open"_s), qPrintable(error));
+        const std::unique_ptr<PosTagger> tagger = PosTagger::fromBytes(tinyModel(), &error);
+        QVERIFY2(tagger, qPrintable(error));
+        const QList<PosTag> expected = {PosTag::Determiner, PosTag::Noun, PosTag::VerbPast,
+                                        PosTag::Punctuation};
+        QCOMPARE(tagger->tagSentence({u"The"_s, u"dog"_s, u"barked"_s, u"."_s}), expected);
+        QCOMPARE(tinyModel(), tinyModel());
+    }
+
+    void tokens_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("tokens");
+        QTest::newRow("contractions, numbers") << u"It's well-known: don't pay $5 at 10:30."_s
+                                               << u"It's well-known : don't pay $5 at 10:30 ."_s;
+        QTest::newRow("abbreviations")
+            << u"Mr. Smith met Dr. J. Brown in the U.S. Then he left."_s
+            << u"Mr. Smith met Dr. J. Brown in the U.S. / Then he left ."_s;
+        QTest::newRow("closing quote")
+            << u"He said \"no.\" Then he left"_s << u"He said \" no . \" / Then he left"_s;
+        QTest::newRow("line ends") << u"First line\nsecond line\r\n\r\nThird."_s
+                                   << u"First line / second line / Third ."_s;
+        QTest::newRow("ellipsis, question")
+            << u"Wait... what? Yes!"_s << u"Wait ... what ? / Yes !"_s;
+        QTest::newRow("numbers, possessive") << u"3.5% of 1,000 dogs' bones -- e.g. naïve café"_s
+                                             << u"3.5% of 1,000 dogs' bones -- e.g. naïve café"_s;
+        QTest::newRow("typographic marks")
+            << u"“Quoted,” she said—twice…"_s << u"“ Quoted , ” she said — twice …"_s;
+        QTest::newRow("marks at word edges")
+            << u"rock'n'roll x:5 -5 'em"_s << u"rock'n'roll x : 5 - 5 ' em"_s;
+        QTest::newRow("other scripts")
+            << u"Étude über Zürich. Ça va"_s << u"Étude über Zürich . / Ça va"_s;
+    }
+
+    void tokens()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, tokens);
+        QCOMPARE(tokenText(text), tokens);
+    }
+
+    void spansMeetScannerWords_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("mixed") << u"“It’s 10:30,” said Mr. O'Brien—at the U.S. café's door.\r\n"
+                                  u"No final stop here\r\n\r\nnaïve Zürich 3.5% of $1,000... "
+                                  u"rock'n'roll -- well-known 'quoted' dogs' bones"_s;
+        QTest::newRow("marks") << u"-5 x:y a-b- it's-- '$' %%20 :-) e.g.x 1/2'' ab''cd --x--"_s;
+        QTest::newRow("no spaces") << u"a.b,c;d!e?f(g)h\"i“j”k’l"_s;
+        QTest::newRow("surrogates") << u"word 😀smile 𝒜x end"_s;
+    }
+
+    void spansMeetScannerWords()
+    {
+        QFETCH(QString, text);
+        const std::unique_ptr<PosTagger> tagger = PosTagger::fromBytes(tinyModel(), nullptr);
+        QVERIFY(tagger);
+        const QList<TaggedSpan> spans = tagger->tagText(text);
+        QSet<qsizetype> starts;
+        qsizetype end = 0;
+        for (const TaggedSpan &s : spans) {
+            QVERIFY(s.start >= end && s.end > s.start && s.end <= text.size());
+            for (qsizetype p = end; p < s.start; ++p)
+                QVERIFY2(text[p].isSpace(), qPrintable(text.mid(p, 5)));
+            starts.insert(s.start);
+            end = s.end;
+        }
+        for (const WordSpan &w : Scanner::allWords(text))
+            QVERIFY2(starts.contains(w.start), qPrintable(w.text));
+    }
+
+    void concurrentTagging()
+    {
+        const std::unique_ptr<PosTagger> tagger = PosTagger::fromBytes(tinyModel(), nullptr);
+        QVERIFY(tagger);
+        const QString text = u"The dog barked. He owns 2 cars.\n"_s.repeated(200);
+        const QList<TaggedSpan> expected = tagger->tagText(text);
+        std::vector<QList<TaggedSpan>> results(4);
+        std::vector<std::thread> threads;
+        for (auto &result : results)
+            threads.emplace_back([&] { result = tagger->tagText(text); });
+        for (std::thread &t : threads)
+            t.join();
+        for (const auto &result : results)
+            QCOMPARE(result, expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPosTagger)
+#include "tst_postagger.moc"
