@@ -6,6 +6,7 @@
 #include "engine/jobcontrol.h"
 #include "engine/scanner.h"
 #include "engine/statistics.h"
+#include "engine/wordcontext.h"
 #include "engine_testutil.h"
 #include "rtf/rtfwriter.h"
 
@@ -165,6 +166,31 @@ void BM_AnalysisLicenceTextsColdDictionary(benchmark::State &state)
     }
 }
 BENCHMARK(BM_AnalysisLicenceTextsColdDictionary)->Unit(benchmark::kMillisecond);
+
+const PosTagger *shippedTagger()
+{
+    static const std::unique_ptr<PosTagger> tagger = [] {
+        QString error;
+        return PosTagger::load(QStringLiteral(REWORDIX_BIN_DIR "/tagger.model"), &error);
+    }();
+    return tagger.get();
+}
+
+// What the rewrite adds to the analysis: every word's part of speech in its
+// sentence and the protected spans, on range(0) words.
+void BM_ArticleContext(benchmark::State &state)
+{
+    const PosTagger *tagger = shippedTagger();
+    if (!tagger) {
+        state.SkipWithError("no tagger.model in the build");
+        return;
+    }
+    const QString article = articleOf(int(state.range(0)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(WordContext::analyse(article, tagger, true));
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ArticleContext)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AnalysisTestDictionary)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // The whole auto-rewrite of an article of range(0) words into range(1)
@@ -182,6 +208,7 @@ void autoRewrite(benchmark::State &state, bool real)
     params.storePath = work.filePath(u"temp.dat"_s);
     params.replacedStorePath = work.filePath(u"replacedtemp.dat"_s);
     params.articlesDir = work.filePath(u"temp"_s);
+    params.tagger = shippedTagger();
     for (auto _ : state) {
         JobControl control;
         const AutoRewriteResult result = AutoRewrite::runAutoRewrite(params, *dictionary, control);

@@ -17,6 +17,7 @@ constexpr QStringView CrLf = u"\r\n";
 constexpr QStringView LanguageKey = u"\r\nLanguage=";
 constexpr QStringView ArticlesNumberKey = u"Default Articles Number=";
 constexpr QStringView AlwaysDisplaySourceKey = u"Always Display Source Article=";
+constexpr QStringView ProtectNamesKey = u"Protect Names=";
 constexpr QStringView ReplaceDegreeKey = u"Default Replace Degree=";
 constexpr QStringView IgnoreWordsKey = u"Default Ignore Words=";
 constexpr QStringView ReservedWordsKey = u"Default Reserved Words=";
@@ -204,6 +205,16 @@ bool Config::alwaysDisplaySourceArticle()
 bool Config::setAlwaysDisplaySourceArticle(bool on)
 {
     return writeFlag(AlwaysDisplaySourceKey, on);
+}
+
+bool Config::protectNames()
+{
+    // Written only once the user changes it: the first start's file stays as it was.
+    return ReadKeyValue(AppPaths::configFile(), ProtectNamesKey.toString()).trimmed() != u"0";
+}
+bool Config::setProtectNames(bool on)
+{
+    return writeFlag(ProtectNamesKey, on);
 }
 
 int Config::replaceDegree()

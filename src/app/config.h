@@ -49,6 +49,9 @@ bool setLanguage(const QString &name);
 bool setArticlesNumber(const QString &text);
 [[nodiscard]] bool alwaysDisplaySourceArticle();
 bool setAlwaysDisplaySourceArticle(bool on);
+// Names, links, code and quantities are left as written; on unless "0".
+[[nodiscard]] bool protectNames();
+bool setProtectNames(bool on);
 [[nodiscard]] int replaceDegree(); // 0 "Topmost" .. 5 "Very Low"
 bool setReplaceDegree(int index);
 [[nodiscard]] QString ignoreWords();

@@ -8,6 +8,7 @@
 #include "engine/autorewrite.h"
 #include "engine/jobcontrol.h"
 #include "engine/statistics.h"
+#include "engine/wordcontext.h"
 #include "rtf/rtfreader.h"
 #include "zip/zipwriter.h"
 
@@ -55,6 +56,8 @@ struct Options
     QString outDir;
     QString zipFile;
     bool text = false;
+    bool protectNames = true;
+    std::optional<quint32> seed; // a fixed clock: the same articles on every run
 };
 
 std::optional<int> parseInt(const QString &text)
@@ -103,6 +106,13 @@ QString parseOptions(const QStringList &args, bool spin, Options &options)
                 return u"--zip needs a file name"_s;
         } else if (spin && a == u"--txt") {
             options.text = true;
+        } else if (spin && a == u"--no-protect") {
+            options.protectNames = false;
+        } else if (spin && a == u"--seed") {
+            const std::optional<int> n = value(v) ? parseInt(v) : std::nullopt;
+            if (!n || *n < 0)
+                return u"--seed needs a number of at least 0"_s;
+            options.seed = quint32(*n);
         } else if (a.startsWith(u'-') && a.size() > 1) {
             return u"unknown option "_s + a;
         } else if (options.file.isEmpty()) {
@@ -315,6 +325,12 @@ int runSpinCommand(const QStringList &args)
     params.replacedStorePath = job.work.replacedStore();
     params.articlesDir = job.work.articles();
     params.scrambled = job.scrambled;
+    params.tagger = WordContext::sharedTagger();
+    params.protectNames = options.protectNames;
+    if (options.seed)
+        params.tickCount = [seed = *options.seed] {
+            return seed;
+        };
 
     ProgressBar bar(isatty(fileno(stdout)) != 0);
     QString outputError;

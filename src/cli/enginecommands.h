@@ -19,4 +19,5 @@ inline constexpr char SpinSynopsis[] =
     "spin FILE [OPT]      rewritten articles: -n N (2), --degree 0..5 (3), --out DIR or\n"
     "                       --zip FILE.zip, --txt for UTF-16 text, --reserved LIST, --ignore "
     "LIST,\n"
-    "                       --dictionary DB";
+    "                       --dictionary DB, --no-protect to rewrite names, links and code\n"
+    "                       too, --seed N for the same articles on every run";

@@ -4,9 +4,11 @@
 #include "app/textfile.h"
 #include "dictionary/dictionary.h"
 #include "engine/analysis.h"
+#include "engine/indefinitearticle.h"
 #include "engine/jobcontrol.h"
 #include "engine/statistics.h"
 #include "engine/store.h"
+#include "engine/wordcontext.h"
 #include "rtf/rtfwriter.h"
 
 #include <QDeadlineTimer>
@@ -33,47 +35,89 @@ bool isDigitsOnly(QStringView text)
     return true;
 }
 
+// "USA", "NEW": two letters or more and none in lower case.
+bool isAllCapitals(QStringView word)
+{
+    qsizetype letters = 0;
+    for (QChar c : word) {
+        if (c.isLower())
+            return false;
+        letters += c.isLetter();
+    }
+    return letters >= 2;
+}
+
+// The list without empty items, without the word it replaces and without an
+// item met before: a group offers each text once.
+QString withoutRepeats(const QString &list, const QString &word)
+{
+    QStringList kept;
+    QSet<QStringView> seen{word};
+    for (QStringView item : QStringView(list).split(u',')) {
+        if (item.isEmpty() || seen.contains(item))
+            continue;
+        seen.insert(item);
+        kept.append(item.toString());
+    }
+    return kept.join(u',');
+}
+
 QString placeholder(qsizetype position)
 {
     return u"reservedwords:"_s + QString::number(position);
 }
 
-QByteArray signatureKey(const QList<int> &signature)
+// The C library's generator (MSVC constants): srand(seed), then rand() for
+// each value.
+class CRandom
 {
-    return QByteArray(reinterpret_cast<const char *>(signature.constData()),
-                      signature.size() * qsizetype(sizeof(int)));
-}
+public:
+    explicit CRandom(quint32 seed) : m_state(seed) {}
+    int next()
+    {
+        m_state = m_state * 214013u + 2531011u;
+        return int((m_state >> 16) & 0x7FFFu);
+    }
 
-// Choice signatures for the articles of one run. Each group's choice is
-// c = rand() mod n + 1 after srand(tick + ++counter + article number); a
-// signature already used is drawn again. When the generator keeps landing on
-// used signatures (its seeds are consecutive numbers, so it reaches only part
-// of a small space) the next unused signature in counting order is taken, so a
-// run never spins on an exhausted space.
+private:
+    quint32 m_state;
+};
+
+// Choice signatures for the articles of one run. The generator is seeded once
+// per draw with tick + ++counter + article number and gives successive values
+// for the groups, so every choice sequence can come up. A draw already used,
+// or one that agrees with an earlier article in more than 90% of its groups,
+// is drawn again; when the draws keep failing the least similar unused one is
+// taken, and a space that is nearly used up is searched from a random point.
 class SignatureSource
 {
 public:
     SignatureSource(const ParsedTemplate &parsed, std::function<quint32()> tick, quint32 counter)
         : m_parsed(parsed), m_tick(std::move(tick)), m_counter(counter)
-    {}
+    {
+        // More than this many groups agreeing makes two articles near-twins.
+        m_twinLimit = qsizetype(parsed.groups.size() * 9 / 10);
+    }
 
     QList<int> next(int article)
     {
-        QList<int> signature;
+        QList<int> best;
+        qsizetype bestAgreement = std::numeric_limits<qsizetype>::max();
         for (int attempt = 0; attempt < MaxRedraws; ++attempt) {
-            signature = draw(article);
-            if (claim(signature))
-                return signature;
+            QList<int> signature = draw(article);
+            if (m_used.contains(key(signature)))
+                continue;
+            const qsizetype agreement = highestAgreement(signature);
+            if (agreement <= m_twinLimit)
+                return claim(signature);
+            if (agreement < bestAgreement) {
+                bestAgreement = agreement;
+                best = signature;
+            }
         }
-        if (!m_cursorSet) {
-            m_cursor = signature;
-            m_cursorSet = true;
-        }
-        for (;;) {
-            advance(m_cursor);
-            if (claim(m_cursor))
-                return m_cursor;
-        }
+        if (!best.isEmpty())
+            return claim(best);
+        return claim(firstUnusedFrom(draw(article)));
     }
 
     quint32 counter() const { return m_counter; }
@@ -83,42 +127,85 @@ private:
 
     QList<int> draw(int article)
     {
+        ++m_counter;
+        CRandom random(m_tick() + m_counter + quint32(article));
         QList<int> signature(m_parsed.groups.size());
         for (qsizetype g = 0; g < m_parsed.groups.size(); ++g) {
-            ++m_counter;
-            const quint32 seed = m_tick() + m_counter + quint32(article);
             const int n = int(m_parsed.groups[g].alternatives.size());
-            signature[g] = AutoRewrite::seededRand(seed) % n + 1;
+            signature[g] = random.next() % n + 1;
         }
         return signature;
     }
 
-    bool claim(const QList<int> &signature)
+    static QByteArray key(const QList<int> &signature)
     {
-        const QByteArray key = signatureKey(signature);
-        if (m_used.contains(key))
-            return false;
-        m_used.insert(key);
-        return true;
+        return QByteArray(reinterpret_cast<const char *>(signature.constData()),
+                          signature.size() * qsizetype(sizeof(int)));
     }
 
-    // Mixed-radix increment, the last group counting fastest.
-    void advance(QList<int> &signature) const
+    QList<int> claim(const QList<int> &signature)
     {
-        for (qsizetype g = signature.size() - 1; g >= 0; --g) {
-            if (++signature[g] <= m_parsed.groups[g].alternatives.size())
-                return;
-            signature[g] = 1;
+        m_used.insert(key(signature));
+        m_earlier.append(signature);
+        return signature;
+    }
+
+    // The most groups in which signature agrees with one earlier article;
+    // counting stops once an article cannot be a near-twin any more.
+    qsizetype highestAgreement(const QList<int> &signature) const
+    {
+        const qsizetype groups = signature.size();
+        const qsizetype allowedDifferences = groups - m_twinLimit;
+        qsizetype highest = 0;
+        for (const QList<int> &other : m_earlier) {
+            qsizetype differences = 0;
+            qsizetype g = 0;
+            for (; g < groups && differences < allowedDifferences; ++g)
+                differences += signature[g] != other[g];
+            const qsizetype agreement =
+                differences < allowedDifferences ? groups - differences : g - differences;
+            highest = std::max(highest, agreement);
+            if (highest > m_twinLimit && differences < allowedDifferences)
+                break;
+        }
+        return highest;
+    }
+
+    // The first unused signature in mixed-radix order from start (the last
+    // group counting fastest), wrapping round. The caller never asks for more
+    // articles than there are distinct signatures.
+    QList<int> firstUnusedFrom(QList<int> signature) const
+    {
+        for (;;) {
+            if (!m_used.contains(key(signature)))
+                return signature;
+            for (qsizetype g = signature.size() - 1; g >= 0; --g) {
+                if (++signature[g] <= m_parsed.groups[g].alternatives.size())
+                    break;
+                signature[g] = 1;
+            }
         }
     }
 
     const ParsedTemplate &m_parsed;
     std::function<quint32()> m_tick;
     quint32 m_counter;
+    qsizetype m_twinLimit = 0;
     QSet<QByteArray> m_used;
-    QList<int> m_cursor;
-    bool m_cursorSet = false;
+    QList<QList<int>> m_earlier;
 };
+
+// "a"/"an" at the end of text agrees with the word that now follows it.
+void agreeArticleBefore(QString &text, QStringView next)
+{
+    const auto range = IndefiniteArticle::articleBefore(text, text.size());
+    if (!range)
+        return;
+    const auto [start, end] = *range;
+    const QString agreeing =
+        IndefiniteArticle::agreeing(QStringView(text).mid(start, end - start), next);
+    text.replace(start, end - start, agreeing);
+}
 
 quint32 systemTickCount()
 {
@@ -218,10 +305,14 @@ QString AutoRewrite::unescapeMarks(QStringView text)
 
 std::optional<QString> AutoRewrite::expandAlternatives(const QString &store, int degree,
                                                        Dictionary &dictionary,
-                                                       const JobControl *control)
+                                                       const JobControl *control,
+                                                       const ArticleContext *context,
+                                                       QStringView text)
 {
     const int kept = synonymsKept(degree);
-    QHash<QString, QString> listFor; // "(" tag ")" text -> its list
+    const ArticleContext none;
+    const ArticleContext &words = context ? *context : none;
+    QHash<QString, QString> listFor; // reading + text -> its list
     QString out;
     out.reserve(store.size() * 3);
     for (const StoreEntry &e : Store::parseEntries(store)) {
@@ -232,22 +323,31 @@ std::optional<QString> AutoRewrite::expandAlternatives(const QString &store, int
                                !e.tag.contains(u"reserved_words") &&
                                !e.tag.contains(u"ignore_words") && !e.tag.contains(u"not_exist");
         if (takesList) {
-            const QString cacheKey = u'(' + e.tag + u')' + e.text;
+            const EntryReading reading = WordContext::readingOf(e, text, words, dictionary);
+            if (reading.skip) {
+                out += Store::LineEnd;
+                continue;
+            }
+            const QString cacheKey =
+                reading.tag + u'\x1f' + reading.lookup + u'\x1f' + reading.type + u'\x1f' + e.text;
             auto found = listFor.constFind(cacheKey);
             if (found == listFor.cend()) {
                 QString list;
-                const qsizetype colon = e.tag.indexOf(u':');
-                if (colon >= 0) {
-                    list = u'(' + e.tag + u')' + dictionary.synonyms(e.tag.mid(colon + 1));
+                if (reading.tag.contains(u':')) {
+                    list = u'(' + reading.tag + u')' +
+                           dictionary.synonyms(reading.lookup, reading.type);
                     if (kept > 0)
                         list = Lookup::truncateList(list, kept);
                     list = Lookup::stripMarkers(dictionary.inflectList(list));
                 } else {
-                    list = Lookup::stripMarkers(dictionary.synonyms(e.text));
+                    list = Lookup::stripMarkers(dictionary.synonyms(reading.lookup, reading.type));
                     if (kept > 0)
                         list = Lookup::truncateList(list, kept);
                 }
-                if (!e.text.isEmpty() && e.text.front() >= u'A' && e.text.front() <= u'Z')
+                list = withoutRepeats(list, e.text);
+                if (isAllCapitals(e.text))
+                    list = list.toUpper();
+                else if (!e.text.isEmpty() && e.text.front() >= u'A' && e.text.front() <= u'Z')
                     list = Lookup::capitaliseList(list);
                 found = listFor.insert(cacheKey, escapeMarks(list, true));
             }
@@ -283,6 +383,8 @@ SpinTemplate AutoRewrite::buildSpinTemplate(const QString &article, const QStrin
             records.append(u'[' + list + u"]="_s + w + Store::LineEnd);
         }
         text += QStringView(article).mid(copied, e.start - copied);
+        if (!list.startsWith(u'{'))
+            agreeArticleBefore(text, list); // groups agree when they are resolved
         text += list;
         copied = e.end;
     }
@@ -374,6 +476,7 @@ QString AutoRewrite::resolveTemplate(const ParsedTemplate &parsed, const QList<i
         if (group.isOriginal[c]) {
             out += group.alternatives[c];
         } else {
+            agreeArticleBefore(out, group.alternatives[c]);
             out += u'{';
             out += group.alternatives[c];
             out += u'}';
@@ -490,8 +593,10 @@ AutoRewriteResult AutoRewrite::runAutoRewrite(const AutoRewriteParams &params,
     if (callbacks.frequencySummary)
         callbacks.frequencySummary(Statistics::frequencySummary(merged.store));
 
+    const ArticleContext context =
+        WordContext::analyse(article, params.tagger, params.protectNames);
     const std::optional<QString> expanded =
-        expandAlternatives(merged.store, params.degree, dictionary, &control);
+        expandAlternatives(merged.store, params.degree, dictionary, &control, &context, article);
     if (!expanded || control.isAborted())
         return aborted();
     if (!writeTemp(*expanded))

@@ -13,6 +13,8 @@
 
 class Dictionary;
 class JobControl;
+class PosTagger;
+struct ArticleContext;
 
 // Character formats of the generated articles. Colours are Windows colour
 // references (0x00BBGGRR), as the settings keep them.
@@ -74,6 +76,10 @@ struct AutoRewriteParams
     bool scrambled = true;
     // The window's choice counter before the run (never reset by the window).
     quint32 choiceCounter = 0;
+    // Tags each word's part of speech in its sentence; none: every type is offered.
+    const PosTagger *tagger = nullptr;
+    // Names, words in capitals, URLs, paths, code and quantities stay as written.
+    bool protectNames = true;
     // Milliseconds since the system started; tests pass a fixed clock.
     std::function<quint32()> tickCount;
 };
@@ -137,10 +143,16 @@ enum Degree
 [[nodiscard]] QString unescapeMarks(QStringView text);
 
 // Adds the alternatives at the degree to every entry that takes them (not
-// reserved, ignored, unknown, nor already holding a list). nullopt on abort.
+// reserved, ignored, unknown, nor already holding a list). With a context of
+// the store's text, only synonyms of the word's part of speech in its
+// sentence are offered, bent to the form the sentence needs, and protected
+// spans get none. Each list offers a text once and never the word itself; a
+// word in capitals gets capitals. nullopt on abort.
 [[nodiscard]] std::optional<QString> expandAlternatives(const QString &store, int degree,
                                                         Dictionary &dictionary,
-                                                        const JobControl *control = nullptr);
+                                                        const JobControl *control = nullptr,
+                                                        const ArticleContext *context = nullptr,
+                                                        QStringView text = {});
 
 // Replaces each entry's text in article by its group or single candidate,
 // from the last entry to the first; numbers-only words are left alone.

@@ -63,6 +63,37 @@ QList<PopupGroup> PopupList::groups(QStringView alternatives)
     return result;
 }
 
+QString PopupList::preferType(const QString &alternatives, const QString &type)
+{
+    QList<PopupGroup> all = groups(alternatives);
+    if (type.isEmpty() || all.size() < 3 || all.first().label != AllLabel)
+        return alternatives;
+    qsizetype at = -1;
+    for (qsizetype i = 1; i < all.size(); ++i) {
+        if (all[i].label.compare(type, Qt::CaseInsensitive) == 0)
+            at = i;
+    }
+    if (at < 0)
+        return alternatives;
+    all.move(at, 1);
+    // "All" keeps its leading "(blank)", then this type's items, then the rest.
+    QStringList &items = all.first().items;
+    const bool blank = !items.isEmpty() && items.first() == Blank;
+    QStringList ordered;
+    if (blank)
+        ordered.append(Blank.toString());
+    for (const QString &item : std::as_const(all[1].items)) {
+        if (items.contains(item) && !ordered.contains(item))
+            ordered.append(item);
+    }
+    for (const QString &item : std::as_const(items)) {
+        if (!ordered.contains(item))
+            ordered.append(item);
+    }
+    items = ordered;
+    return serialise(all);
+}
+
 QString PopupList::build(const QString &markedList)
 {
     QList<PopupGroup> found = groups(markedList);

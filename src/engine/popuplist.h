@@ -59,6 +59,10 @@ inline constexpr QStringView UnplacedSpan = u"[x,x]";
 // items and groups are dropped; empty for an empty list.
 [[nodiscard]] QString build(const QString &markedList);
 [[nodiscard]] QList<PopupGroup> groups(QStringView alternatives);
+// The list with the group labelled type right after "All" and its items
+// leading "All" (the word's part of speech in its sentence first); unchanged
+// when there is no such group.
+[[nodiscard]] QString preferType(const QString &alternatives, const QString &type);
 // Index of the first group holding text as a whole alternative, or -1.
 [[nodiscard]] int groupContaining(QStringView alternatives, QStringView text);
 

@@ -65,6 +65,8 @@ CConfigDlg::CConfigDlg(CLexiswapDlg *mainWindow)
     for (int i = 0; i < 6; ++i)
         m_cmbDegree->addItem(QString());
     m_chkAlwaysSource = named(new QCheckBox(this), 1087);
+    m_chkProtectNames = new QCheckBox(this);
+    m_chkProtectNames->setObjectName(u"protectNames"_s);
     m_lblIgnore = named(new QLabel(this), 1094);
     m_editIgnore = named(new QPlainTextEdit(this), 1055);
     m_lblReserved = named(new QLabel(this), 1095);
@@ -99,6 +101,7 @@ CConfigDlg::CConfigDlg(CLexiswapDlg *mainWindow)
     grid->addWidget(m_lblDegree, 2, 0);
     grid->addWidget(m_cmbDegree, 2, 1);
     grid->addWidget(m_chkAlwaysSource, 3, 0, 1, 2);
+    grid->addWidget(m_chkProtectNames, 4, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
     layout->addWidget(m_lblIgnore);
@@ -143,6 +146,7 @@ void CConfigDlg::applyTexts()
     set(m_lblLanguage, key(u"Default Language"));
     set(m_lblArticlesNumber, key(u"Default Articles Number"));
     set(m_chkAlwaysSource, key(u"Always Display Source Article"));
+    set(m_chkProtectNames, key(u"Protect Names"));
     set(m_lblDegree, key(u"Default Replace Degree"));
     const int degree = m_cmbDegree->currentIndex();
     m_cmbDegree->clear();
@@ -161,6 +165,7 @@ void CConfigDlg::applyTexts()
 
 void CConfigDlg::loadValues()
 {
+    m_chkProtectNames->setChecked(Config::protectNames());
     if (QFileInfo::exists(AppPaths::configFile())) {
         const Config::DialogValues values = Config::dialogValues();
         if (!values.articlesNumber.isEmpty())
@@ -201,6 +206,8 @@ void CConfigDlg::save()
     m_main->showSourceArticle(always);
     Config::setAlwaysDisplaySourceArticle(always);
     Config::setArticlesNumber(m_cmbArticlesNumber->currentText());
+    if (m_chkProtectNames->isChecked() != Config::protectNames())
+        Config::setProtectNames(m_chkProtectNames->isChecked());
     if (m_editIgnore->document()->isModified()) {
         const QString words = withCrLf(m_editIgnore->toPlainText());
         Config::setIgnoreWords(words);

@@ -40,6 +40,7 @@ private:
     QComboBox *m_cmbArticlesNumber = nullptr; // 1012
     QLabel *m_lblDegree = nullptr;            // 1097
     QComboBox *m_cmbDegree = nullptr;         // 1096
+    QCheckBox *m_chkProtectNames = nullptr;
     QCheckBox *m_chkAlwaysSource = nullptr;   // 1087
     QLabel *m_lblIgnore = nullptr;            // 1094
     QPlainTextEdit *m_editIgnore = nullptr;   // 1055

@@ -2,7 +2,9 @@
 
 #include "app/apppaths.h"
 #include "app/config.h"
+#include "engine/indefinitearticle.h"
 #include "engine/store.h"
+#include "engine/wordcontext.h"
 #include "ui/clexiswapdlg.h"
 #include "ui/cmyricheditctrl.h"
 #include "ui/cwordsoptimization.h"
@@ -195,6 +197,7 @@ void CDlgReplace::openOnce()
     m_strPopupWord = article->formatAt(int(range.start)).foreground().color() == replaced
                          ? Store::originalOf(selected, AppPaths::replacedStoreFile())
                          : selected;
+    m_strWordType = WordContext::typeAt(text, range.start, WordContext::sharedTagger());
     place(int(range.start));
     {
         const QSignalBlocker block(m_editWord);
@@ -268,12 +271,17 @@ void CDlgReplace::fill(const QString &selected)
                                             AppPaths::storeFile(), m_window->scrambled());
     if (found.hide)
         hide();
-    m_strAlternatives = found.alternatives;
+    m_strAlternatives = PopupList::preferType(found.alternatives, m_strWordType);
     const QList<PopupGroup> groups = PopupList::groups(m_strAlternatives);
     if (!groups.isEmpty()) {
         int shown = 0;
         if (selected != m_strPopupWord)
             shown = std::max(0, PopupList::groupContaining(m_strAlternatives, selected));
+        // A long list opens on the word's own part of speech (placed second).
+        else if (!m_strWordType.isEmpty() && groups.size() > 2 &&
+                 groups[1].label.compare(m_strWordType, Qt::CaseInsensitive) == 0 &&
+                 groups[0].items.size() >= PopupList::RowsForAllTabs)
+            shown = 1;
         {
             const QSignalBlocker block(m_tabTypes);
             for (const PopupGroup &g : groups)
@@ -366,6 +374,19 @@ void CDlgReplace::choose(int row)
         format.setForeground(m_window->replacedFormat().foreground());
         format.setFontUnderline(newText.mid(1).contains(u' '));
         cursor.mergeCharFormat(format);
+        // "a"/"an" before the word agrees with the new one ("an owl" -> "a bird").
+        const QString plain = article->plainText();
+        if (const auto range = IndefiniteArticle::articleBefore(plain, start)) {
+            const auto [from, to] = *range;
+            const QString agreeing =
+                IndefiniteArticle::agreeing(QStringView(plain).mid(from, to - from), newText);
+            if (agreeing != QStringView(plain).mid(from, to - from)) {
+                QTextCursor fix(article->document());
+                fix.setPosition(int(from));
+                fix.setPosition(int(to), QTextCursor::KeepAnchor);
+                fix.insertText(agreeing);
+            }
+        }
     }
     cursor.endEditBlock();
     article->setTextCursor(cursor);

@@ -94,6 +94,7 @@ private:
 
     // The word shown, the caret and mouse ties of the main window's popup state.
     QString m_strPopupWord;
+    QString m_strWordType; // its part of speech in its sentence, as a dictionary type
     bool m_bCursorFollowsPopup = false;
     bool m_bMouseSelected = false;
 

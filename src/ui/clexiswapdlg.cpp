@@ -7,6 +7,7 @@
 #include "app/language.h"
 #include "engine/jobcontrol.h"
 #include "engine/statistics.h"
+#include "engine/wordcontext.h"
 #include "rtf/rtfcharformat.h"
 #include "rtf/rtftextdocument.h"
 #include "ui/articlelist.h"
@@ -1191,6 +1192,8 @@ void CLexiswapDlg::startAutoRewrite()
     params.format.replacedColor = Config::replacedColor();
     params.scrambled = m_bScrambled;
     params.choiceCounter = m_nChoiceCounter;
+    params.tagger = WordContext::sharedTagger();
+    params.protectNames = Config::protectNames();
 
     // Everything the run shows reaches this window as queued calls, applied in
     // the order the worker made them.
