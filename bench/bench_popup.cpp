@@ -1,11 +1,13 @@
 // Speed of the synonym popup's filling on a 5,000-word analysed article: the
 // first opening of a word (lookup, list built, cached in temp.dat) and later
 // ones (the cached list read back), on the shipped dictionary when the build
-// made one and on a small hand-made dictionary otherwise.
+// made one and on a small hand-made dictionary otherwise; and the reading of
+// the clicked word's part of speech.
 #include "engine/analysis.h"
 #include "engine/jobcontrol.h"
 #include "engine/popuplist.h"
 #include "engine/store.h"
+#include "engine/wordcontext.h"
 #include "engine_testutil.h"
 #include "testutil.h"
 
@@ -71,6 +73,24 @@ void BM_PopupFirstOpening(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * f->words.size());
 }
 BENCHMARK(BM_PopupFirstOpening)->Unit(benchmark::kMillisecond);
+
+// The popup's reading of the clicked word's part of speech: the sentence
+// around it tagged, at a word in the middle of a 5,000-word article.
+void BM_PopupWordType(benchmark::State &state)
+{
+    QString error;
+    const auto tagger =
+        PosTagger::load(QStringLiteral(REWORDIX_BIN_DIR) + u"/tagger.model"_s, &error);
+    if (!tagger) {
+        state.SkipWithError("no tagger.model in the build");
+        return;
+    }
+    const QString article = TestUtil::generatedArticle(5000, 4242, false);
+    const qsizetype at = article.indexOf(u' ', article.size() / 2) + 1;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(WordContext::typeAt(article, at, tagger.get()));
+}
+BENCHMARK(BM_PopupWordType)->Unit(benchmark::kMicrosecond);
 
 void BM_PopupCachedOpening(benchmark::State &state)
 {
