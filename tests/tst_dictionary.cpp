@@ -23,12 +23,37 @@ private:
 
     QString file(const QString &name) const { return m_dir.filePath(name); }
 
+    // The standard dictionary and words for the rules of irregular forms.
+    static QList<TestDictionary::Entry> entries()
+    {
+        return TestDictionary::standardEntries() +
+               QList<TestDictionary::Entry>{
+                   {u"sheep"_s, u"noun"_s, u"lamb,ewe"_s}, {u"rent"_s, u"noun"_s, u"fee,hire"_s},
+                   {u"put"_s, u"verb"_s, u"place,set"_s},  {u"hi"_s, u"noun"_s, u"hello"_s},
+                   {u"argue"_s, u"verb"_s, u"debate"_s},   {u"burn"_s, u"verb"_s, u"char"_s},
+                   {u"spill"_s, u"verb"_s, u"slop"_s},     {u"light"_s, u"verb"_s, u"ignite"_s}};
+    }
+    static QList<TestDictionary::Irregular> irregulars()
+    {
+        return TestDictionary::standardIrregulars() +
+               QList<TestDictionary::Irregular>{
+                   {u"sheep"_s, u"pl=sheep;"_s},
+                   {u"rend"_s, u"sp=rended|rent;pp=rended|rent;"_s},
+                   {u"rent"_s, u"if=rent;"_s},
+                   {u"his"_s, u"if=his;"_s},
+                   {u"put"_s, u"sp=put;pp=put;ip=putting;"_s},
+                   {u"burn"_s, u"sp=burned|burnt;pp=burned|burnt;"_s},
+                   {u"spill"_s, u"sp=spilled|spilt;pp=spilled|spilt;"_s},
+                   {u"light"_s, u"sp=lit|lighted;pp=lit|lighted;"_s},
+                   {u"fulfil"_s, u"sp=fulfilled;pp=fulfilled;"_s},
+                   {u"queue"_s, u"ip=queueing|queuing;"_s}};
+    }
+
     std::unique_ptr<Dictionary> makeDictionary(const QString &name, bool scrambled)
     {
         const QString path = file(name);
         QFile::remove(path);
-        if (!TestDictionary::create(path, TestDictionary::standardEntries(),
-                                    TestDictionary::standardIrregulars(), scrambled))
+        if (!TestDictionary::create(path, entries(), irregulars(), scrambled))
             return nullptr;
         QString error;
         auto d = Dictionary::open(path, scrambled, false, &error);
@@ -90,6 +115,12 @@ private Q_SLOTS:
         QTest::newRow("short d") << u"wed"_s << u"not_exist"_s;
         QTest::newRow("empty") << QString() << QString();
         QTest::newRow("non-ASCII headword") << u"élan"_s << QString();
+        QTest::newRow("zero plural is the noun") << u"sheep"_s << QString();
+        QTest::newRow("base among its own forms") << u"put"_s << QString();
+        QTest::newRow("word marked as itself") << u"rent"_s << QString();
+        QTest::newRow("marked word, no headword") << u"his"_s << u"not_exist"_s;
+        QTest::newRow("rare form still read") << u"rended"_s << u"sp:rend"_s;
+        QTest::newRow("-ue verb") << u"arguing"_s << u"ip:argue"_s;
     }
     void inflectionTag()
     {
@@ -204,6 +235,16 @@ private Q_SLOTS:
         QTest::newRow("other tag") << u"walk"_s << u"xx"_s << QString();
         QTest::newRow("empty") << QString() << u"sp"_s << QString();
         QTest::newRow("one-letter y") << u"y"_s << u"sp"_s << u"yed"_s;
+        QTest::newRow("argue ip") << u"argue"_s << u"ip"_s << u"arguing"_s;
+        QTest::newRow("continue ip") << u"continue"_s << u"ip"_s << u"continuing"_s;
+        QTest::newRow("dye ip keeps e") << u"dye"_s << u"ip"_s << u"dyeing"_s;
+        QTest::newRow("queue ip from IR") << u"queue"_s << u"ip"_s << u"queueing|queuing"_s;
+        QTest::newRow("jazz tp") << u"jazz"_s << u"tp"_s << u"jazzes"_s;
+        QTest::newRow("buzz pl") << u"buzz"_s << u"pl"_s << u"buzzes"_s;
+        QTest::newRow("radio tp") << u"radio"_s << u"tp"_s << u"radios"_s;
+        QTest::newRow("echo tp") << u"echo"_s << u"tp"_s << u"echoes"_s;
+        QTest::newRow("zero plural") << u"sheep"_s << u"pl"_s << u"sheep"_s;
+        QTest::newRow("marked word keeps its own row") << u"rend"_s << u"sp"_s << u"rended|rent"_s;
     }
     void inflect()
     {
@@ -229,6 +270,16 @@ private Q_SLOTS:
             << u"(sp|pp:lie|lie)<verb>rest"_s << u"<verb>rest"_s;
         QTest::newRow("no marker") << u"(sp:walk)stroll"_s << u"stroll"_s;
         QTest::newRow("first of several forms") << u"(sp:go)<verb>lie,go"_s << u"<verb>lay,went"_s;
+        QTest::newRow("phrases keep their other words")
+            << u"(sp:walk)<verb>burn up,spill the beans,light up"_s
+            << u"<verb>burned up,spilled the beans,lit up"_s;
+        QTest::newRow("pl bends verbs as third person")
+            << u"(pl:walk)<verb>have,jazz,look after"_s << u"<verb>has,jazzes,looks after"_s;
+        QTest::newRow("tp bends nouns as plurals")
+            << u"(tp:have)<verb>have<noun>child"_s << u"<verb>has<noun>children"_s;
+        QTest::newRow("no duplicates after bending")
+            << u"(sp:walk)<verb>fulfil,fulfill,burn<noun>fulfil,fulfil"_s
+            << u"<verb>fulfilled,burned<noun>fulfil,fulfil"_s;
     }
     void inflectList()
     {
@@ -245,6 +296,8 @@ private Q_SLOTS:
         // pl tries nouns from the back first: walk is a noun too.
         QCOMPARE(m_dict->inflectPhrase(u"go walk"_s, u"pl"), u"go walks"_s);
         QCOMPARE(m_dict->inflectPhrase(u"xx yy"_s, u"sp"), u"xx yy"_s);
+        QCOMPARE(m_dict->inflectPhrase(u"light up"_s, u"sp"), u"lit up"_s);
+        QCOMPARE(m_dict->inflectPhrase(u"look after"_s, u"pl"), u"looks after"_s);
     }
 
     void readingsList()
@@ -288,10 +341,7 @@ private Q_SLOTS:
         QCOMPARE(d->phraseStatus(u"zebra crossing"_s), 2);
     }
 
-    void entryCount()
-    {
-        QCOMPARE(m_dict->countEntries(), qint64(TestDictionary::standardEntries().size()));
-    }
+    void entryCount() { QCOMPARE(m_dict->countEntries(), qint64(entries().size())); }
 
     void lookupsUseIndexes()
     {

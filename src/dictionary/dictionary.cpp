@@ -56,16 +56,47 @@ bool endsWithConsonantY(QStringView w)
     return w.size() >= 2 && w.back() == u'y' && !isVowel(w[w.size() - 2]);
 }
 
-// The part of speech whose segment a tag inflects, in order.
-QList<QStringView> segmentsFor(QStringView tagName)
+struct Segment
+{
+    QStringView marker;
+    QStringView tag; // the tag its items are bent by
+};
+
+// The segments a tag inflects, in order. An -s form is a verb's third person
+// and a noun's plural, whichever tag it carries: verbs are bent as "tp",
+// nouns and pronouns as "pl" (owns: has, not haves; falls: children).
+QList<Segment> segmentsFor(QStringView tagName)
 {
     if (tagName == u"sp" || tagName == u"pp" || tagName == u"ip")
-        return {u"<verb>"};
+        return {{u"<verb>", tagName}};
     if (tagName == u"pl")
-        return {u"<verb>", u"<pronoun>", u"<noun>"};
+        return {{u"<verb>", u"tp"}, {u"<pronoun>", u"pl"}, {u"<noun>", u"pl"}};
     if (tagName == u"tp")
-        return {u"<pronoun>", u"<noun>", u"<verb>"};
+        return {{u"<pronoun>", u"pl"}, {u"<noun>", u"pl"}, {u"<verb>", u"tp"}};
     return {};
+}
+
+// The preferred form of an IR field with variants ("dreamed|dreamt").
+QString firstVariant(const QString &forms)
+{
+    const qsizetype bar = forms.indexOf(u'|');
+    return bar < 0 ? forms : forms.left(bar);
+}
+
+// True when one of the readings "tags:bases" is the word itself: a base equal
+// to the word (a zero plural, a past like put) or the tag "if".
+bool readsAsItself(QStringView readings, QStringView word)
+{
+    const qsizetype colon = readings.indexOf(u':');
+    if (colon < 0)
+        return false;
+    const QList<QStringView> tags = readings.left(colon).split(u'|');
+    const QList<QStringView> bases = readings.mid(colon + 1).split(u'|');
+    for (qsizetype i = 0; i < bases.size(); ++i) {
+        if (bases[i] == word || (i < tags.size() && tags[i] == u"if"))
+            return true;
+    }
+    return false;
 }
 
 // Orders and matches texts as SQLite's NOCASE and LIKE do: only the 26 ASCII
@@ -394,8 +425,14 @@ QString Dictionary::inflectionTag(const QString &word)
     }
 
     const QString irregular = irregularTag(w);
-    if (!irregular.isEmpty())
-        return irregular.mid(1, irregular.size() - 2);
+    if (!irregular.isEmpty()) {
+        const QString readings = irregular.mid(1, irregular.size() - 2);
+        if (!readsAsItself(readings, w))
+            return readings;
+        // A word the table lists as a form of itself (sheep, put, or "if=")
+        // is that word, and the regular endings must not read it either.
+        return existsExact(w) ? QString() : u"not_exist"_s;
+    }
     if (existsExact(w))
         return {};
 
@@ -419,7 +456,8 @@ QString Dictionary::inflectionTag(const QString &word)
             return u"sp:"_s + found;
     } else if (last == u'g' && n > 4 && w.endsWith(u"ing")) {
         const QString stem = w.left(n - 3);
-        const QString eStem = isVowel(stem.back()) ? QString() : stem + u'e';
+        // "u" too: arguing, continuing drop the "e" of argue, continue.
+        const QString eStem = isVowel(stem.back()) && stem.back() != u'u' ? QString() : stem + u'e';
         const QString found = firstFound({stem, eStem});
         if (!found.isEmpty())
             return u"ip:"_s + found;
@@ -566,7 +604,9 @@ QString Dictionary::inflectPhrase(const QString &phrase, QStringView tag)
                 continue;
             if (!QString(u',' + typesOf(words[i]) + u',').contains(marker))
                 continue;
-            words[i] = inflect(words[i], tag);
+            // One word of the phrase is bent; a list item shows one form.
+            const QStringView wordTag = tag == u"pl" && pass.partOfSpeech == u"verb" ? u"tp" : tag;
+            words[i] = firstVariant(inflect(words[i], wordTag));
             break;
         }
         const QString rebuilt = words.join(u' ');
@@ -590,23 +630,24 @@ QString Dictionary::inflectList(const QString &text)
     const QString tagName = (colon < 0 ? inside : inside.left(colon)).toString();
     QString list = text.mid(close + 1);
 
-    for (QStringView marker : segmentsFor(tagName)) {
-        const qsizetype at = list.indexOf(marker);
+    for (const Segment &segment : segmentsFor(tagName)) {
+        const qsizetype at = list.indexOf(segment.marker);
         if (at < 0)
             continue;
-        const qsizetype start = at + marker.size();
+        const qsizetype start = at + segment.marker.size();
         qsizetype end = list.indexOf(u'<', start);
         if (end < 0)
             end = list.size();
-        QStringList items = list.mid(start, end - start).split(u',');
-        for (QString &item : items) {
-            item = item.trimmed();
-            item = item.contains(u' ') ? inflectPhrase(item, tagName) : inflect(item, tagName);
+        QStringList items;
+        for (const QString &raw : list.mid(start, end - start).split(u',')) {
+            const QString item = raw.trimmed();
             // A form with variants ("dreamed|dreamt") offers its first: "|"
             // separates alternatives wherever a list is turned into a group.
-            const qsizetype bar = item.indexOf(u'|');
-            if (bar >= 0)
-                item.truncate(bar);
+            const QString bent = item.contains(u' ') ? inflectPhrase(item, segment.tag)
+                                                     : firstVariant(inflect(item, segment.tag));
+            // Two synonyms may bend into one form (fulfil, fulfill).
+            if (!items.contains(bent))
+                items.append(bent);
         }
         list.replace(start, end - start, items.join(u','));
     }
@@ -706,13 +747,19 @@ QString Lookup::regularInflection(const QString &word, QStringView tag)
         return word + u"ed"_s;
     }
     if (tag == u"ip") {
-        if (n >= 3 && word.back() == u'e' && !isVowel(word[n - 2]))
+        // make -> making, argue -> arguing; see, hoe, dye keep their "e".
+        if (n >= 3 && word.back() == u'e' &&
+            ((!isVowel(word[n - 2]) && word[n - 2] != u'y') || word[n - 2] == u'u'))
             return word.left(n - 1) + u"ing"_s;
         return word + u"ing"_s;
     }
     if (tag == u"pl" || tag == u"tp") {
+        // go -> goes, echo -> echoes, but radio -> radios; nouns in -oes
+        // (heroes) come from the IR table.
+        const bool consonantO =
+            tag == u"tp" && word.back() == u'o' && n >= 2 && !isVowel(word[n - 2]);
         if (word.endsWith(u"sh") || word.endsWith(u"ch") || word.back() == u's' ||
-            word.back() == u'x' || (tag == u"tp" && word.back() == u'o')) {
+            word.back() == u'x' || word.back() == u'z' || consonantO) {
             return word + u"es"_s;
         }
         if (endsWithConsonantY(word))

@@ -70,6 +70,9 @@ public:
     [[nodiscard]] QString irregularTag(QStringView word);
     // The InflectionTag of an article word: "", "not_exist", "if:w", "sp:be",
     // "pp:be", "sp:"/"ip:"/"pl:" + base, or tags ":" bases of irregular forms.
+    // A word that the IR table lists as a form of itself (a base equal to the
+    // word, or the field "if=") is read as itself: "" when it is a headword,
+    // else "not_exist", and the regular endings are not tried.
     [[nodiscard]] QString inflectionTag(const QString &word);
     // Marked synonym list: "<" Type ">" Synonyms per row, filtered by a
     // comma-separated list of types when typeFilter is not empty.
@@ -84,9 +87,12 @@ public:
     // when there is one, else the regular rule; empty for another tag.
     [[nodiscard]] QString inflect(const QString &word, QStringView tag);
     // text = "(" tag ")" + marked list: the segments of the tag's parts of
-    // speech inflected, the tag removed.
+    // speech inflected, the tag removed. Each item shows the first variant of
+    // its form; under "pl" verbs take their third person; an item that bends
+    // into one already in its segment is dropped.
     [[nodiscard]] QString inflectList(const QString &text);
-    // phrase with the first word of the tag's part of speech inflected.
+    // phrase with the first word of the tag's part of speech inflected (its
+    // first variant; a verb under "pl" takes its third person).
     [[nodiscard]] QString inflectPhrase(const QString &phrase, QStringView tag);
     // For a tag of several readings ("sp|pp:lie|lay"): each base's synonyms
     // inflected by its own tag (types filtered for that tag), the non-empty
