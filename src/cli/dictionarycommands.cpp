@@ -3,6 +3,10 @@
 #include "cli/cliutil.h"
 #include "dictionary/programdictionary.h"
 
+#include <QFile>
+
+#include <sqlite3.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -23,6 +27,29 @@ std::unique_ptr<Dictionary> openDictionary(QString *pathInUse = nullptr)
     if (pathInUse)
         *pathInUse = opened.path;
     return std::move(opened.dictionary);
+}
+
+// The builder's report stored in the file (table BuildReport: Reason, Count),
+// in the order written; empty for a file without one, such as one made in the
+// word-library editor.
+QList<std::pair<QString, qint64>> buildReport(const QString &path)
+{
+    QList<std::pair<QString, qint64>> report;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_stmt *query = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT Reason, Count FROM BuildReport ORDER BY rowid", -1,
+                               &query, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(query) == SQLITE_ROW)
+                report.append({QString::fromUtf8(
+                                   reinterpret_cast<const char *>(sqlite3_column_text(query, 0))),
+                               sqlite3_column_int64(query, 1)});
+        }
+        sqlite3_finalize(query);
+    }
+    sqlite3_close(db);
+    return report;
 }
 
 int usage(const char *text)
@@ -100,6 +127,22 @@ int DictionaryCommands::info(const QStringList &args)
     Cli::out() << "file: " << path << '\n'
                << "synonyms: " << (dictionary->scrambled() ? "scrambled" : "plain") << '\n'
                << "entries: " << count << '\n';
+    // Grouped by what the build did ("kept", "synonym dropped", ...), each
+    // group's lines aligned.
+    const QList<std::pair<QString, qint64>> report = buildReport(path);
+    if (!report.isEmpty())
+        Cli::out() << "build report:\n";
+    QString group;
+    for (const auto &[reason, number] : report) {
+        const QString head = reason.section(u':', 0, 0);
+        if (head != group) {
+            group = head;
+            Cli::out() << "  " << head << ":\n";
+        }
+        const QString what = reason.contains(u':') ? reason.section(u':', 1).trimmed() : reason;
+        Cli::out() << "    " << qSetFieldWidth(10) << Qt::right << number << qSetFieldWidth(0)
+                   << Qt::left << "  " << what << '\n';
+    }
     if (plans) {
         for (const QString &plan : dictionary->queryPlans())
             Cli::out() << "plan: " << plan << '\n';

@@ -98,7 +98,11 @@ bool DictionaryWriter::open(QString *error)
             return false;
         m_wordInserts.insert(table, insert);
     }
-    return prepare(u"INSERT INTO IR (Words, Regular) VALUES (?1, ?2)"_s, &m_irInsert, error);
+    return execute(u"CREATE TABLE BuildReport (Reason TEXT NOT NULL, Count INTEGER NOT NULL)"_s,
+                   error) &&
+           prepare(u"INSERT INTO BuildReport (Reason, Count) VALUES (?1, ?2)"_s, &m_reportInsert,
+                   error) &&
+           prepare(u"INSERT INTO IR (Words, Regular) VALUES (?1, ?2)"_s, &m_irInsert, error);
 }
 
 bool DictionaryWriter::addWord(const QString &table, const QString &headword, const QString &type,
@@ -126,6 +130,17 @@ bool DictionaryWriter::addIrregular(const QString &base, const QString &regular,
     return step(m_irInsert, error);
 }
 
+bool DictionaryWriter::addReport(const QString &reason, qint64 count, QString *error)
+{
+    if (!m_reportInsert) {
+        *error = u"dictionary is not open"_s;
+        return false;
+    }
+    bindText(m_reportInsert, 1, reason);
+    sqlite3_bind_int64(m_reportInsert, 2, count);
+    return step(m_reportInsert, error);
+}
+
 bool DictionaryWriter::commit(QString *error)
 {
     if (!m_db) {
@@ -139,6 +154,8 @@ bool DictionaryWriter::commit(QString *error)
     m_wordInserts.clear();
     sqlite3_finalize(m_irInsert);
     m_irInsert = nullptr;
+    sqlite3_finalize(m_reportInsert);
+    m_reportInsert = nullptr;
     if (sqlite3_close(m_db) != SQLITE_OK) {
         *error = u"cannot close %1: %2"_s.arg(m_partialPath, lastError());
         return false;
@@ -161,6 +178,8 @@ void DictionaryWriter::close()
     m_wordInserts.clear();
     sqlite3_finalize(m_irInsert);
     m_irInsert = nullptr;
+    sqlite3_finalize(m_reportInsert);
+    m_reportInsert = nullptr;
     if (m_db)
         sqlite3_close(m_db);
     m_db = nullptr;

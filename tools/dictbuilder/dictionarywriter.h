@@ -24,6 +24,10 @@ public:
     bool addWord(const QString &table, const QString &headword, const QString &type,
                  const QString &synonyms, QString *error);
     bool addIrregular(const QString &base, const QString &regular, QString *error);
+    // A line of the build report (table BuildReport: Reason, Count), which
+    // says what the build kept and left out; readers of the word tables never
+    // look at it.
+    bool addReport(const QString &reason, qint64 count, QString *error);
     bool commit(QString *error);
 
     // The word-table rule: an ASCII letter names its table ("A".."Z"),
@@ -42,4 +46,5 @@ private:
     sqlite3 *m_db = nullptr;
     QHash<QString, sqlite3_stmt *> m_wordInserts;
     sqlite3_stmt *m_irInsert = nullptr;
+    sqlite3_stmt *m_reportInsert = nullptr;
 };

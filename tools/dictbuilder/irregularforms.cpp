@@ -7,13 +7,20 @@
 #include <QMap>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <array>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace IrregularForms {
 
 namespace {
 
-const QStringList FieldOrder = {u"sp"_s, u"pp"_s, u"ip"_s, u"tp"_s, u"pl"_s};
+// "if" leads: the lookup reads a word where it first occurs in Regular, and
+// the word itself must not hide in a longer form of an earlier field (rented).
+const QStringList FieldOrder = {u"if"_s, u"sp"_s, u"pp"_s, u"ip"_s, u"tp"_s, u"pl"_s};
+
+using Fields = QMap<QString, QStringList>;
 
 bool isWord(const QString &text)
 {
@@ -26,20 +33,100 @@ bool isPhrase(const QString &text)
     return text.contains(u'_') || text.contains(u' ');
 }
 
-void addForm(QMap<QString, QStringList> &fields, const QString &tag, const QString &form)
+bool isVowel(QChar c)
 {
-    QStringList &forms = fields[tag];
+    return QStringView(u"aeiou").contains(c);
+}
+
+void addForm(QStringList &forms, const QString &form)
+{
     if (!forms.contains(form))
         forms << form;
 }
 
-Row rowFrom(const QString &base, const QMap<QString, QStringList> &fields)
+Row rowFrom(const QString &base, const Fields &fields)
 {
     Row row{base, {}};
     for (const QString &tag : FieldOrder)
-        if (fields.contains(tag))
+        if (fields.contains(tag) && !fields.value(tag).isEmpty())
             row.fields << Field{tag, fields.value(tag)};
     return row;
+}
+
+// A British doubling of a final "l" or "s" in a verb not stressed on its last
+// syllable (travelled, focussed): American spelling keeps one letter.
+bool isBritishDoubling(const QString &lemma, const QString &form)
+{
+    const qsizetype n = lemma.size();
+    if (n < 4 || RegularInflection::syllables(lemma) < 2 || isVowel(lemma.at(n - 1)) ||
+        !isVowel(lemma.at(n - 2)))
+        return false;
+    // One vowel before the consonant: "ue" of fuel, "ia" of dial and the "u"
+    // of "qu" (equal) count as one.
+    const QStringView before = QStringView(lemma).mid(n - 4, 3);
+    if (isVowel(before.at(1)) && before != u"fue" && before != u"due" && !before.endsWith(u"ia") &&
+        !before.startsWith(u"qu"))
+        return false;
+    const QChar last = lemma.at(n - 1);
+    return (last == u'l' || last == u's') && form.startsWith(lemma + last);
+}
+
+// Standard forms first; when there are none but later ones, the regular form
+// leads them.
+QStringList fieldForms(const QStringList &standard, const QStringList &later,
+                       const QString &regular)
+{
+    QStringList forms = standard;
+    if (!later.isEmpty() && forms.isEmpty())
+        forms << regular;
+    for (const QString &form : later)
+        addForm(forms, form);
+    return forms == QStringList{regular} ? QStringList() : forms;
+}
+
+// The base the dictionary's regular endings would read `word` as, with
+// `headwords` as its word tables; empty when none.
+QString regularReading(const QString &w, const QSet<QString> &headwords)
+{
+    const qsizetype n = w.size();
+    QStringList candidates;
+    if (n > 3 && w.endsWith(u"ed"_s)) {
+        const QString stem = w.left(n - 2);
+        candidates << w.left(n - 1) << stem;
+        if (stem.size() >= 3 && stem.endsWith(u'i'))
+            candidates << stem.chopped(1) + u'y';
+    } else if (n > 4 && w.endsWith(u"ing"_s)) {
+        const QString stem = w.left(n - 3);
+        candidates << stem;
+        if (!isVowel(stem.back()) || stem.back() == u'u')
+            candidates << stem + u'e';
+    } else if (n > 2 && w.endsWith(u's')) {
+        QString stem = w.left(n - 1);
+        candidates << stem;
+        if (stem.endsWith(u'e')) {
+            stem = w.left(n - 2);
+            candidates << stem;
+        }
+        if (stem.size() >= 3 && stem.endsWith(u'i') && !isVowel(stem.at(stem.size() - 2)))
+            candidates << stem.chopped(1) + u'y';
+    }
+    for (const QString &c : candidates)
+        if (headwords.contains(c))
+            return c;
+    return {};
+}
+
+// The fields of own verb `base` with `prefix` put before every form.
+Fields prefixedFields(const Row &base, const QString &prefix)
+{
+    Fields fields;
+    for (const Field &field : base.fields) {
+        if (field.tag == u"if"_s)
+            continue;
+        for (const QString &form : field.forms)
+            fields[field.tag] << prefix + form;
+    }
+    return fields;
 }
 
 } // namespace
@@ -84,15 +171,15 @@ TableResult parseTable(const QString &text)
         for (const QString &field : tokens.at(1).chopped(1).split(u';')) {
             const QString tag = field.left(2);
             if (field.size() < 4 || field.at(2) != u'=' || !FieldOrder.contains(tag))
-                return fail(u"\"%1\" is not a field sp=, pp=, ip=, tp= or pl="_s.arg(field));
+                return fail(u"\"%1\" is not a field if=, sp=, pp=, ip=, tp= or pl="_s.arg(field));
             if (row.field(tag))
                 return fail(u"field %1= given twice"_s.arg(tag));
             const QStringList forms = field.mid(3).split(u'|');
             for (const QString &form : forms)
                 if (!isWord(form))
                     return fail(u"form \"%1\" is not a lower-case word"_s.arg(form));
-            if (tag == u"pl"_s && forms.contains(base))
-                return fail(u"a plural equal to its base would tag every use of the word"_s);
+            if (tag == u"if"_s && forms != QStringList{base})
+                return fail(u"the field if= names its own base"_s);
             row.fields << Field{tag, forms};
         }
         result.rows << row;
@@ -133,11 +220,10 @@ ExceptionList readExceptions(const QString &path)
         path, [](const QByteArray &bytes) { return parseExceptions(QString::fromUtf8(bytes)); });
 }
 
-QList<Row> fromVerbExceptions(const ExceptionList &list, const QSet<QString> &verbs,
-                              GenerateStats *stats)
+QList<Row> fromVerbExceptions(const ExceptionList &list, const QList<Row> &own,
+                              const Lexicon &lexicon, GenerateStats *stats)
 {
-    QMap<QString, QMap<QString, QStringList>> byLemma;
-    QMap<QString, QStringList> pastForms;
+    QMap<QString, QStringList> formsOf; // lemma -> forms in file order
     for (const ExceptionEntry &entry : list.entries) {
         const QString &form = entry.form;
         for (const QString &lemma : entry.lemmas) {
@@ -145,7 +231,7 @@ QList<Row> fromVerbExceptions(const ExceptionList &list, const QSet<QString> &ve
                 ++stats->phrases;
                 continue;
             }
-            if (!verbs.contains(lemma)) {
+            if (!lexicon.verbs.contains(lemma)) {
                 ++stats->unknownLemmas;
                 continue;
             }
@@ -154,53 +240,89 @@ QList<Row> fromVerbExceptions(const ExceptionList &list, const QSet<QString> &ve
                 ++stats->variants;
                 continue;
             }
+            addForm(formsOf[lemma], form);
+        }
+    }
+    QMap<QString, const Row *> ownVerbs;
+    for (const Row &row : own)
+        if (row.field(u"sp"))
+            ownVerbs.insert(row.base, &row);
+
+    QList<Row> rows;
+    for (auto it = formsOf.cbegin(); it != formsOf.cend(); ++it) {
+        const QString &lemma = it.key();
+        // A compound of an own verb bends as that verb does: the longest
+        // such verb whose forms, prefixed, the list confirms.
+        const Row *base = nullptr;
+        for (auto v = ownVerbs.cbegin(); v != ownVerbs.cend(); ++v) {
+            const QString &verb = v.key();
+            if (verb.size() >= lemma.size() - 1 || !lemma.endsWith(verb) ||
+                (base && base->base.size() >= verb.size()))
+                continue;
+            const QString prefix = lemma.left(lemma.size() - verb.size());
+            const Fields fields = prefixedFields(**v, prefix);
+            for (const QString &form : it.value())
+                for (const QStringList &forms : fields)
+                    if (forms.contains(form) && !RegularInflection::isSpellingForm(lemma, form))
+                        base = *v;
+        }
+        if (base) {
+            ++stats->compounds;
+            stats->usedForms += int(it.value().size());
+            rows << rowFrom(lemma,
+                            prefixedFields(*base, lemma.left(lemma.size() - base->base.size())));
+            continue;
+        }
+
+        // [0] standard forms, [1] later ones
+        std::array<QStringList, 2> ip, tp, pasts, participles;
+        for (const QString &form : it.value()) {
+            const bool spelling = RegularInflection::isSpellingForm(lemma, form);
+            const int later = spelling && !isBritishDoubling(lemma, form) ? 0 : 1;
             if (form.endsWith(u"ing"_s)) {
                 if (form == RegularInflection::ingForm(lemma)) {
                     ++stats->regularForms;
                     continue;
                 }
-                addForm(byLemma[lemma], u"ip"_s, form);
-            } else if (form.endsWith(u's') && form != lemma) {
+                ip[later] << form;
+            } else if (form.endsWith(u's') && spelling) {
                 if (form == RegularInflection::thirdPerson(lemma)) {
                     ++stats->regularForms;
                     continue;
                 }
-                addForm(byLemma[lemma], u"tp"_s, form);
+                tp[later] << form;
             } else {
                 if (form == RegularInflection::past(lemma)) {
                     ++stats->regularForms;
                     continue;
                 }
-                byLemma[lemma]; // keep the lemma even when it only has past forms
-                if (!pastForms[lemma].contains(form))
-                    pastForms[lemma] << form;
+                // Forms in -n or -ne (taken, lain, hewn) are participles.
+                const bool participle =
+                    !spelling && (form.endsWith(u'n') || form.endsWith(u"ne"_s));
+                (participle ? participles : pasts)[later] << form;
             }
+            stats->laterForms += later;
             ++stats->usedForms;
         }
+        const QString past = RegularInflection::past(lemma);
+        Fields fields;
+        fields[u"ip"_s] = fieldForms(ip[0], ip[1], RegularInflection::ingForm(lemma));
+        fields[u"tp"_s] = fieldForms(tp[0], tp[1], RegularInflection::thirdPerson(lemma));
+        fields[u"sp"_s] = fieldForms(pasts[0], pasts[1], past);
+        // A participle without a past of its own (hewn) leaves the past regular.
+        fields[u"pp"_s] = fieldForms(participles[0].isEmpty() ? pasts[0] : participles[0],
+                                     pasts[1] + participles[1], past);
+        const Row row = rowFrom(lemma, fields);
+        if (!row.fields.isEmpty())
+            rows << row;
     }
-    for (auto it = pastForms.cbegin(); it != pastForms.cend(); ++it) {
-        // Two or more past forms: those in -n or -ne (taken, lain, gone) are
-        // participles, the others simple pasts; otherwise each serves as both.
-        QStringList participles;
-        QStringList pasts;
-        for (const QString &form : it.value())
-            (form.endsWith(u'n') || form.endsWith(u"ne"_s) ? participles : pasts) << form;
-        if (participles.isEmpty() || pasts.isEmpty())
-            participles = pasts = it.value();
-        QMap<QString, QStringList> &fields = byLemma[it.key()];
-        fields[u"sp"_s] = pasts;
-        fields[u"pp"_s] = participles;
-    }
-    QList<Row> rows;
-    for (auto it = byLemma.cbegin(); it != byLemma.cend(); ++it)
-        rows << rowFrom(it.key(), it.value());
     return rows;
 }
 
-QList<Row> fromNounExceptions(const ExceptionList &list, const QSet<QString> &nouns,
+QList<Row> fromNounExceptions(const ExceptionList &list, const Lexicon &lexicon,
                               GenerateStats *stats)
 {
-    QMap<QString, QMap<QString, QStringList>> byLemma;
+    QMap<QString, std::array<QStringList, 2>> byLemma; // standard, later
     for (const ExceptionEntry &entry : list.entries) {
         const QString &form = entry.form;
         for (const QString &lemma : entry.lemmas) {
@@ -208,7 +330,7 @@ QList<Row> fromNounExceptions(const ExceptionList &list, const QSet<QString> &no
                 ++stats->phrases;
                 continue;
             }
-            if (!nouns.contains(lemma)) {
+            if (!lexicon.nouns.contains(lemma)) {
                 ++stats->unknownLemmas;
                 continue;
             }
@@ -220,38 +342,100 @@ QList<Row> fromNounExceptions(const ExceptionList &list, const QSet<QString> &no
                 ++stats->regularForms;
                 continue;
             }
-            if (nouns.contains(form)) {
-                ++stats->ownHeadwords;
+            // "crying cry", "cryings cry": a noun in -ing, not a plural.
+            if (form.endsWith(u"ing"_s) || form.endsWith(u"ings"_s)) {
+                ++stats->variants;
                 continue;
             }
-            addForm(byLemma[lemma], u"pl"_s, form);
+            const bool doubled = form == lemma + lemma.back() + u"es"_s;
+            addForm(byLemma[lemma][doubled ? 1 : 0], form);
+            stats->laterForms += doubled ? 1 : 0;
             ++stats->usedForms;
         }
     }
     QList<Row> rows;
-    for (auto it = byLemma.cbegin(); it != byLemma.cend(); ++it)
-        rows << rowFrom(it.key(), it.value());
+    for (auto it = byLemma.cbegin(); it != byLemma.cend(); ++it) {
+        Fields fields;
+        fields[u"pl"_s] =
+            fieldForms(it.value()[0], it.value()[1], RegularInflection::plural(it.key()));
+        const Row row = rowFrom(it.key(), fields);
+        if (!row.fields.isEmpty())
+            rows << row;
+    }
     return rows;
 }
 
-QList<Row> merge(const QList<Row> &own, const QList<QList<Row>> &generated)
+QList<Row> compoundPlurals(const QList<Row> &own, const Lexicon &lexicon, GenerateStats *stats)
 {
-    QMap<QString, QMap<QString, QStringList>> byBase;
+    QList<const Row *> heads;
+    QSet<QString> ownBases;
+    for (const Row &row : own) {
+        ownBases.insert(row.base);
+        if (row.field(u"pl"))
+            heads << &row;
+    }
+    // Longest head first: chairwoman ends in "woman" before "man".
+    std::sort(heads.begin(), heads.end(),
+              [](const Row *a, const Row *b) { return a->base.size() > b->base.size(); });
+    QStringList nouns(lexicon.nouns.cbegin(), lexicon.nouns.cend());
+    nouns.sort();
+    QList<Row> rows;
+    for (const QString &noun : nouns) {
+        if (!isWord(noun) || ownBases.contains(noun))
+            continue;
+        for (const Row *head : std::as_const(heads)) {
+            if (!noun.endsWith(head->base) || noun.size() < head->base.size() + 3)
+                continue;
+            // The first part is a word of its own (jury, fire, oars), so
+            // human, German and talisman do not count; and the compound names
+            // a person, or its first part is a common word (snowman, but not
+            // redox).
+            const QString first = noun.left(noun.size() - head->base.size());
+            const auto known = [&](const QString &w) {
+                return lexicon.headwords.contains(w) || lexicon.familiarity(w) > 0;
+            };
+            const bool word = known(first) || (first.endsWith(u's') && known(first.chopped(1)));
+            const bool common = head->base.size() >= 3 && lexicon.familiarity(first) >= 5;
+            if (word && (lexicon.namesPerson(noun) || common)) {
+                Fields fields;
+                for (const QString &form : head->field(u"pl")->forms)
+                    fields[u"pl"_s] << first + form;
+                rows << rowFrom(noun, fields);
+                ++stats->compounds;
+            }
+            break;
+        }
+    }
+    return rows;
+}
+
+QList<Row> merge(const QList<Row> &own, const QList<QList<Row>> &generated, QSet<QString> *ownWords)
+{
+    QMap<QString, Fields> byBase;
     QSet<QString> ownFields; // base + "=" + tag
+    QSet<QString> ownVerbs;
     for (const Row &row : own) {
         for (const Field &field : row.fields) {
             byBase[row.base][field.tag] = field.forms;
             ownFields.insert(row.base + u'=' + field.tag);
         }
+        if (row.field(u"sp"))
+            ownVerbs.insert(row.base);
     }
     for (const QList<Row> &rows : generated) {
         for (const Row &row : rows) {
-            QMap<QString, QStringList> &fields = byBase[row.base];
+            Fields &fields = byBase[row.base];
             for (const Field &field : row.fields) {
                 if (ownFields.contains(row.base + u'=' + field.tag))
                     continue;
+                // Our table leaves out the -ing form of a verb when that is
+                // mostly a noun (beginning): the form is needed to bend the
+                // verb, but the word stays itself.
+                if (ownWords && field.tag == u"ip"_s && ownVerbs.contains(row.base))
+                    for (const QString &form : field.forms)
+                        ownWords->insert(form);
                 for (const QString &form : field.forms)
-                    addForm(fields, field.tag, form);
+                    addForm(fields[field.tag], form);
             }
         }
     }
@@ -260,6 +444,140 @@ QList<Row> merge(const QList<Row> &own, const QList<QList<Row>> &generated)
         if (!it.value().isEmpty())
             rows << rowFrom(it.key(), it.value());
     return rows;
+}
+
+int addMisreadRegularForms(QList<Row> *rows, const QList<Row> &own, const Lexicon &lexicon)
+{
+    QMap<QString, qsizetype> rowOf;
+    QHash<QString, QStringList> listed; // form -> bases of the rows listing it
+    for (qsizetype i = 0; i < rows->size(); ++i) {
+        rowOf.insert(rows->at(i).base, i);
+        for (const Field &field : rows->at(i).fields)
+            for (const QString &form : field.forms)
+                listed[form] << rows->at(i).base;
+    }
+    QSet<QString> ownWithoutIng;
+    for (const Row &row : own)
+        if (row.field(u"sp") && !row.field(u"ip"))
+            ownWithoutIng.insert(row.base);
+
+    // Whether the lookup needs base's row to read form as its inflection.
+    const auto needed = [&](const QString &base, const QString &form, PartOfSpeech pos) {
+        if (form == base || listed.value(form).contains(base))
+            return false;
+        // Listed for another base only (taxes: taxis), the lookup would offer
+        // that reading alone; a more familiar base adds its own (but "does"
+        // stays with do, not doe).
+        if (listed.contains(form)) {
+            const QStringList others = listed.value(form);
+            return std::all_of(others.cbegin(), others.cend(), [&](const QString &other) {
+                return lexicon.familiarityAs(base, pos) > lexicon.familiarity(other);
+            });
+        }
+        if (lexicon.headwords.contains(form))
+            return lexicon.familiarity(form) <= lexicon.familiarityAs(base, pos);
+        return regularReading(form, lexicon.headwords) != base;
+    };
+    QMap<QString, Fields> added;
+    const auto add = [&](const QString &base, const QStringList &tags, const QString &form) {
+        const auto at = rowOf.constFind(base);
+        for (const QString &tag : tags)
+            if (at != rowOf.cend() && rows->at(*at).field(tag))
+                return;
+        for (const QString &tag : tags)
+            added[base][tag] = {form};
+        listed[form] << base;
+    };
+    QStringList bases(lexicon.headwords.cbegin(), lexicon.headwords.cend());
+    bases.sort();
+    for (const QString &base : std::as_const(bases)) {
+        if (!isWord(base))
+            continue;
+        if (lexicon.verbs.contains(base)) {
+            const QString past = RegularInflection::past(base);
+            if (needed(base, past, PartOfSpeech::Verb))
+                add(base, {u"sp"_s, u"pp"_s}, past);
+            const QString ing = RegularInflection::ingForm(base);
+            if (!ownWithoutIng.contains(base) && needed(base, ing, PartOfSpeech::Verb))
+                add(base, {u"ip"_s}, ing);
+            const QString third = RegularInflection::thirdPerson(base);
+            if (needed(base, third, PartOfSpeech::Verb))
+                add(base, {u"tp"_s}, third);
+        }
+        if (lexicon.nouns.contains(base)) {
+            const QString plural = RegularInflection::plural(base);
+            if (needed(base, plural, PartOfSpeech::Noun))
+                add(base, {u"pl"_s}, plural);
+        }
+    }
+    int count = 0;
+    for (auto it = added.cbegin(); it != added.cend(); ++it) {
+        Fields fields;
+        if (const auto at = rowOf.constFind(it.key()); at != rowOf.cend())
+            for (const Field &field : rows->at(*at).fields)
+                fields[field.tag] = field.forms;
+        for (auto f = it.value().cbegin(); f != it.value().cend(); ++f, ++count)
+            fields[f.key()] = f.value();
+        const Row row = rowFrom(it.key(), fields);
+        if (const auto at = rowOf.constFind(it.key()); at != rowOf.cend())
+            (*rows)[*at] = row;
+        else
+            rows->append(row);
+    }
+    std::sort(rows->begin(), rows->end(),
+              [](const Row &a, const Row &b) { return a.base < b.base; });
+    return count;
+}
+
+QStringList markWordsOfTheirOwn(QList<Row> *rows, const Lexicon &lexicon,
+                                const QSet<QString> &functionWords, const QSet<QString> &ownWords)
+{
+    QSet<QString> marks = ownWords;
+    QSet<QString> forms; // every form some row lists
+    for (const Row &row : std::as_const(*rows)) {
+        QSet<QString> firstForms; // a form first in one field is no mere variant (proved)
+        for (const Field &field : row.fields) {
+            firstForms.insert(field.forms.first());
+            for (const QString &form : field.forms)
+                forms.insert(form);
+        }
+        for (const Field &field : row.fields) {
+            if (field.tag == u"if"_s || field.tag == u"tp"_s)
+                continue;
+            const PartOfSpeech pos = field.tag == u"pl"_s ? PartOfSpeech::Noun : PartOfSpeech::Verb;
+            for (qsizetype k = 0; k < field.forms.size(); ++k) {
+                const QString &form = field.forms.at(k);
+                if (form == row.base || !lexicon.headwords.contains(form))
+                    continue;
+                const int itself = lexicon.familiarity(form);
+                const bool variant = k > 0 && !firstForms.contains(form);
+                if ((variant && itself > 0) || itself > lexicon.familiarityAs(row.base, pos))
+                    marks.insert(form);
+            }
+        }
+    }
+    for (const QString &word : functionWords)
+        if (!forms.contains(word) && !regularReading(word, lexicon.headwords).isEmpty())
+            marks.insert(word);
+
+    QMap<QString, qsizetype> rowOf;
+    for (qsizetype i = 0; i < rows->size(); ++i)
+        rowOf.insert(rows->at(i).base, i);
+    QStringList marked(marks.cbegin(), marks.cend());
+    marked.sort();
+    for (const QString &word : std::as_const(marked)) {
+        const Field self{u"if"_s, {word}};
+        if (rowOf.contains(word)) {
+            Row &row = (*rows)[rowOf.value(word)];
+            if (!row.field(u"if"))
+                row.fields.prepend(self);
+        } else {
+            rows->append(Row{word, {self}});
+        }
+    }
+    std::sort(rows->begin(), rows->end(),
+              [](const Row &a, const Row &b) { return a.base < b.base; });
+    return marked;
 }
 
 bool readsAsForm(const QString &regular, const QString &word)
@@ -279,10 +597,10 @@ QStringList unreadableForms(const Row &row)
     QStringList unreadable;
     for (const Field &field : row.fields)
         for (const QString &form : field.forms)
+            // The base itself need not be found: the lookup reads it as
+            // itself either way.
             if (form != row.base && !readsAsForm(text, form) && !unreadable.contains(form))
                 unreadable << form;
-    if (readsAsForm(text, row.base))
-        unreadable << row.base;
     return unreadable;
 }
 
@@ -291,19 +609,7 @@ QString regularText(const Row &row)
     QString text;
     for (const Field &field : row.fields)
         text += field.tag + u'=' + field.forms.join(u'|') + u';';
-    if (!readsAsForm(text, row.base))
-        return text;
-    // The base is one of its own forms (put: sp=put, come: pp=come). The
-    // lookup reads a word at the first place it occurs in Regular, so a
-    // leading tp= field, whose form begins with the base, keeps every plain
-    // "put" from being read as a past tense.
-    const Field *tp = row.field(u"tp");
-    const QString third = tp ? tp->forms.join(u'|') : RegularInflection::thirdPerson(row.base);
-    QString rest;
-    for (const Field &field : row.fields)
-        if (field.tag != u"tp"_s)
-            rest += field.tag + u'=' + field.forms.join(u'|') + u';';
-    return u"tp="_s + third + u';' + rest;
+    return text;
 }
 
 } // namespace IrregularForms

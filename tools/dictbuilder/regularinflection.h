@@ -10,13 +10,21 @@ namespace RegularInflection {
 // Simple past and past participle: a final "e" is dropped, or a final "y"
 // after a consonant becomes "i"; then "ed".
 QString past(const QString &word);
-// -ing form: a final "e" after a consonant is dropped when the word has at
-// least three characters; then "ing".
+// -ing form: a final "e" after a consonant other than "y", or after "u", is
+// dropped when the word has at least three characters (making, arguing;
+// seeing, hoeing, dyeing); then "ing".
 QString ingForm(const QString &word);
-// Third person singular: "es" after "sh", "ch", "o", "s" or "x"; a final "y"
-// after a consonant becomes "ies"; else "s".
+// Third person singular: "es" after "sh", "ch", "s", "x", "z" or a consonant
+// and "o"; a final "y" after a consonant becomes "ies"; else "s".
 QString thirdPerson(const QString &word);
-// Plural: as thirdPerson, without the "o" rule.
+// Plural: as thirdPerson, without the "o" rule (photos; heroes is irregular).
 QString plural(const QString &word);
+
+// True when form is the word with a regular ending whose spelling bends the
+// stem (stopped, panicking, dying, taxying): the stem keeps all but at most
+// its last two letters and the form ends in "ed", "ing" or "s".
+bool isSpellingForm(const QString &word, const QString &form);
+// Number of vowel groups, a rough syllable count (travel 2, fuel 2, stop 1).
+int syllables(const QString &word);
 
 } // namespace RegularInflection

@@ -9,8 +9,10 @@
 #include <QString>
 #include <QStringList>
 
+class Blocklist;
 class SenseCounts;
 class SynsetIndex;
+class WordLevels;
 
 // Turns thesaurus entries into dictionary rows: one row per headword and part
 // of speech, its senses merged into one ranked, de-duplicated synonym list.
@@ -20,6 +22,31 @@ struct Limits
 {
     int perSense = 10; // so that later senses still get a place in the list
     int perRow = 30;   // a popup list stays readable
+    // SCOWL levels: words above rareLevel are too rare, archaic or foreign to
+    // offer; a word lifted from a related meaning must be at most liftLevel.
+    int rareLevel = 40;
+    int liftLevel = 35;
+    // A hypernym stands in for the main meaning only when it has at most
+    // narrowHypernym hyponyms.
+    int narrowHypernym = 8;
+    // When the main meaning (or part of speech) has no synonyms, a reading
+    // used at most 1/minorReading as often does not stand in for it.
+    int minorReading = 4;
+    // A word tagged at least this often, never in this meaning, which is not
+    // its first, reads as its other meaning: it goes after the others.
+    int misleadingCount = 1;
+};
+
+// The data that decides what a writer may be offered, besides the thesaurus.
+struct Filters
+{
+    const WordLevels *levels = nullptr;   // none: every word counts as common
+    const Blocklist *blocklist = nullptr; // none: nothing blocked
+    // WordNet usage domains by reason ("offensive", "slang", "archaic", "trade name").
+    QHash<quint32, QString> domains;
+    // Hand-picked main-sense synonyms WordNet lacks, by folded headword and
+    // part of speech; they lead their row.
+    QHash<QString, QHash<int, QStringList>> supplement;
 };
 
 struct WordRow
@@ -38,6 +65,11 @@ struct Stats
     int droppedInvalidSynonyms = 0; // a comma, a forbidden character or a single character
     int droppedRelatedWords = 0;    // unmarked words of related terms (relational adjectives)
     int truncatedRows = 0;
+    QMap<QString, int> droppedRows;     // reason -> rows of one part of speech left out
+    QMap<QString, int> droppedSenses;   // reason -> senses left out
+    QMap<QString, int> droppedSynonyms; // reason -> synonyms left out
+    int liftedSenses = 0;               // senses that took close terms of a related meaning
+    int supplementedRows = 0;           // rows led by hand-picked synonyms
 };
 
 struct Result
@@ -49,7 +81,10 @@ struct Result
 // functionWords: lower-case headwords to leave out in any letter case.
 Result buildRows(const QList<Thesaurus::Entry> &entries, const SynsetIndex &index,
                  const SenseCounts &counts, const QSet<QString> &functionWords,
-                 const Limits &limits = {});
+                 const Filters &filters = {}, const Limits &limits = {});
+
+// Finds the usage domains that take a sense or word out, by their lemmas.
+QHash<quint32, QString> usageDomains(const SynsetIndex &index);
 
 // A value the dictionary can hold: none of | { } " CR LF (nor a comma, which
 // separates synonyms).

@@ -125,6 +125,7 @@ bool SynsetIndex::parseData(PartOfSpeech pos, const QByteArray &bytes, QString *
             if (marker > 0)
                 word = word.left(marker);
             bool lexIdOk = false;
+            synset.spelled << QString::fromUtf8(word).replace(u'_', u' ');
             synset.words << QString::fromUtf8(word).toLower();
             synset.lexIds << fields.at(5 + 2 * i).toInt(&lexIdOk, 16);
             if (!lexIdOk) {
@@ -142,14 +143,23 @@ bool SynsetIndex::parseData(PartOfSpeech pos, const QByteArray &bytes, QString *
         }
         for (int i = 0; i < pointers; ++i) {
             const qsizetype at = pointersAt + 1 + 4 * i;
-            if (fields.at(at) != "&")
-                continue;
+            const QByteArray &symbol = fields.at(at);
             bool targetOk = false;
-            synset.similar << fields.at(at + 1).toUInt(&targetOk);
+            const quint32 target = fields.at(at + 1).toUInt(&targetOk);
             if (!targetOk) {
                 *error = u"line %1: bad pointer target"_s.arg(lineNumber);
                 return false;
             }
+            if (symbol == "&")
+                synset.similar << target;
+            else if (symbol == "@")
+                synset.hypernyms << target;
+            else if (symbol == "$")
+                synset.group << target;
+            else if (symbol == "~")
+                ++synset.hyponyms;
+            else if (symbol == ";u" && fields.at(at + 2) == "n")
+                synset.usage << std::pair(target, fields.at(at + 3).left(2).toInt(nullptr, 16));
         }
         synsets.insert(offset, synset);
     }
@@ -249,4 +259,55 @@ QList<quint32> SynsetIndex::similarSynsetsWith(PartOfSpeech pos, quint32 synset,
         if (m_data[int(pos)].value(target).words.contains(folded))
             holding << target;
     return holding;
+}
+
+std::optional<quint32> SynsetIndex::nounSynsetWith(const QStringList &lemmas) const
+{
+    if (lemmas.isEmpty())
+        return std::nullopt;
+    const auto &nouns = m_data[int(PartOfSpeech::Noun)];
+    for (const quint32 candidate : m_synsets[int(PartOfSpeech::Noun)].value(fold(lemmas.first()))) {
+        const QStringList words = nouns.value(candidate).words;
+        if (std::all_of(lemmas.cbegin(), lemmas.cend(),
+                        [&](const QString &l) { return words.contains(fold(l)); }))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+QList<quint32> SynsetIndex::usageDomains(PartOfSpeech pos, quint32 synset,
+                                         const QString &word) const
+{
+    const Synset data = m_data[int(pos)].value(synset);
+    const int at = int(data.words.indexOf(fold(word))) + 1;
+    QList<quint32> domains;
+    for (const auto &[domain, source] : data.usage)
+        if (source == 0 || source == at)
+            domains << domain;
+    return domains;
+}
+
+QStringList SynsetIndex::spelledWords(PartOfSpeech pos, quint32 synset) const
+{
+    return m_data[int(pos)].value(synset).spelled;
+}
+
+QList<quint32> SynsetIndex::hypernyms(PartOfSpeech pos, quint32 synset) const
+{
+    return m_data[int(pos)].value(synset).hypernyms;
+}
+
+QList<quint32> SynsetIndex::verbGroup(PartOfSpeech pos, quint32 synset) const
+{
+    return m_data[int(pos)].value(synset).group;
+}
+
+QList<quint32> SynsetIndex::synsetsOf(PartOfSpeech pos, const QString &lemma) const
+{
+    return m_synsets[int(pos)].value(fold(lemma));
+}
+
+int SynsetIndex::hyponymCount(PartOfSpeech pos, quint32 synset) const
+{
+    return m_data[int(pos)].value(synset).hyponyms;
 }

@@ -48,12 +48,33 @@ public:
     // satellites that hold "powerful").
     QList<quint32> similarSynsetsWith(PartOfSpeech pos, quint32 synset, const QString &word) const;
 
+    // The noun synset that holds all of lemmas (a usage domain such as
+    // "ethnic slur" is found by its words); none when no synset does.
+    std::optional<quint32> nounSynsetWith(const QStringList &lemmas) const;
+    // Usage domains (";u" pointers to noun synsets) that apply to word in
+    // synset: those of the whole synset and those of that word alone.
+    QList<quint32> usageDomains(PartOfSpeech pos, quint32 synset, const QString &word) const;
+    // The synset's words as WordNet spells them ("Torah", "hand shovel").
+    QStringList spelledWords(PartOfSpeech pos, quint32 synset) const;
+    // "@" hypernyms, and "$" verb-group members, of synset.
+    QList<quint32> hypernyms(PartOfSpeech pos, quint32 synset) const;
+    QList<quint32> verbGroup(PartOfSpeech pos, quint32 synset) const;
+    // How many "~" hyponyms synset has: few for a narrow word (mishap).
+    int hyponymCount(PartOfSpeech pos, quint32 synset) const;
+    // The synsets of lemma in sense-number order.
+    QList<quint32> synsetsOf(PartOfSpeech pos, const QString &lemma) const;
+
 private:
     struct Synset
     {
         QStringList words; // folded
         QList<int> lexIds; // parallel to words
         QList<quint32> similar;
+        QList<quint32> hypernyms;
+        QList<quint32> group;
+        int hyponyms = 0;
+        QList<std::pair<quint32, int>> usage; // domain, 1-based word index (0: all words)
+        QStringList spelled;
         int lexFile = 0;
         bool satellite = false; // an adjective satellite: similar.first() is its head
     };
