@@ -97,6 +97,26 @@ private Q_SLOTS:
         QCOMPARE(IndefiniteArticle::agreeing(u"A", word).toLower(), article);
     }
 
+    void articleBefore_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("article"); // empty: none found
+        QTest::newRow("blank") << u"saw an "_s << u"an"_s;
+        QTest::newRow("quote") << u"termed a \""_s << u"a"_s;
+        QTest::newRow("wrapped line") << u"is A\r\n"_s << u"A"_s;
+        QTest::newRow("paragraph") << u"an\n\n"_s << QString();
+        QTest::newRow("inside a word") << u"banana "_s << QString();
+        QTest::newRow("touching") << u"an"_s << QString();
+    }
+
+    void articleBefore()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, article);
+        const auto range = IndefiniteArticle::articleBefore(text, text.size());
+        QCOMPARE(range ? text.mid(range->first, range->second - range->first) : QString(), article);
+    }
+
     // How an entry is looked up in its sentence: the part of speech and the
     // participle after have, be and get.
     void readings_data()

@@ -126,9 +126,19 @@ std::optional<std::pair<qsizetype, qsizetype>> IndefiniteArticle::articleBefore(
     qsizetype end = std::min(position, text.size());
     while (end > 0 && QStringView(u"\"'(\u201C\u2018").contains(text[end - 1]))
         --end;
+    // Blanks, and one line end: hard-wrapped text puts "a" at the end of a line.
     const qsizetype blanksEnd = end;
-    while (end > 0 && text[end - 1] == u' ')
+    int lineEnds = 0;
+    while (end > 0) {
+        const QChar c = text[end - 1];
+        if (c == u'\n' && ++lineEnds == 1) {
+            if (end > 1 && text[end - 2] == u'\r')
+                --end;
+        } else if (c != u' ' && c != u'\t') {
+            break;
+        }
         --end;
+    }
     if (end == blanksEnd)
         return std::nullopt;
     qsizetype start = end;

@@ -19,7 +19,8 @@ namespace IndefiniteArticle {
 [[nodiscard]] QString agreeing(QStringView article, QStringView word);
 
 // The [start, end) of an "a" or "an" (any letter case) that stands as a word
-// of its own right before position, blanks between; nullopt when there is none.
+// of its own right before position, blanks and at most one line end between
+// (hard-wrapped text); nullopt when there is none.
 [[nodiscard]] std::optional<std::pair<qsizetype, qsizetype>> articleBefore(QStringView text,
                                                                            qsizetype position);
 
