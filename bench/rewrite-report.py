@@ -221,6 +221,7 @@ def main():
                 articles = spin(cli, path, degree, args.articles if degree == 3 else 10,
                                 args.seed, out, env)
                 an_bad = intact = checked = forms_ok = forms = 0
+                orig_words = words_of(text)
                 changes = []
                 for article in articles:
                     found, new_words = replacements(text, article)
@@ -230,6 +231,11 @@ def main():
                         checked += 1
                         intact += got.get(token, 0) >= n
                     for orig, new, ostart, nstart, j in found:
+                        # Only an article that agreed before the replacement counts.
+                        before = [w for s_, e_, w in orig_words if e_ <= ostart][-1:]
+                        if before and before[0].lower() in ("a", "an") and \
+                                (before[0].lower() == "an") != vowel_sound(orig):
+                            continue
                         if j > 0 and new_words[j - 1][2] in ("a", "an", "A", "An"):
                             art = new_words[j - 1][2].lower()
                             bad = (art == "an") != vowel_sound(new)

@@ -1,4 +1,5 @@
 #include "engine/analysis.h"
+#include "engine/autorewrite.h"
 #include "engine/indefinitearticle.h"
 #include "engine/jobcontrol.h"
 #include "engine/protectedspans.h"
@@ -162,6 +163,36 @@ private Q_SLOTS:
             return;
         }
         QFAIL("word not in the store");
+    }
+
+    // Only synonyms of the word's main meaning go into an automatic rewrite
+    // when the dictionary marks them; none for an ambiguous word.
+    void mainSenseLimitsAutomaticLists()
+    {
+        const QString path = m_dir.filePath(u"mainsense.db"_s);
+        QVERIFY(TestDictionary::create(path,
+                                       {{u"quick"_s, u"adjective"_s, u"fast,rapid,swift,speedy"_s},
+                                        {u"deal"_s, u"noun"_s, u"bargain,pact"_s},
+                                        {u"dog"_s, u"noun"_s, u"hound,pooch"_s}}));
+        sqlite3 *db = nullptr;
+        QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+        QVERIFY(TestDictionary::exec(db, u"CREATE TABLE MainSense (Words TEXT, Type TEXT, "
+                                         u"Count INTEGER); INSERT INTO MainSense VALUES "
+                                         u"('quick', 'adjective', 2), ('deal', 'noun', 0)"_s));
+        sqlite3_close(db);
+        QString error;
+        const auto dictionary = Dictionary::open(path, true, false, &error);
+        QVERIFY2(dictionary, qPrintable(error));
+        const QString text = u"A quick deal and a dog."_s;
+        JobControl control;
+        const PassOutcome pass = Analysis::taggingPassText(text, {}, *dictionary, control);
+        const ArticleContext context = WordContext::analyse(text, m_tagger.get(), true);
+        QStringList lists;
+        for (const StoreEntry &e : Store::parseEntries(*AutoRewrite::expandAlternatives(
+                 pass.store, AutoRewrite::General, *dictionary, nullptr, &context, text)))
+            if (e.text != u"A" && e.text != u"a" && e.text != u"and")
+                lists << e.text + u'=' + e.alternatives;
+        QCOMPARE(lists, (QStringList{u"quick=fast,rapid"_s, u"deal="_s, u"dog=hound,pooch"_s}));
     }
 
 private:

@@ -309,7 +309,10 @@ std::optional<QString> AutoRewrite::expandAlternatives(const QString &store, int
                                                        const ArticleContext *context,
                                                        QStringView text)
 {
-    const int kept = synonymsKept(degree);
+    const int degreeKept = synonymsKept(degree);
+    // Only synonyms of a word's main meaning go into an automatic rewrite
+    // when the dictionary marks them and the word's part of speech is known.
+    const bool mainSenses = context && context->tagged && WordContext::hasMainSenses(dictionary);
     const ArticleContext none;
     const ArticleContext &words = context ? *context : none;
     QHash<QString, QString> listFor; // reading + text -> its list
@@ -332,8 +335,16 @@ std::optional<QString> AutoRewrite::expandAlternatives(const QString &store, int
                 reading.tag + u'\x1f' + reading.lookup + u'\x1f' + reading.type + u'\x1f' + e.text;
             auto found = listFor.constFind(cacheKey);
             if (found == listFor.cend()) {
+                int kept = degreeKept; // 0: all
+                int main = -1;         // synonyms of the main meaning; -1: not known
+                if (mainSenses && !reading.type.isEmpty() && !reading.lookup.contains(u' '))
+                    main = WordContext::mainSenseCount(dictionary, reading.lookup, reading.type);
+                if (main > 0)
+                    kept = kept > 0 ? std::min(kept, main) : main;
                 QString list;
-                if (reading.tag.contains(u':')) {
+                if (main == 0) {
+                    // No synonym is sure to mean what the word means here.
+                } else if (reading.tag.contains(u':')) {
                     list = u'(' + reading.tag + u')' +
                            dictionary.synonyms(reading.lookup, reading.type);
                     if (kept > 0)

@@ -181,6 +181,25 @@ QString WordContext::typeAt(QStringView text, qsizetype position, const PosTagge
     return {};
 }
 
+bool WordContext::hasMainSenses(Dictionary &dictionary)
+{
+    QList<QStringList> rows;
+    return dictionary.execute(
+               u"SELECT name FROM sqlite_master WHERE type = 'table' AND name = 'MainSense'"_s, {},
+               &rows) &&
+           !rows.isEmpty();
+}
+
+int WordContext::mainSenseCount(Dictionary &dictionary, const QString &word, const QString &type)
+{
+    QList<QStringList> rows;
+    if (!dictionary.execute(u"SELECT Count FROM MainSense WHERE Words = ?1 AND Type = ?2"_s,
+                            {word, type}, &rows) ||
+        rows.isEmpty())
+        return -1;
+    return rows.first().value(0).toInt();
+}
+
 QString WordContext::typeFor(PosTag tag)
 {
     switch (posClass(tag)) {

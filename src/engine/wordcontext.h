@@ -50,6 +50,13 @@ namespace WordContext {
 // is loaded or the word's part of speech has no type.
 [[nodiscard]] QString typeAt(QStringView text, qsizetype position, const PosTagger *tagger);
 
+// How many leading synonyms of word's row of type an automatic rewrite may
+// use: those of its main meaning that read as it (the dictionary's MainSense
+// table); -1 when the dictionary does not say, so every synonym may be used.
+[[nodiscard]] int mainSenseCount(Dictionary &dictionary, const QString &word, const QString &type);
+// True when the dictionary says how many synonyms share each row's main meaning.
+[[nodiscard]] bool hasMainSenses(Dictionary &dictionary);
+
 // The dictionary type a tag stands for ("noun", "verb", ...); empty for parts of
 // speech a rewriter leaves alone (pronouns, determiners, names...).
 [[nodiscard]] QString typeFor(PosTag tag);

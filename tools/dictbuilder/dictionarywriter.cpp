@@ -102,6 +102,13 @@ bool DictionaryWriter::open(QString *error)
                    error) &&
            prepare(u"INSERT INTO BuildReport (Reason, Count) VALUES (?1, ?2)"_s, &m_reportInsert,
                    error) &&
+           execute(u"CREATE TABLE MainSense (Words TEXT NOT NULL COLLATE NOCASE, "
+                   u"Type TEXT NOT NULL, Count INTEGER NOT NULL)"_s,
+                   error) &&
+           execute(u"CREATE INDEX MainSenseWords ON MainSense (Words COLLATE NOCASE, Type)"_s,
+                   error) &&
+           prepare(u"INSERT INTO MainSense (Words, Type, Count) VALUES (?1, ?2, ?3)"_s,
+                   &m_mainSenseInsert, error) &&
            prepare(u"INSERT INTO IR (Words, Regular) VALUES (?1, ?2)"_s, &m_irInsert, error);
 }
 
@@ -141,6 +148,19 @@ bool DictionaryWriter::addReport(const QString &reason, qint64 count, QString *e
     return step(m_reportInsert, error);
 }
 
+bool DictionaryWriter::addMainSense(const QString &headword, const QString &type, int count,
+                                    QString *error)
+{
+    if (!m_mainSenseInsert) {
+        *error = u"dictionary is not open"_s;
+        return false;
+    }
+    bindText(m_mainSenseInsert, 1, headword);
+    bindText(m_mainSenseInsert, 2, type);
+    sqlite3_bind_int(m_mainSenseInsert, 3, count);
+    return step(m_mainSenseInsert, error);
+}
+
 bool DictionaryWriter::commit(QString *error)
 {
     if (!m_db) {
@@ -149,13 +169,7 @@ bool DictionaryWriter::commit(QString *error)
     }
     if (!execute(u"COMMIT"_s, error))
         return false;
-    for (sqlite3_stmt *statement : std::as_const(m_wordInserts))
-        sqlite3_finalize(statement);
-    m_wordInserts.clear();
-    sqlite3_finalize(m_irInsert);
-    m_irInsert = nullptr;
-    sqlite3_finalize(m_reportInsert);
-    m_reportInsert = nullptr;
+    finalizeStatements();
     if (sqlite3_close(m_db) != SQLITE_OK) {
         *error = u"cannot close %1: %2"_s.arg(m_partialPath, lastError());
         return false;
@@ -171,15 +185,20 @@ bool DictionaryWriter::commit(QString *error)
     return true;
 }
 
-void DictionaryWriter::close()
+void DictionaryWriter::finalizeStatements()
 {
     for (sqlite3_stmt *statement : std::as_const(m_wordInserts))
         sqlite3_finalize(statement);
     m_wordInserts.clear();
-    sqlite3_finalize(m_irInsert);
-    m_irInsert = nullptr;
-    sqlite3_finalize(m_reportInsert);
-    m_reportInsert = nullptr;
+    for (sqlite3_stmt **statement : {&m_irInsert, &m_reportInsert, &m_mainSenseInsert}) {
+        sqlite3_finalize(*statement);
+        *statement = nullptr;
+    }
+}
+
+void DictionaryWriter::close()
+{
+    finalizeStatements();
     if (m_db)
         sqlite3_close(m_db);
     m_db = nullptr;

@@ -28,6 +28,9 @@ public:
     // says what the build kept and left out; readers of the word tables never
     // look at it.
     bool addReport(const QString &reason, qint64 count, QString *error);
+    // How many leading synonyms of a word row share its main meaning (table
+    // MainSense: Words, Type, Count); readers that do not know it ignore it.
+    bool addMainSense(const QString &headword, const QString &type, int count, QString *error);
     bool commit(QString *error);
 
     // The word-table rule: an ASCII letter names its table ("A".."Z"),
@@ -39,6 +42,7 @@ private:
     bool prepare(const QString &statement, sqlite3_stmt **out, QString *error);
     bool step(sqlite3_stmt *statement, QString *error);
     QString lastError() const;
+    void finalizeStatements();
     void close();
 
     QString m_path;
@@ -47,4 +51,5 @@ private:
     QHash<QString, sqlite3_stmt *> m_wordInserts;
     sqlite3_stmt *m_irInsert = nullptr;
     sqlite3_stmt *m_reportInsert = nullptr;
+    sqlite3_stmt *m_mainSenseInsert = nullptr;
 };

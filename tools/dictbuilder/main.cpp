@@ -271,7 +271,9 @@ int main(int argc, char **argv)
             StoreScrambler::apply(synonyms);
         const QString table = DictionaryWriter::tableFor(row.headword);
         if (!writer.addWord(table, row.headword, PartsOfSpeech::typeName(row.pos), synonyms,
-                            &error))
+                            &error) ||
+            !writer.addMainSense(row.headword, PartsOfSpeech::typeName(row.pos), row.mainSense,
+                                 &error))
             return fail(error);
         ++rowsPerTable[table];
     }

@@ -26,6 +26,9 @@ struct RankedSense
     QStringList words;
     QList<bool> familiar;     // parallel to words: ever tagged, or a common word
     QSet<QString> misleading; // words that read as another of their meanings
+    // Words for which this meaning is neither tagged nor their first: they may
+    // stand in the popup but not in an automatic rewrite.
+    QSet<QString> distant;
 };
 
 // "Malus pumila", "Canis familiaris": a genus name that the thesaurus knows
@@ -440,12 +443,30 @@ std::optional<RankedSense> rankSense(const Thesaurus::Entry &entry, const Thesau
         similarWords << word;
         similarRanks << rankOf(word, meanings);
     }
+    // "make up one's mind", "give someone a hand": the placeholder needs a
+    // writer to fill it in.
+    const auto placeholder = [](const QString &word) {
+        for (const QString &part : word.split(u' '))
+            if (part == u"one's" || part.startsWith(u"someone") || part.startsWith(u"somebody") ||
+                part.startsWith(u"something"))
+                return true;
+        return false;
+    };
+    const auto classify = [&](const QString &word, const WordRank &rank) {
+        if (!std::get<1>(rank))
+            ranked.misleading.insert(word);
+        if (!std::get<1>(rank) || (std::get<0>(rank) == 0 && !std::get<3>(rank)) ||
+            placeholder(word))
+            ranked.distant.insert(word);
+    };
     for (qsizetype i = 0; i < ranks.size(); ++i)
-        if (!std::get<1>(ranks.at(i)))
-            ranked.misleading.insert(ranked.words.at(i));
-    for (qsizetype i = 0; i < similarRanks.size(); ++i)
-        if (!std::get<1>(similarRanks.at(i)))
-            ranked.misleading.insert(similarWords.at(i));
+        classify(ranked.words.at(i), ranks.at(i));
+    // A similar adjective (big: huge, vast) is near in meaning but not the
+    // same: the popup offers it, an automatic rewrite does not.
+    for (qsizetype i = 0; i < similarRanks.size(); ++i) {
+        classify(similarWords.at(i), similarRanks.at(i));
+        ranked.distant.insert(similarWords.at(i));
+    }
     ranked.words = sortedByRank(ranked.words, ranks) + sortedByRank(similarWords, similarRanks);
     for (const QString &word : std::as_const(ranked.words))
         ranked.familiar << (context.counts.totalFamiliarity(word) > 0 ||
@@ -518,11 +539,45 @@ QStringList liftedWords(const QString &headword, PartOfSpeech pos, quint32 synse
 // The senses of one part of speech, heaviest first, as one de-duplicated list
 // in which the rare words never tagged at all (evince, menage: too rare for
 // the sense counts' corpus) follow all the others.
-QStringList mergeSenses(QList<RankedSense> senses, const Limits &limits, Stats &stats)
+//
+// *mainSense receives how many leading items of the list an automatic rewrite
+// may use: the words of the main meaning that read as that meaning, and none
+// when a second meaning is used nearly as often (the word alone does not say
+// which one an article means).
+QStringList mergeSenses(QList<RankedSense> senses, const Limits &limits, Stats &stats,
+                        int *mainSense)
 {
     std::stable_sort(senses.begin(), senses.end(), [](const RankedSense &a, const RankedSense &b) {
         return std::tuple(a.count, -qint64(a.number)) > std::tuple(b.count, -qint64(b.number));
     });
+    *mainSense = 0;
+    if (!senses.isEmpty()) {
+        RankedSense &main = senses.first();
+        // The main meaning's own reading words lead it.
+        QList<qsizetype> order(main.words.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_partition(order.begin(), order.end(), [&](qsizetype i) {
+            return !main.distant.contains(main.words.at(i));
+        });
+        QStringList words;
+        QList<bool> familiar;
+        for (const qsizetype i : order) {
+            words << main.words.at(i);
+            familiar << main.familiar.at(i);
+        }
+        main.words = words;
+        main.familiar = familiar;
+        const bool picked = main.count == std::numeric_limits<int>::max();
+        const bool ambiguous = !picked && senses.size() > 1 && main.count > 0 &&
+                               limits.ambiguousShare * senses.at(1).count >= main.count;
+        if (!ambiguous) {
+            for (qsizetype i = 0; i < main.words.size() && i < limits.perSense; ++i) {
+                if (main.distant.contains(main.words.at(i)) || !main.familiar.at(i))
+                    break;
+                ++*mainSense;
+            }
+        }
+    }
     QStringList list;
     QStringList unfamiliar;
     QSet<QString> seen;
@@ -760,7 +815,9 @@ Result buildRows(const QList<Thesaurus::Entry> &entries, const SynsetIndex &inde
                 continue;
             }
             const QList<RankedSense> senses = sensesOf(entry, pos, taxonomicHeadword, context);
-            WordRow row{headword, pos, mergeSenses(senses, limits, result.stats)};
+            int mainSense = 0;
+            WordRow row{headword, pos, mergeSenses(senses, limits, result.stats, &mainSense)};
+            row.mainSense = mainSense;
             if (!row.synonyms.isEmpty())
                 weightedRows.append({counts.familiarity(headword, pos), row});
         }

@@ -35,6 +35,9 @@ struct Limits
     // A word tagged at least this often, never in this meaning, which is not
     // its first, reads as its other meaning: it goes after the others.
     int misleadingCount = 1;
+    // A second meaning tagged at least 1/ambiguousShare as often as the main
+    // one makes the word ambiguous: no automatic rewrite uses its synonyms.
+    int ambiguousShare = 2;
 };
 
 // The data that decides what a writer may be offered, besides the thesaurus.
@@ -54,6 +57,9 @@ struct WordRow
     QString headword;
     PartOfSpeech pos = PartOfSpeech::Noun;
     QStringList synonyms;
+    // How many leading synonyms share the word's main meaning and read as
+    // it: the ones an automatic rewrite may use.
+    int mainSense = 0;
 };
 
 struct Stats
