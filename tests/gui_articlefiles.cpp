@@ -289,15 +289,17 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), u"Rewordix"_s);
     }
 
-    void unreadableTextGivesAnEmptyArticle()
+    void unreadableTextKeepsTheArticle()
     {
         CLexiswapDlg &w = openWindow();
         w.articleEditor()->setPlainText(u"old"_s);
         PromptAnswers answers;
         answers.files << out(u"gone.txt"_s);
         w.runCommand(CLexiswapDlg::CmdOpen);
-        QCOMPARE(w.articleEditor()->plainText(), QString());
-        QCOMPARE(w.windowTitle(), u"gone.txt - Rewordix"_s);
+        QCOMPARE(answers.messages.size(), 1);
+        QVERIFY(answers.messages.first().contains(u"gone.txt"));
+        QCOMPARE(w.articleEditor()->plainText(), u"old"_s);
+        QCOMPARE(w.windowTitle(), u"Rewordix"_s);
     }
 
     void dropOneFile()
@@ -306,17 +308,7 @@ private Q_SLOTS:
         fillList(2);
         child<QLabel>(&w, 1073)->setText(u"Operating"_s);
         const auto drop = [&](const QStringList &paths) {
-            QMimeData mime;
-            QList<QUrl> urls;
-            for (const QString &p : paths)
-                urls.append(QUrl::fromLocalFile(p));
-            mime.setUrls(urls);
-            QWidget *viewport = w.articleEditor()->viewport();
-            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
-            QApplication::sendEvent(viewport, &enter);
-            QVERIFY(enter.isAccepted());
-            QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
-            QApplication::sendEvent(viewport, &event);
+            QVERIFY(GuiTest::dropOnEditor(w, paths));
         };
         drop({articleData(u"utf8.txt"_s), articleData(u"utf8-bom.txt"_s)});
         QCOMPARE(w.articleEditor()->plainText(), QString());
@@ -329,8 +321,8 @@ private Q_SLOTS:
         QCOMPARE(w.windowTitle(), u"utf8.txt - Rewordix"_s);
         QCOMPARE(w.articleEditor()->textCursor().position(), 0);
         QCOMPARE(w.articleList()->topLevelItemCount(), 0);
-        // Unlike Open, a drop leaves the label alone.
-        QCOMPARE(child<QLabel>(&w, 1073)->text(), u"Operating"_s);
+        // As Open does, a drop names the new article.
+        QCOMPARE(child<QLabel>(&w, 1073)->text(), u"utf8.txt"_s);
         QVERIFY(child<QLabel>(&w, 1043)->isVisible());
     }
 
@@ -705,6 +697,88 @@ private Q_SLOTS:
         w.runCommand(CLexiswapDlg::CmdOpen);
         QTest::keyClicks(w.articleEditor(), u"more"_s);
         QCOMPARE(fileText(u"2.rtf"_s), articleText(u"2"_s));
+    }
+
+    void loadsStartAFreshUndoHistory()
+    {
+        CLexiswapDlg &w = openWindow();
+        ArticleList *list = fillList(3);
+        clickRow(list, 2);
+        clickRow(list, 3);
+        w.runCommand(CLexiswapDlg::CmdUndo);
+        QCOMPARE(w.articleEditor()->plainText(), articleText(u"3"_s));
+        const auto fileText = [](const QString &name) {
+            return Rtf::plainText(ArticleFile::readRichText(tempPath(name)).document);
+        };
+        QCOMPARE(fileText(u"3.rtf"_s), articleText(u"3"_s));
+        // Nor does Undo bring back the list's article after an Open.
+        PromptAnswers answers;
+        answers.files << articleData(u"utf8.txt"_s);
+        w.runCommand(CLexiswapDlg::CmdOpen);
+        QVERIFY(!w.articleEditor()->document()->isUndoAvailable());
+        w.runCommand(CLexiswapDlg::CmdUndo);
+        QCOMPARE(w.articleEditor()->plainText(), SampleText);
+        QCOMPARE(fileText(u"3.rtf"_s), articleText(u"3"_s));
+    }
+
+    void dropOnAShownArticleWritesNoFile()
+    {
+        CLexiswapDlg &w = openWindow();
+        clickRow(fillList(2), 1);
+        QVERIFY(w.isShowingArticle());
+        QVERIFY(GuiTest::dropOnEditor(w, {articleData(u"utf8.txt"_s)}));
+        QVERIFY(!w.isShowingArticle());
+        QCOMPARE(child<QLabel>(&w, 1073)->text(), u"utf8.txt"_s);
+        QTest::keyClicks(w.articleEditor(), u"typed"_s);
+        QCOMPARE(Rtf::plainText(ArticleFile::readRichText(tempPath(u"1.rtf"_s)).document),
+                 articleText(u"1"_s));
+    }
+
+    void unsavedEditsAreAskedAbout_data()
+    {
+        QTest::addColumn<int>("command"); // 0: a drop
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<bool>("left");
+        const int newCmd = CLexiswapDlg::CmdNew;
+        const int open = CLexiswapDlg::CmdOpen;
+        const int exit = CLexiswapDlg::CmdExit;
+        QTest::newRow("New, Save") << newCmd << u"yes"_s << true;
+        QTest::newRow("New, Discard") << newCmd << u"discard"_s << true;
+        QTest::newRow("New, Cancel") << newCmd << QString() << false;
+        QTest::newRow("Open, Save") << open << u"yes"_s << true;
+        QTest::newRow("Open, Cancel") << open << QString() << false;
+        QTest::newRow("drop, Discard") << 0 << u"discard"_s << true;
+        QTest::newRow("drop, Cancel") << 0 << QString() << false;
+        QTest::newRow("Exit, Discard") << exit << u"discard"_s << true;
+        QTest::newRow("Exit, Cancel") << exit << QString() << false;
+    }
+
+    void unsavedEditsAreAskedAbout()
+    {
+        QFETCH(int, command);
+        QFETCH(QString, reply);
+        QFETCH(bool, left);
+        CLexiswapDlg &w = openWindow();
+        w.articleEditor()->setFocus();
+        QTest::keyClicks(w.articleEditor(), u"typed"_s);
+        GuiTest::Replies replies(reply, {out(u"saved.txt"_s), articleData(u"utf8.txt"_s)});
+        if (command == 0)
+            QVERIFY(GuiTest::dropOnEditor(w, {articleData(u"utf8.txt"_s)}));
+        else
+            w.runCommand(command);
+        QCOMPARE(replies.questions,
+                 QStringList{u"The article has changed. Save it before you go on?"_s});
+        if (command == CLexiswapDlg::CmdExit)
+            QCOMPARE(w.isVisible(), !left);
+        else
+            QCOMPARE(w.articleEditor()->plainText() == u"typed", !left);
+        if (reply == u"yes")
+            QCOMPARE(readTextFile(out(u"saved.txt"_s)), u"typed"_s);
+        // Once saved or loaded anew, nothing is asked.
+        if (left && command != CLexiswapDlg::CmdExit) {
+            w.runCommand(CLexiswapDlg::CmdNew);
+            QCOMPARE(replies.questions.size(), 1);
+        }
     }
 
     void clickTogglesTheCheckMark()

@@ -305,6 +305,75 @@ private Q_SLOTS:
         QVERIFY(!w.isListBusy());
     }
 
+    void badAmountsKeepTheLastRun()
+    {
+        CLexiswapDlg &w = openWindow();
+        // Typed amounts are taken as typed, never completed from the list.
+        QVERIFY(!child<QComboBox>(&w, 1012)->completer());
+        PromptAnswers answers;
+        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        start(u"walk big"_s, 2, 5);
+        QVERIFY(finished.wait(10000));
+        answers.clear();
+        for (const QString &amount : {u"abc"_s, u"0"_s, u"-3"_s, u"l0"_s}) {
+            child<QComboBox>(&w, 1012)->setEditText(amount);
+            QTest::mouseClick(child<QPushButton>(&w, 1005), Qt::LeftButton);
+            QCOMPARE(answers.messages.last(), u"Please Select or Enter Article Amount!"_s);
+        }
+        QCOMPARE(answers.messages.size(), 4);
+        QCOMPARE(rowNames(), (QStringList{u"original article"_s, u"1"_s, u"2"_s}));
+        QVERIFY(QFile::exists(tempPath(u"2.rtf"_s)));
+        QVERIFY(!g_bAutoRewriting);
+    }
+
+    void secondRunStartsFromTheOriginal()
+    {
+        CLexiswapDlg &w = openWindow();
+        PromptAnswers answers;
+        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        start(u"I walk the big child."_s, 2, 5);
+        QVERIFY(finished.wait(10000));
+        QVERIFY(w.isShowingArticle());
+        const QString shown = w.articleEditor()->plainText();
+        QVERIFY(shown != u"I walk the big child.");
+        finished.clear();
+        QTest::mouseClick(child<QPushButton>(&w, 1005), Qt::LeftButton);
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(fileText(tempPath(u"original article.rtf"_s)), u"I walk the big child."_s);
+        QCOMPARE(w.sourceEditor()->plainText(), u"I walk the big child."_s);
+    }
+
+    void closingTheWaitDialogAborts()
+    {
+        CLexiswapDlg &w = openWindow();
+        PromptAnswers answers;
+        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        m_holdAt = 1;
+        start(u"I walk the big child."_s, 10, 5);
+        QTRY_VERIFY_WITH_TIMEOUT(m_reached.available() > 0, 10000);
+        QTRY_COMPARE(w.articleList()->topLevelItemCount(), 2);
+        QVERIFY(w.waitDialog()->close());
+        QVERIFY(!w.waitDialog()->isVisible());
+
+        // Until the run has stopped, nothing touches the editor, list or files.
+        answers.clear();
+        for (int command : {CLexiswapDlg::CmdNew, CLexiswapDlg::CmdOpen, CLexiswapDlg::CmdSaveAll,
+                            CLexiswapDlg::CmdDeleteArticles})
+            w.runCommand(command);
+        QVERIFY(GuiTest::dropOnEditor(w, {engineArticle(u"citywalk.txt"_s)}));
+        QCOMPARE(answers.messages, QStringList(5, Busy));
+        QVERIFY(answers.dialogs.isEmpty());
+        QVERIFY(w.articleEditor()->isReadOnly());
+        m_gate.release();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(finished.first().first().toBool(), false);
+        // The article is in the editor, with nothing to undo.
+        QCOMPARE(w.articleEditor()->plainText(), u"I walk the big child."_s);
+        QVERIFY(!w.articleEditor()->isReadOnly());
+        QVERIFY(!w.articleEditor()->document()->isUndoAvailable());
+    }
+
     void realArticleToZip()
     {
         if (!QFileInfo::exists(GuiTest::realDictionary()))

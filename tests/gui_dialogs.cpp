@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
 using GuiTest::child;
@@ -146,9 +147,12 @@ private Q_SLOTS:
         QTest::keyClick(&dlg, Qt::Key_Escape);
         QTest::keyClick(&dlg, Qt::Key_Return);
         QVERIFY(dlg.isVisible());
+        QVERIFY(!control.isAborted());
+        // The window system's close request is an Abort; the owner still ends it.
         dlg.close();
         QVERIFY(dlg.isVisible());
-        QVERIFY(!control.isAborted());
+        QVERIFY(control.isAborted());
+        QVERIFY(dlg.isAborted());
         dlg.finish();
     }
 
@@ -229,6 +233,11 @@ private Q_SLOTS:
         QCOMPARE(languages->itemText(0), u"English"_s);
         QCOMPARE(languages->count(), 5);
         QCOMPARE(languages->currentText(), u"English"_s);
+        // The first field has the focus, and the amount is never completed.
+        dlg.show();
+        QTRY_COMPARE(dlg.focusWidget(), languages);
+        QVERIFY(!child<QComboBox>(&dlg, 1012)->completer());
+        QCOMPARE(child<QPushButton>(&dlg, 1109)->focusPolicy(), Qt::NoFocus);
     }
 
     void okWithoutChangesRewritesThreeKeys()
@@ -266,6 +275,7 @@ private Q_SLOTS:
         QCOMPARE(child<QPushButton>(&w, 1006)->text(),
                  LookupText(u"\r\nAnalyze=", Language::mainDialogSection(text)));
         QVERIFY(child<QPushButton>(&w, 1006)->text() != u"Search Phrase"_s);
+        QCOMPARE(child<QToolButton>(&w, 1133)->text(), u"Schrift"_s);
         // The next opening shows the German texts.
         CConfigDlg again(&w);
         QCOMPARE(child<QPushButton>(&again, 2)->text(),
@@ -365,6 +375,7 @@ private Q_SLOTS:
     {
         CFindAndReplaceDlg &dlg = openFind(u"cat concat cat's"_s);
         QVERIFY(dlg.isVisible());
+        QCOMPARE(dlg.focusWidget(), child<QLineEdit>(&dlg, 1041));
         QCOMPARE(dlg.pos(), QPoint(400, 300));
         QCOMPARE(child<QPushButton>(&dlg, 1011)->text(), u"Find Next"_s);
         QCOMPARE(child<QLabel>(&dlg, 1136)->text(), u"Find & Replace"_s);

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,6 +18,28 @@
 
 using namespace Qt::Literals::StringLiterals;
 using GuiTest::child;
+
+// Takes the addresses the program hands to the desktop's browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    UrlCatcher()
+    {
+        for (const QString &scheme : {u"file"_s, u"https"_s})
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~UrlCatcher() override
+    {
+        for (const QString &scheme : {u"file"_s, u"https"_s})
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+    QList<QUrl> urls;
+
+public Q_SLOTS:
+    void open(const QUrl &url) { urls.append(url); }
+};
 
 class TestMainWindow : public QObject
 {
@@ -454,6 +477,10 @@ private Q_SLOTS:
         size->setCurrentIndex(0);
         Q_EMIT size->activated(0);
         QCOMPARE(ReadKeyValue(AppPaths::configFile(), u"Default Words Size="_s), size->itemText(0));
+        // Another face still shows the stored size.
+        Q_EMIT face->activated(other == 0 ? 1 : 0);
+        QCOMPARE(size->currentText(), size->itemText(0));
+        QCOMPARE(size->currentText(), QString::number(Config::wordsSize()));
 
         QTest::mouseClick(child<QToolButton>(&w, 1132), Qt::LeftButton);
         QVERIFY(Config::wordsItalic());
@@ -554,13 +581,53 @@ private Q_SLOTS:
             QCOMPARE(answers.dialogs.last(), UiMessage::FileDialog::Open);
             QVERIFY(answers.messages.isEmpty());
         }
-        GuiTest::MessageCatcher catcher;
-        for (int command :
-             {CLexiswapDlg::CmdUpdate, CLexiswapDlg::CmdHandbook, CLexiswapDlg::CmdHomepage})
-            trigger(CLexiswapDlg::MenuKind::Help, command);
-        QCOMPARE(catcher.texts.size(), 3);
-        QVERIFY(catcher.texts[0].contains(u"not available yet"));
-        QCOMPARE(catcher.captions.last(), u"Rewordix"_s);
+    }
+
+    void helpOpensTheShippedHandbook_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("fragment");
+        QTest::newRow("Handbook") << int(CLexiswapDlg::CmdHandbook) << QString();
+        QTest::newRow("FAQ") << int(CLexiswapDlg::CmdFaq) << u"faq"_s;
+        QTest::newRow("Support") << int(CLexiswapDlg::CmdSupport) << u"support"_s;
+        QTest::newRow("Homepage") << int(CLexiswapDlg::CmdHomepage) << QString();
+        QTest::newRow("Update") << int(CLexiswapDlg::CmdUpdate) << u"updates"_s;
+    }
+
+    void helpOpensTheShippedHandbook()
+    {
+        QFETCH(int, command);
+        QFETCH(QString, fragment);
+        // The program runs from the build's bin/, where the handbook ships.
+        const QString handbook = QStringLiteral(REWORDIX_BIN_DIR "/handbook/index.html");
+        QVERIFY(QFileInfo::exists(handbook));
+        AppPaths::initialise(QStringLiteral(REWORDIX_BIN_DIR), m_folders->work());
+        openWindow();
+        UrlCatcher catcher;
+        PromptAnswers answers;
+        trigger(CLexiswapDlg::MenuKind::Help, command);
+        QVERIFY(answers.messages.isEmpty());
+        QCOMPARE(catcher.urls.size(), 1);
+        const QUrl url = catcher.urls.first();
+        if (url.isLocalFile()) {
+            QCOMPARE(QFileInfo(url.toLocalFile()).canonicalFilePath(),
+                     QFileInfo(handbook).canonicalFilePath());
+            QCOMPARE(url.fragment(), fragment);
+            if (!fragment.isEmpty()) {
+                QFile file(handbook);
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                QVERIFY(file.readAll().contains(QByteArray("id=\"" + fragment.toUtf8() + '"')));
+            }
+        }
+    }
+
+    void windowIconShipsBesideTheProgram()
+    {
+        const QIcon icon(QStringLiteral(REWORDIX_BIN_DIR "/rewordix.svg"));
+        QVERIFY(!icon.pixmap(32).isNull());
+        AppPaths::initialise(QStringLiteral(REWORDIX_BIN_DIR), m_folders->work());
+        CLexiswapDlg window;
+        QVERIFY(!window.windowIcon().pixmap(32).isNull());
     }
 
     void searchPhraseRefusals()
@@ -588,6 +655,7 @@ private Q_SLOTS:
         child<CMyRichEditCtrl>(&w, 1002)->setPlainText(u"a"_s);
         child<CMyRichEditCtrl>(&w, 1003)->setPlainText(u"b"_s);
         new QTreeWidgetItem(child<QTreeWidget>(&w, 1068), {u"1"_s, u"0.00%"_s});
+        GuiTest::Replies replies(u"discard"_s);
         trigger(CLexiswapDlg::MenuKind::File, CLexiswapDlg::CmdNew);
         QCOMPARE(child<CMyRichEditCtrl>(&w, 1002)->plainText(), QString());
         QCOMPARE(child<CMyRichEditCtrl>(&w, 1003)->plainText(), QString());

@@ -155,6 +155,57 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         QCOMPARE(menuText(text), expected);
     }
+
+    void articleAmounts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("expected"); // 0: refused
+        QTest::newRow("8") << u"8"_s << 8;
+        QTest::newRow("blanks") << u" 20 "_s << 20;
+        QTest::newRow("letters") << u"abc"_s << 0;
+        QTest::newRow("zero") << u"0"_s << 0;
+        QTest::newRow("negative") << u"-3"_s << 0;
+        QTest::newRow("letter l") << u"l0"_s << 0;
+        QTest::newRow("trailing") << u"8x"_s << 0;
+        QTest::newRow("plus") << u"+5"_s << 0;
+        QTest::newRow("empty") << QString() << 0;
+        QTest::newRow("too long") << u"99999999999"_s << 0;
+    }
+
+    void articleAmounts()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, expected);
+        QCOMPARE(parseArticleAmount(text).value_or(0), expected);
+    }
+
+    void helpAddresses_data()
+    {
+        QTest::addColumn<QString>("configured");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("web") << u"https://example.org/faq"_s << u"https://example.org/faq"_s;
+        QTest::newRow("mail") << u"mailto:help@example.org"_s << u"mailto:help@example.org"_s;
+        QTest::newRow("beside the program")
+            << u"handbook/index.html#faq"_s << u"file:///opt/rw/handbook/index.html#faq"_s;
+        QTest::newRow("no section")
+            << u"handbook/index.html"_s << u"file:///opt/rw/handbook/index.html"_s;
+        QTest::newRow("empty") << QString() << QString();
+    }
+
+    void helpAddresses()
+    {
+        QFETCH(QString, configured);
+        QFETCH(QString, expected);
+        QCOMPARE(helpAddress(configured, u"/opt/rw"_s).toString(), expected);
+    }
+
+    void saveQuestion()
+    {
+        QVERIFY(needsSaveQuestion(true, false, false));
+        QVERIFY(!needsSaveQuestion(false, false, false));
+        QVERIFY(!needsSaveQuestion(true, true, false));
+        QVERIFY(!needsSaveQuestion(true, false, true));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestMainWindowLogic)

@@ -231,6 +231,77 @@ private Q_SLOTS:
         QTRY_VERIFY(editor()->hasFocus());
     }
 
+    void undoAndRedoMoveTheReplacedFigure()
+    {
+        openWindow(u"the big child"_s, true);
+        clickWord(u"big"_s);
+        chooseRow(u"huge"_s);
+        QCOMPARE(replacedLabel(), u"Replaced:1/3=33.33%"_s);
+        m_window->runCommand(CLexiswapDlg::CmdUndo);
+        QCOMPARE(replacedLabel(), u"Replaced:0/3=0.00%"_s);
+        editor()->redo();
+        QCOMPARE(replacedLabel(), u"Replaced:1/3=33.33%"_s);
+    }
+
+    void choicesActOnlyOnThePopupsOwnWord()
+    {
+        openWindow(u"the big child"_s, true);
+        clickWord(u"big"_s);
+        QTest::keyClicks(editor(), u"tall"_s);
+        QVERIFY(popup()->isVisible());
+        // A command's selection is not the popup's: it hides, and a choice
+        // made anyway changes nothing.
+        m_window->runCommand(CLexiswapDlg::CmdSelectAll);
+        QVERIFY(!popup()->isVisible());
+        popup()->show();
+        chooseRow(u"huge"_s);
+        QCOMPARE(editor()->plainText(), u"the tall child"_s);
+        QCOMPARE(records(), QString());
+    }
+
+    void tabAndEnterGoAfterTheWord_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Tab") << int(Qt::Key_Tab) << u"the big\t child"_s;
+        QTest::newRow("Enter") << int(Qt::Key_Return) << u"the big\n child"_s;
+        QTest::newRow("Space") << int(Qt::Key_Space) << u"the big  child"_s;
+    }
+
+    void tabAndEnterGoAfterTheWord()
+    {
+        QFETCH(int, key);
+        QFETCH(QString, expected);
+        openWindow(u"the big child"_s, true);
+        clickWord(u"big"_s);
+        QTest::keyClick(editor(), Qt::Key(key));
+        QCOMPARE(editor()->plainText(), expected);
+        QVERIFY(!popup()->isVisible());
+    }
+
+    void keyboardChoosesAnAlternative()
+    {
+        openWindow(u"a child plays"_s, true);
+        clickWord(u"child"_s);
+        QTest::keyClick(editor(), Qt::Key_Down); // (blank)
+        QTest::keyClick(editor(), Qt::Key_Down); // kid
+        QTest::keyClick(editor(), Qt::Key_Down); // youngster
+        QTest::keyClick(editor(), Qt::Key_Up);
+        QCOMPARE(editor()->plainText(), u"a child plays"_s);
+        QTest::keyClick(editor(), Qt::Key_Return);
+        QCOMPARE(editor()->plainText(), u"a kid plays"_s);
+        QCOMPARE(checkedRows(), QStringList{u"kid"_s});
+        QVERIFY(popup()->isVisible());
+        // From the popup's own list: Down, then Space.
+        list()->setFocus();
+        QTest::keyClick(list(), Qt::Key_Down);
+        QTest::keyClick(list(), Qt::Key_Space);
+        QCOMPARE(editor()->plainText(), u"a youngster plays"_s);
+        QTest::keyClick(list(), Qt::Key_Escape);
+        QTest::keyClick(list(), Qt::Key_Return);
+        QVERIFY(popup()->isVisible());
+    }
+
     void sameAlternativeTwiceLeavesOneRecord()
     {
         openWindow(u"the big child"_s, true);

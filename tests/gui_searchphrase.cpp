@@ -151,6 +151,28 @@ private Q_SLOTS:
         QVERIFY(!store.contains(u"not_exist"));
     }
 
+    void theOriginalPaneKeepsTheFirstArticle()
+    {
+        CLexiswapDlg &w = openWindow();
+        w.articleEditor()->setPlainText(u"walk the big child"_s);
+        QSignalSpy finished(&w, &CLexiswapDlg::analysisFinished);
+        clickSearch();
+        QVERIFY(finished.wait(5000));
+        w.articleEditor()->setCaret(0);
+        QTest::keyClicks(w.articleEditor(), u"We "_s);
+        clickSearch();
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(w.articleEditor()->plainText(), u"We walk the big child"_s);
+        QCOMPARE(w.sourceEditor()->plainText(), u"walk the big child"_s);
+        // New starts another article: no original, no figures.
+        GuiTest::Replies replies(u"discard"_s);
+        w.runCommand(CLexiswapDlg::CmdNew);
+        QVERIFY(!w.hasOriginalArticle());
+        QCOMPARE(child<QLabel>(&w, 1043)->text(), u"Replaced:"_s);
+        QCOMPARE(child<QLabel>(&w, 1034)->text(), u"Word Amount:"_s);
+        QCOMPARE(child<QComboBox>(&w, 1015)->count(), 0);
+    }
+
     void analysisOfTextWithoutWords()
     {
         CLexiswapDlg &w = openWindow();

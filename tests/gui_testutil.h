@@ -8,16 +8,22 @@
 #include "testdictionary.h"
 #include "testutil.h"
 #include "ui/clexiswapdlg.h"
+#include "ui/cmyricheditctrl.h"
+#include "ui/uimessage.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -147,6 +153,62 @@ private:
     QTimer m_timer;
     bool m_done = false;
 };
+
+// Answers the program's prompts in place of the user while it lives:
+// questions with reply ("yes", "discard", or empty for Cancel), file dialogs
+// with the next of files (none left: Cancel); records what was asked.
+class Replies
+{
+public:
+    explicit Replies(QString reply, QStringList files = {})
+        : m_reply(std::move(reply)), m_files(std::move(files))
+    {
+        UiMessage::setAnswerer([this](const UiMessage::Prompt &prompt) -> QString {
+            switch (prompt.kind) {
+            case UiMessage::Prompt::Kind::Question:
+                questions.append(prompt.text);
+                return m_reply;
+            case UiMessage::Prompt::Kind::File:
+                dialogs.append(prompt.fileDialog);
+                return m_files.isEmpty() ? QString() : m_files.takeFirst();
+            case UiMessage::Prompt::Kind::Message:
+                messages.append(prompt.text);
+                break;
+            }
+            return {};
+        });
+    }
+    ~Replies() { UiMessage::setAnswerer({}); }
+    Replies(const Replies &) = delete;
+    Replies &operator=(const Replies &) = delete;
+
+    QStringList questions;
+    QStringList messages;
+    QList<UiMessage::FileDialog> dialogs;
+
+private:
+    QString m_reply;
+    QStringList m_files;
+};
+
+// A file drop of paths on the article editor, as the desktop delivers it;
+// false when the editor refused the drag.
+inline bool dropOnEditor(CLexiswapDlg &window, const QStringList &paths)
+{
+    QMimeData mime;
+    QList<QUrl> urls;
+    for (const QString &p : paths)
+        urls.append(QUrl::fromLocalFile(p));
+    mime.setUrls(urls);
+    QWidget *viewport = window.articleEditor()->viewport();
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &event);
+    return true;
+}
 
 // The offscreen platform warns about every window feature it lacks.
 inline void quietPlatformWarnings()

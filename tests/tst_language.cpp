@@ -61,12 +61,19 @@ private Q_SLOTS:
         QTest::newRow("CJK") << u"简体中文 -- Chinese(Simplified)"_s
                              << u"Chinese(Simplified).ini"_s;
         QTest::newRow("separator at the start") << u" -- German"_s << u" -- German.ini"_s;
+        // Only files of the language folder itself: no path is made.
+        QTest::newRow("parent") << u"../../x"_s << QString();
+        QTest::newRow("parent after separator") << u"Deutsch -- ../German"_s << QString();
+        QTest::newRow("sub-folder") << u"sub/German"_s << QString();
+        QTest::newRow("backslash") << u"..\\x"_s << QString();
+        QTest::newRow("hidden") << u".x"_s << QString();
+        QTest::newRow("empty") << QString() << QString();
     }
     void filePathFor()
     {
         QFETCH(QString, name);
         QFETCH(QString, file);
-        QCOMPARE(Language::filePathFor(name), lang(file));
+        QCOMPARE(Language::filePathFor(name), file.isEmpty() ? QString() : lang(file));
     }
 
     void lookupText_data()
@@ -132,6 +139,12 @@ private Q_SLOTS:
         QCOMPARE(Language::currentName(), u"English"_s);
         // Config.ini is not written by the fallback.
         QCOMPARE(Config::language(), QString());
+        // A name that leads out of Language/ is not followed.
+        TestUtil::writeUtf16(lang(u"../x.ini"_s),
+                             languageFile(u"x"_s, u"[MessageBox]\r\nMessageBox_12=outside\r\n"_s));
+        Language::setCurrentName(u"../x"_s);
+        QCOMPARE(Language::messageText(12), u"No Article!"_s);
+        QCOMPARE(Language::currentName(), u"English"_s);
 
         // Without an English file the texts are empty and the name stays.
         QVERIFY(QFile::remove(lang(u"English.ini"_s)));

@@ -97,6 +97,8 @@ const EnglishText englishTable[] = {
     {u"[Main Dialog]", u"Source Article", u"Original Article"},
     {u"[Main Dialog]", u"Save", u"Save"},
     {u"[Main Dialog]", u"Save all", u"Save all"},
+    {u"[Main Dialog]", u"Font", u"Font"},
+    {u"[Main Dialog]", u"Discard", u"Discard"},
     {u"[Progress Dialog]", u"Pause", u"Pause"},
     {u"[Progress Dialog]", u"Continue", u"Continue"},
     {u"[Progress Dialog]", u"Cancel", u"Abort"},
@@ -152,6 +154,7 @@ const EnglishText englishTable[] = {
      u"Your InternetExplorer is a low version,\\nplease update it to ie7 or higher version"},
     {u"[MessageBox]", u"MessageBox_26", u"Network connection error, please check your network!"},
     {u"[MessageBox]", u"MessageBox_27", u"Auto-rewriting,Please wait..."},
+    {u"[MessageBox]", u"MessageBox_28", u"The article has changed. Save it before you go on?"},
     {u"[Tooltips]", u"Tooltip_Main_Button_Search_Phrase",
      u"Found Out All Phrases From Operating Article"},
     {u"[Tooltips]", u"Tooltip_Main_Button_Words_Info",
@@ -423,7 +426,7 @@ private Q_SLOTS:
             QVERIFY2(cut.contains(QString(u"\r\n" + e.key + u'=' + e.value + u"\r\n")),
                      qPrintable(e.key));
         }
-        QCOMPARE(keys, 27);
+        QCOMPARE(keys, 29);
     }
 
     void formatsKept_data() { addFileRows(true); }

@@ -60,6 +60,10 @@ QString Language::filePathFor(const QString &displayName)
     const qsizetype sep = stem.indexOf(u" -- ");
     if (sep > 0)
         stem = stem.mid(sep + 4);
+    // Only a file of Language/ itself may be named: no folders, no way up.
+    if (stem.isEmpty() || stem.contains(u'/') || stem.contains(u'\\') || stem.startsWith(u'.') ||
+        stem.contains(QChar(0)))
+        return {};
     return AppPaths::languageDir() + u'/' + stem + u".ini"_s;
 }
 

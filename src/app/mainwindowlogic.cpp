@@ -164,4 +164,45 @@ QString menuText(const QString &languageText)
     return languageText.left(labelEnd) + u'\t' + shortcut;
 }
 
+std::optional<int> parseArticleAmount(QStringView text)
+{
+    const QStringView digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 9)
+        return std::nullopt;
+    int value = 0;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    if (value < 1)
+        return std::nullopt;
+    return value;
+}
+
+QUrl helpAddress(const QString &configured, const QString &programDir)
+{
+    const QString address = configured.trimmed();
+    if (address.isEmpty())
+        return {};
+    const QUrl url(address);
+    if (!url.scheme().isEmpty() && url.scheme().size() > 1)
+        return url;
+    QString path = address;
+    QString fragment;
+    if (const qsizetype hash = path.indexOf(u'#'); hash >= 0) {
+        fragment = path.mid(hash + 1);
+        path.truncate(hash);
+    }
+    QUrl file = QUrl::fromLocalFile(programDir + u'/' + path);
+    if (!fragment.isEmpty())
+        file.setFragment(fragment);
+    return file;
+}
+
+bool needsSaveQuestion(bool modified, bool empty, bool showingGeneratedArticle)
+{
+    return modified && !empty && !showingGeneratedArticle;
+}
+
 } // namespace MainWindowLogic

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <QUrl>
 
 #include <atomic>
 #include <optional>
@@ -58,5 +59,21 @@ enum class Mode
 // Menu captions use "&&" for a literal "&" and "&" for the access key, as Qt does;
 // a tab separates the shortcut column the language files align with blanks.
 [[nodiscard]] QString menuText(const QString &languageText);
+
+// The article amount typed or chosen for Auto-rewrite: digits only, blanks
+// around them allowed, at least 1; nullopt for anything else ("abc", "0",
+// "-3", "l0", "8x").
+[[nodiscard]] std::optional<int> parseArticleAmount(QStringView text);
+
+// The address a Help command opens: a configured address with a scheme
+// (https:, mailto:) as it is, anything else as a file below programDir, so
+// that "handbook/index.html#faq" names the handbook beside the program.
+// An empty address gives an invalid URL.
+[[nodiscard]] QUrl helpAddress(const QString &configured, const QString &programDir);
+
+// Whether leaving the article in the editor needs the user's word: it has
+// text and changed since it was loaded or saved. Generated articles on show
+// are written back as they change and never need it.
+[[nodiscard]] bool needsSaveQuestion(bool modified, bool empty, bool showingGeneratedArticle);
 
 } // namespace MainWindowLogic

@@ -2,6 +2,7 @@
 
 #include "app/language.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -56,6 +57,18 @@ void CAutoRewriteMsgDlg::abortRun()
         m_abortFlag->store(true);
     Q_EMIT aborted();
     done(QDialog::Rejected);
+}
+
+void CAutoRewriteMsgDlg::reject()
+{
+    abortRun();
+}
+
+void CAutoRewriteMsgDlg::closeEvent(QCloseEvent *event)
+{
+    if (isVisible())
+        abortRun();
+    event->accept();
 }
 
 void CAutoRewriteMsgDlg::keyPressEvent(QKeyEvent *event)

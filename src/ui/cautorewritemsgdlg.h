@@ -26,8 +26,13 @@ public:
 Q_SIGNALS:
     void aborted();
 
+public Q_SLOTS:
+    void reject() override;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // The window system's close request (title bar, Alt+F4) is an Abort.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void abortRun();

@@ -52,12 +52,15 @@ CConfigDlg::CConfigDlg(CLexiswapDlg *mainWindow)
     m_btnClose = named(new QPushButton(u"\u2715"_s, this), 1109);
     m_btnClose->setFlat(true);
     m_btnClose->setFixedWidth(m_btnClose->sizeHint().height());
+    // A caption button, not a field: Space on the first focus must not close.
+    m_btnClose->setFocusPolicy(Qt::NoFocus);
     m_lblLanguage = named(new QLabel(this), 1090);
     m_cmbLanguage = named(new QComboBox(this), 1088);
     m_lblArticlesNumber = named(new QLabel(this), 1092);
     m_cmbArticlesNumber = named(new QComboBox(this), 1012);
     m_cmbArticlesNumber->setEditable(true);
     m_cmbArticlesNumber->setInsertPolicy(QComboBox::NoInsert);
+    m_cmbArticlesNumber->setCompleter(nullptr); // typing 5 keeps 5
     m_cmbArticlesNumber->addItems(
         {u"1"_s, u"20"_s, u"50"_s, u"100"_s, u"200"_s, u"500"_s, u"800"_s, u"1000"_s});
     m_lblDegree = named(new QLabel(this), 1097);
@@ -118,6 +121,7 @@ CConfigDlg::CConfigDlg(CLexiswapDlg *mainWindow)
     fillLanguages();
     applyTexts();
     loadValues();
+    m_cmbLanguage->setFocus(Qt::OtherFocusReason);
 }
 
 void CConfigDlg::fillLanguages()

@@ -100,6 +100,11 @@ CDlgReplace::CDlgReplace(CLexiswapDlg *window)
         if (!selected.isEmpty())
             choose(m_listSynonyms->row(selected.first()));
     });
+    // A click on the row the keys highlighted changes no selection.
+    connect(m_listSynonyms, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        if (m_keyboardChoice)
+            choose(m_listSynonyms->row(item));
+    });
     connect(m_tabTypes, &QTabBar::currentChanged, this, &CDlgReplace::tabChanged);
     connect(m_chkAutoJump, &QCheckBox::clicked, this, [this](bool on) { m_bAutoJump = on; });
     connect(m_btnNext, &QPushButton::clicked, this, &CDlgReplace::goNext);
@@ -120,8 +125,11 @@ CDlgReplace::CDlgReplace(CLexiswapDlg *window)
         // A selection change that an edit caused (typing, pasting, undo) must
         // not select the word there: the next keystroke would replace it.
         connect(article->document(), &QTextDocument::contentsChange, this, [this] {
-            if (editor()->selectionNotify())
+            if (editor()->selectionNotify()) {
                 m_followsEdit = true;
+                // The text the popup was opened for is no longer there as it was.
+                m_lastSelection = {-1, -1};
+            }
         });
     }
     move(400, 300);
@@ -140,8 +148,15 @@ CMyRichEditCtrl *CDlgReplace::editor() const
 void CDlgReplace::openFromEditor()
 {
     CMyRichEditCtrl *article = editor();
-    if (!article || m_followsEdit)
+    if (!article)
         return;
+    if (m_followsEdit) {
+        // Typing leaves a caret; a selection is some command's doing (Select
+        // All, Find Next), which the popup must not act on.
+        if (!article->textCursor().hasSelection())
+            return;
+        m_followsEdit = false;
+    }
     if (m_opening) {
         m_reopen = true;
         return;
@@ -177,6 +192,7 @@ void CDlgReplace::openOnce()
         m_lastOpeningMs = clock.nsecsElapsed() / 1e6;
     };
 
+    m_keyboardChoice = false;
     // A selection the user did not make with the mouse is not looked up.
     const bool refused = s != e && !m_bMouseSelected;
     m_bMouseSelected = false;
@@ -354,8 +370,13 @@ void CDlgReplace::choose(int row)
     if (newText == PopupList::Blank)
         newText.clear();
 
+    m_keyboardChoice = false;
     QTextCursor cursor = article->textCursor();
-    if (!cursor.hasSelection()) {
+    if (!cursor.hasSelection() ||
+        TextRange{cursor.selectionStart(), cursor.selectionEnd()} != m_lastSelection) {
+        // Only the span the popup was opened for is replaced.
+        if (cursor.hasSelection())
+            hide();
         article->setSelectionNotify(true);
         m_bEventsEnabled = true;
         return;
@@ -475,12 +496,74 @@ void CDlgReplace::returnFocus()
         article->setFocus(Qt::OtherFocusReason);
 }
 
+bool CDlgReplace::ownsEditorSelection() const
+{
+    const QTextCursor cursor = editor()->textCursor();
+    return isVisible() && cursor.hasSelection() &&
+           TextRange{cursor.selectionStart(), cursor.selectionEnd()} == m_lastSelection;
+}
+
+void CDlgReplace::moveHighlight(int step)
+{
+    const int count = m_listSynonyms->count();
+    if (count == 0)
+        return;
+    int row = m_listSynonyms->currentRow();
+    row = row < 0 ? (step > 0 ? 0 : count - 1) : std::clamp(row + step, 0, count - 1);
+    const QSignalBlocker block(m_listSynonyms);
+    m_listSynonyms->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    m_listSynonyms->scrollToItem(m_listSynonyms->item(row));
+    m_keyboardChoice = true;
+}
+
+bool CDlgReplace::handleEditorKey(QKeyEvent *key)
+{
+    if (!ownsEditorSelection() || key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        moveHighlight(key->key() == Qt::Key_Down ? 1 : -1);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (m_keyboardChoice && m_listSynonyms->currentRow() >= 0) {
+            choose(m_listSynonyms->currentRow());
+            return true;
+        }
+        break;
+    case Qt::Key_Tab:
+        break;
+    default:
+        return false;
+    }
+    // A break goes after the word the popup selected, never in its place.
+    CMyRichEditCtrl *article = editor();
+    const int end = article->selectionEnd();
+    article->setSelectionNotify(false);
+    article->setCaret(end);
+    article->setSelectionNotify(true);
+    m_lastSelection = {-1, -1};
+    m_keyboardChoice = false;
+    hide();
+    return false;
+}
+
 bool CDlgReplace::handleKey(QKeyEvent *key)
 {
     switch (key->key()) {
     case Qt::Key_Escape:
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        moveHighlight(key->key() == Qt::Key_Down ? 1 : -1);
+        return true;
     case Qt::Key_Return:
     case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (m_listSynonyms->currentRow() >= 0)
+            choose(m_listSynonyms->currentRow());
         return true;
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -504,8 +587,12 @@ bool CDlgReplace::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_watchedEditor || watched == m_watchedViewport) {
         switch (event->type()) {
-        case QEvent::ShortcutOverride:
         case QEvent::KeyPress:
+            if (handleEditorKey(static_cast<QKeyEvent *>(event)))
+                return true;
+            m_followsEdit = false;
+            break;
+        case QEvent::ShortcutOverride:
         case QEvent::MouseButtonPress:
             // New input: what it does to the selection is the user's move.
             m_followsEdit = false;

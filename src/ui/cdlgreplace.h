@@ -72,6 +72,12 @@ private:
     void openLibraryEditor();
     void returnFocus();
     bool handleKey(QKeyEvent *event);
+    // Keys pressed in the article editor while the popup's own selection is
+    // there; true when the popup took the key.
+    bool handleEditorKey(QKeyEvent *event);
+    // Up and Down: the highlighted alternative, chosen by Enter or Space.
+    void moveHighlight(int step);
+    [[nodiscard]] bool ownsEditorSelection() const;
     bool isUnderlined(int position) const;
 
     CLexiswapDlg *m_window;
@@ -101,6 +107,7 @@ private:
     QString m_strAlternatives; // the grouped list shown, capitalised as shown
     TextRange m_lastSelection{-1, -1};
     bool m_followsEdit = false;
+    bool m_keyboardChoice = false; // a row was highlighted by Up or Down
     bool m_opening = false;
     bool m_reopen = false;
     double m_lastOpeningMs = 0;

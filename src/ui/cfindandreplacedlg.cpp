@@ -201,3 +201,9 @@ void CFindAndReplaceDlg::paintEvent(QPaintEvent *)
     p.setPen(QColor(0x7a, 0x88, 0x9c));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
+
+void CFindAndReplaceDlg::focusFindBox()
+{
+    m_editFind->setFocus(Qt::ActiveWindowFocusReason);
+    m_editFind->selectAll();
+}

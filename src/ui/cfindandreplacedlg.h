@@ -23,6 +23,8 @@ public:
 
     // The texts of [Find & Replace Dialog] in the current language.
     void applyLanguage();
+    // The caret into the Find box, its text selected, as the dialog comes up.
+    void focusFindBox();
 
     void findNext();
     void replace();

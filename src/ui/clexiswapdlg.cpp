@@ -1,5 +1,7 @@
 #include "ui/clexiswapdlg.h"
 
+#include "helpaddresses.h"
+
 #include "app/apppaths.h"
 #include "app/articlefile.h"
 #include "app/articlelistlogic.h"
@@ -29,6 +31,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QCursor>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -46,8 +49,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QTabBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -55,6 +61,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using MainWindowLogic::Mode;
+
 
 namespace {
 
@@ -164,6 +171,13 @@ CLexiswapDlg::CLexiswapDlg(QWidget *parent) : QWidget(parent)
     m_editArticle->viewport()->installEventFilter(m_dropFilter);
     connect(m_dropFilter, &FileDropFilter::filesDropped, this, &CLexiswapDlg::dropFiles);
     connect(m_editArticle, &QTextEdit::textChanged, this, &CLexiswapDlg::writeBackShownArticle);
+    QTextDocument *document = m_editArticle->document();
+    // A new edit ends what Redo could bring back; it is announced before the
+    // edit's contentsChanged.
+    connect(document, &QTextDocument::undoCommandAdded, this, [this] { m_undoneSteps.clear(); });
+    connect(document, &QTextDocument::contentsChanged, this, &CLexiswapDlg::followUndoSteps);
+    if (const QString icon = AppPaths::installDir() + u"/rewordix.svg"_s; QFileInfo::exists(icon))
+        setWindowIcon(QIcon(icon));
     resize(1100, 720);
 }
 
@@ -306,6 +320,8 @@ QWidget *CLexiswapDlg::buildSidePanel()
     m_cmbArticlesNumber = named(new QComboBox(panel), 1012);
     m_cmbArticlesNumber->setEditable(true);
     m_cmbArticlesNumber->setInsertPolicy(QComboBox::NoInsert);
+    // Typing 8 must give 8, not the first listed amount that starts with 8.
+    m_cmbArticlesNumber->setCompleter(nullptr);
     m_cmbArticlesNumber->addItems({u"1"_s, u"2"_s, u"5"_s, u"10"_s, u"20"_s, u"50"_s, u"100"_s,
                                    u"200"_s, u"500"_s, u"800"_s, u"1000"_s});
     connect(m_cmbArticlesNumber, &QComboBox::editTextChanged, this,
@@ -321,7 +337,8 @@ QWidget *CLexiswapDlg::buildSidePanel()
     grid->setColumnStretch(1, 1);
     m_sideLayout->addLayout(grid);
 
-    auto *runRow = new QHBoxLayout;
+    // One button a row: translated captions are long ("Magisch umschreiben").
+    auto *runRow = new QVBoxLayout;
     m_btnAutoRewrite = named(new QPushButton(panel), 1005);
     m_btnMagic = named(new QPushButton(panel), 1100);
     for (QPushButton *b : {m_btnAutoRewrite, m_btnMagic}) {
@@ -516,9 +533,8 @@ bool CLexiswapDlg::initialise(const Environment &environment)
     m_afterArticle = environment.afterArticle;
     if (!m_dlgReplace) {
         m_dlgReplace = new CDlgReplace(this);
-        connect(m_dlgReplace, &CDlgReplace::replacementCounted, this, [this](int words) {
-            m_lblReplaced->setText(Statistics::addReplacedText(m_lblReplaced->text(), words));
-        });
+        connect(m_dlgReplace, &CDlgReplace::replacementCounted, this,
+                &CLexiswapDlg::replacementsCounted);
         connect(m_editArticle, &CMyRichEditCtrl::selectionNotified, this, &CLexiswapDlg::openPopup);
     }
 
@@ -533,6 +549,8 @@ bool CLexiswapDlg::initialise(const Environment &environment)
 
     m_chkSelectAll->hide();
     m_btnSaveAll->setEnabled(false);
+    // The translation chain is not part of this build.
+    m_btnMagic->setEnabled(false);
     fillFontLists();
     const auto accelerator = [this](QKeySequence keys, int command) {
         auto *shortcut = new QShortcut(keys, this);
@@ -639,6 +657,11 @@ void CLexiswapDlg::fillSizeList(const QString &face)
     QList<int> sizes = QFontDatabase::pointSizes(face);
     if (sizes.isEmpty())
         sizes = QFontDatabase::standardSizes();
+    // The stored size is offered even where the face does not list it.
+    if (const int stored = Config::wordsSize(); stored > 0 && !sizes.contains(stored)) {
+        sizes.append(stored);
+        std::sort(sizes.begin(), sizes.end());
+    }
     for (int size : std::as_const(sizes))
         m_cmbSize->addItem(QString::number(size), size);
 }
@@ -709,6 +732,7 @@ void CLexiswapDlg::applyLanguage(const QString &displayName)
         set(m_lblSource, key(u"Source Article"));
         set(m_btnSave, key(u"Save"));
         set(m_btnSaveAll, key(u"Save all"));
+        set(m_btnFont, key(u"Font"));
     }
     if (m_dlgFind)
         m_dlgFind->applyLanguage();
@@ -814,6 +838,8 @@ void CLexiswapDlg::faceChanged(int index)
     m_btnBold->setEnabled(hasBold);
     m_btnItalic->setEnabled(hasItalic);
     fillSizeList(face);
+    const QSignalBlocker block(m_cmbSize);
+    m_cmbSize->setCurrentIndex(m_cmbSize->findText(QString::number(Config::wordsSize())));
 }
 
 void CLexiswapDlg::sizeChanged(int index)
@@ -949,36 +975,37 @@ void CLexiswapDlg::runCommand(int command)
             applyLanguage(Language::currentName());
         return;
     }
-    const auto notAvailable = [this](QStringView key) {
-        UiMessage::notAvailable(this, MainWindowLogic::menuText(Language::text(key)));
-    };
     switch (command) {
     case CmdNew: {
-        // Cleared first: emptying the editor must not empty the shown article's file.
-        m_bShownArticle = false;
-        const QScopedValueRollback loading(m_bLoadingArticle, true);
-        m_editArticle->clear();
-        m_editSource->clear();
-        m_editArticle->setCurrentCharFormat(m_fmtDefault);
-        m_editSource->setCurrentCharFormat(m_fmtDefault);
-        m_listArticles->clear();
-        hideSelectAllBox();
-        m_btnSaveAll->setEnabled(false);
-        m_lblArticle->setText(u"NewArticle"_s);
+        if (refusedWhileRewriting() || !mayLeaveArticle())
+            break;
         hidePopup();
+        {
+            // Emptying the editor must not empty the shown article's file.
+            const QScopedValueRollback loading(m_bLoadingArticle, true);
+            m_bShownArticle = false;
+            m_editArticle->clear();
+            m_editArticle->setCurrentCharFormat(m_fmtDefault);
+        }
+        startNewArticle(u"NewArticle"_s);
+        setWindowTitle(u"Rewordix"_s);
         break;
     }
     case CmdOpen:
-        openArticleCommand();
+        if (!refusedWhileRewriting())
+            openArticleCommand();
         break;
     case CmdSave:
-        saveArticle();
+        if (!refusedWhileRewriting())
+            (void)saveArticle();
         break;
     case CmdSaveAll:
-        saveAll();
+        if (!refusedWhileRewriting())
+            saveAll();
         break;
     case CmdDeleteArticles:
-        deleteSelectedArticles();
+        if (!refusedWhileRewriting())
+            deleteSelectedArticles();
         break;
     case CmdSaveAsTxt:
     case CmdSaveAsZip: {
@@ -1006,7 +1033,6 @@ void CLexiswapDlg::runCommand(int command)
             UiMessage::show(this, 16, QMessageBox::Critical);
             break;
         }
-        UiMessage::notAvailable(this, m_btnMagic->text());
         break;
     case CmdCopy:
         m_pActiveEdit->copy();
@@ -1021,7 +1047,8 @@ void CLexiswapDlg::runCommand(int command)
         m_pActiveEdit->clearSelection();
         break;
     case CmdUndo:
-        m_pActiveEdit->undoCollapsed();
+        if (!m_pActiveEdit->isReadOnly())
+            m_pActiveEdit->undoCollapsed();
         break;
     case CmdSelectAll:
         m_pActiveEdit->selectAll();
@@ -1035,6 +1062,7 @@ void CLexiswapDlg::runCommand(int command)
         m_dlgFind->show();
         m_dlgFind->raise();
         m_dlgFind->activateWindow();
+        m_dlgFind->focusFindBox();
         break;
     case CmdSettings: {
         CConfigDlg dialog(this);
@@ -1042,19 +1070,19 @@ void CLexiswapDlg::runCommand(int command)
         break;
     }
     case CmdUpdate:
-        notAvailable(u"ID_REGISTER_UPDATE");
+        openHelpAddress(QStringLiteral(REWORDIX_UPDATE_URL));
         break;
     case CmdHandbook:
-        notAvailable(u"ID_REGISTER_HANDBOOK");
+        openHelpAddress(QStringLiteral(REWORDIX_HANDBOOK_URL));
         break;
     case CmdFaq:
-        notAvailable(u"ID_REGISTER_FAQ");
+        openHelpAddress(QStringLiteral(REWORDIX_FAQ_URL));
         break;
     case CmdSupport:
-        notAvailable(u"ID_REGISTER_TECHNICALSUPPORT");
+        openHelpAddress(QStringLiteral(REWORDIX_SUPPORT_URL));
         break;
     case CmdHomepage:
-        notAvailable(u"ID_REGISTER_HOMEPAGE");
+        openHelpAddress(QStringLiteral(REWORDIX_HOMEPAGE_URL));
         break;
     default:
         break;
@@ -1109,6 +1137,10 @@ void CLexiswapDlg::startAnalysis()
 void CLexiswapDlg::applyAnalysis(const AnalysisResult &result)
 {
     const bool completed = result.status == AnalysisStatus::Finished;
+    // The analysed text is the same article: its unsaved state stays, and
+    // the marks are no edit to undo.
+    const bool modified = m_editArticle->document()->isModified();
+    const QScopedValueRollback loading(m_bLoadingArticle, true);
     m_editArticle->setPlainTextIn(result.normalisedText, m_fmtDefault);
     m_editArticle->mergeFormats(toRanges(result.reservedSpans), m_fmtReserved);
     m_strArticle = result.normalisedText;
@@ -1116,9 +1148,15 @@ void CLexiswapDlg::applyAnalysis(const AnalysisResult &result)
         m_nWordsAmount = result.wordsAmount;
     if (completed) {
         m_editArticle->mergeFormats(toRanges(result.underlineSpans), m_fmtMarked);
-        // The source pane gets a copy of the analysed text; the clipboard is
-        // left alone.
-        m_editSource->copyContentFrom(*m_editArticle);
+        // The source pane gets a copy of the first analysis of the article the
+        // user brought in (the clipboard is left alone); later analyses of
+        // the edited article keep it.
+        if (m_original)
+            Rtf::toTextDocument(*m_original, m_editSource->document());
+        else
+            m_editSource->copyContentFrom(*m_editArticle);
+        captureOriginal();
+        m_editSource->document()->clearUndoRedoStacks();
         m_strSource = m_editSource->plainText();
         fillDensityList(result.frequencySummary);
         m_lblReplaced->setText(
@@ -1130,10 +1168,13 @@ void CLexiswapDlg::applyAnalysis(const AnalysisResult &result)
         m_editArticle->setFocus();
         m_lblWordsNumber->show();
     }
+    settleLoadedArticle();
+    m_editArticle->document()->setModified(modified);
     m_editArticle->setSelectionNotify(true);
     m_dlgProgress->finish();
     m_job.reset();
     m_analysing = false;
+    fitIntoScreen();
     if (result.status == AnalysisStatus::Failed && !result.error.isEmpty())
         UiMessage::show(this, result.error, QMessageBox::Warning);
     Q_EMIT analysisFinished(completed);
@@ -1154,36 +1195,50 @@ void CLexiswapDlg::startAutoRewrite()
         UiMessage::show(this, 16, QMessageBox::Warning);
         return;
     }
-    if (m_analysing || !dictionary())
+    if (m_analysing || m_autoRewriting || !dictionary())
         return;
     g_bAutoRewriting = true;
-    m_strArticle = m_editArticle->plainText();
     m_strArticlesNumber = m_cmbArticlesNumber->currentText();
-    if (m_strArticle.isEmpty() || m_strArticlesNumber.isEmpty()) {
+    // A run started while a generated article is shown rewrites the article
+    // the user brought in, not one of the last run's copies.
+    const bool fromOriginal =
+        m_original && (m_bShownArticle || (m_listArticles->topLevelItemCount() > 0 &&
+                                           !m_editArticle->document()->isModified()));
+    m_strArticle = fromOriginal ? Rtf::plainText(*m_original) : m_editArticle->plainText();
+    const std::optional<int> amount = MainWindowLogic::parseArticleAmount(m_strArticlesNumber);
+    if (m_strArticle.isEmpty() || !amount) {
+        // Refused before anything changes: the last run's articles stay.
         UiMessage::show(this, m_strArticle.isEmpty() ? 12 : 7, QMessageBox::Warning);
         g_bAutoRewriting = false;
         return;
     }
+    if (!fromOriginal)
+        captureOriginal();
     m_bAutoRewriteAbort = false;
     m_bListBusy = true;
     m_bListReady = false;
     m_bShownArticle = false;
+    m_strShownPath.clear();
     hidePopup();
     m_editArticle->setSelectionNotify(false);
+    m_editArticle->setReadOnly(true);
     m_strReservedWords = m_editReserved->toPlainText();
+    m_runArticle = fromOriginal ? *m_original : Rtf::fromTextDocument(*m_editArticle->document());
+    m_runTookEditor = false;
     {
         const QScopedValueRollback loading(m_bLoadingArticle, true);
-        m_editSource->copyContentFrom(*m_editArticle);
+        Rtf::toTextDocument(m_runArticle, m_editSource->document());
+        m_editSource->document()->clearUndoRedoStacks();
     }
 
     AutoRewriteParams params;
     params.article = m_strArticle;
-    params.originalDocument = Rtf::fromTextDocument(*m_editArticle->document());
+    params.originalDocument = m_runArticle;
     params.reservedWords = m_strReservedWords;
     params.ignoreWords = m_strIgnoreWords;
     const int degree = m_cmbDegree->currentIndex();
     params.degree = degree < 0 ? AutoRewrite::VeryLow : degree;
-    params.requestedCount = Config::parseNumber(m_strArticlesNumber);
+    params.requestedCount = *amount;
     params.format.face = Config::wordsFont();
     params.format.pointSize = Config::wordsSize();
     params.format.bold = Config::wordsBold();
@@ -1258,7 +1313,9 @@ void CLexiswapDlg::autoTemplateReady(const QString &templateText)
     {
         const QScopedValueRollback loading(m_bLoadingArticle, true);
         m_editArticle->setPlainTextIn(templateText, m_fmtDefault);
+        settleLoadedArticle();
     }
+    m_runTookEditor = true;
     hidePopup();
     hideSelectAllBox();
     m_listArticles->clear();
@@ -1278,6 +1335,8 @@ void CLexiswapDlg::autoArticleAdded(const GeneratedArticle &row)
     if (original.ok) {
         const QScopedValueRollback loading(m_bLoadingArticle, true);
         Rtf::toTextDocument(original.document, m_editArticle->document());
+        settleLoadedArticle();
+        m_runTookEditor = false;
     }
     m_strArticle.clear();
 }
@@ -1300,8 +1359,17 @@ void CLexiswapDlg::finishAutoRewrite(const AutoRewriteResult &result)
     m_autoJob.reset();
     m_autoFuture = {};
     m_autoRewriting = false;
+    m_editArticle->setReadOnly(false);
     m_nChoiceCounter = result.choiceCounter;
     const bool completed = result.status == AutoRewriteStatus::Finished;
+    if (!completed && m_runTookEditor) {
+        // Stopped while the template was on show: the article comes back.
+        const QScopedValueRollback loading(m_bLoadingArticle, true);
+        Rtf::toTextDocument(m_runArticle, m_editArticle->document());
+        m_editArticle->setCaret(0);
+        settleLoadedArticle();
+    }
+    m_runTookEditor = false;
     if (completed) {
         if (m_listArticles->topLevelItemCount() > 5)
             refreshSelectAllBox();
@@ -1351,7 +1419,8 @@ QString CLexiswapDlg::articlePath(const QString &name, QStringView suffix) const
 void CLexiswapDlg::openArticleCommand()
 {
     hidePopup();
-    m_nWordsAmount = 0;
+    if (!mayLeaveArticle())
+        return;
     const QString path = UiMessage::askFile(this, UiMessage::FileDialog::Open, OpenFilter);
     if (!path.isEmpty())
         openArticle(path);
@@ -1360,29 +1429,22 @@ void CLexiswapDlg::openArticleCommand()
 void CLexiswapDlg::openArticle(const QString &path)
 {
     hidePopup();
-    m_nWordsAmount = 0;
     if (!loadArticleFile(path))
         return;
-    resetAfterLoad();
-    const QString name = QFileInfo(path).fileName();
-    setWindowTitle(name + u" - Rewordix"_s);
-    m_lblArticle->setText(name);
-    m_bShownArticle = false;
-    m_lblWordsNumber->show();
-    m_lblReplaced->show();
+    startNewArticle(QFileInfo(path).fileName());
 }
 
 void CLexiswapDlg::dropFiles(const QStringList &paths)
 {
     if (paths.size() != 1 || !QFileInfo(paths.first()).isFile())
         return;
+    if (refusedWhileRewriting() || !mayLeaveArticle())
+        return;
+    hidePopup();
     const QString &path = paths.first();
     if (!loadArticleFile(path))
         return;
-    resetAfterLoad();
-    setWindowTitle(QFileInfo(path).fileName() + u" - Rewordix"_s);
-    m_lblWordsNumber->show();
-    m_lblReplaced->show();
+    startNewArticle(QFileInfo(path).fileName());
     const bool notify = m_editArticle->selectionNotify();
     m_editArticle->setSelectionNotify(false);
     m_editArticle->setCaret(0);
@@ -1401,48 +1463,146 @@ bool CLexiswapDlg::loadArticleFile(const QString &path)
             UiMessage::show(this, rich.error, QMessageBox::Critical);
             return false;
         }
+        // The editor no longer shows a generated article: nothing is
+        // written back into temp/ from here on.
+        m_bShownArticle = false;
         Rtf::toTextDocument(rich.document, m_editArticle->document());
         m_editArticle->setCaret(0);
     } else {
-        // A text file that cannot be read gives an empty article.
         const ArticleFile::ReadResult text = ArticleFile::readText(path);
-        m_editArticle->setPlainTextIn(text.ok ? text.text : QString(), m_fmtDefault);
+        if (!text.ok) {
+            m_editArticle->setSelectionNotify(notify);
+            UiMessage::show(this, text.error, QMessageBox::Critical);
+            return false;
+        }
+        m_bShownArticle = false;
+        m_editArticle->setPlainTextIn(text.text, m_fmtDefault);
     }
+    settleLoadedArticle();
     m_editArticle->setSelectionNotify(notify);
     return true;
 }
 
-void CLexiswapDlg::resetAfterLoad()
+void CLexiswapDlg::startNewArticle(const QString &name)
 {
+    m_bShownArticle = false;
+    m_strShownPath.clear();
+    m_original.reset();
     {
         const QScopedValueRollback loading(m_bLoadingArticle, true);
         m_editSource->clear();
         m_editSource->setCurrentCharFormat(m_fmtDefault);
+        m_editSource->document()->clearUndoRedoStacks();
     }
     m_listArticles->clear();
     hideSelectAllBox();
     m_btnSaveAll->setEnabled(false);
+    settleLoadedArticle();
+    if (name != u"NewArticle")
+        setWindowTitle(name + u" - Rewordix"_s);
+    m_lblArticle->setText(name);
+    // The figures belong to the article that is gone.
+    m_nWordsAmount = 0;
+    m_cmbDensity->clear();
+    m_lblWordsNumber->setText(Statistics::labelPrefix(m_lblWordsNumber->text()));
+    m_lblReplaced->setText(Statistics::labelPrefix(m_lblReplaced->text()));
+    m_lblWordsNumber->show();
+    m_lblReplaced->show();
 }
 
-void CLexiswapDlg::saveArticle()
+void CLexiswapDlg::settleLoadedArticle()
+{
+    QTextDocument *document = m_editArticle->document();
+    document->clearUndoRedoStacks();
+    document->setModified(false);
+    m_countedSteps.clear();
+    m_undoneSteps.clear();
+}
+
+bool CLexiswapDlg::mayLeaveArticle()
+{
+    if (!MainWindowLogic::needsSaveQuestion(m_editArticle->document()->isModified(),
+                                            m_editArticle->textLength() == 0, m_bShownArticle))
+        return true;
+    switch (UiMessage::askSaveChanges(this, 28)) {
+    case UiMessage::SaveChoice::Save:
+        return saveArticle();
+    case UiMessage::SaveChoice::Discard:
+        return true;
+    case UiMessage::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+bool CLexiswapDlg::refusedWhileRewriting()
+{
+    if (!m_autoRewriting)
+        return false;
+    UiMessage::show(this, 16, QMessageBox::Critical);
+    return true;
+}
+
+void CLexiswapDlg::captureOriginal()
+{
+    if (!m_original)
+        m_original = Rtf::fromTextDocument(*m_editArticle->document());
+}
+
+void CLexiswapDlg::replacementsCounted(int words)
+{
+    m_lblReplaced->setText(Statistics::addReplacedText(m_lblReplaced->text(), words));
+    m_countedSteps.append({m_editArticle->document()->availableUndoSteps(), words});
+}
+
+void CLexiswapDlg::followUndoSteps()
+{
+    const int steps = m_editArticle->document()->availableUndoSteps();
+    int delta = 0;
+    while (!m_countedSteps.isEmpty() && m_countedSteps.last().first > steps) {
+        delta -= m_countedSteps.last().second;
+        m_undoneSteps.append(m_countedSteps.takeLast());
+    }
+    while (!m_undoneSteps.isEmpty() && m_undoneSteps.last().first <= steps) {
+        delta += m_undoneSteps.last().second;
+        m_countedSteps.append(m_undoneSteps.takeLast());
+    }
+    if (delta != 0)
+        m_lblReplaced->setText(Statistics::addReplacedText(m_lblReplaced->text(), delta));
+}
+
+void CLexiswapDlg::openHelpAddress(const QString &configured)
+{
+    const QUrl url = MainWindowLogic::helpAddress(configured, AppPaths::installDir());
+    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) {
+        UiMessage::show(this, url.toLocalFile(), QMessageBox::Warning);
+        return;
+    }
+    if (!url.isValid() || !QDesktopServices::openUrl(url))
+        UiMessage::show(this, url.toString(), QMessageBox::Warning);
+}
+
+bool CLexiswapDlg::saveArticle()
 {
     const QString chosen = UiMessage::askFile(this, UiMessage::FileDialog::Save, SaveFilter);
     if (chosen.isEmpty())
-        return;
+        return false;
     const bool rich = ArticleFile::isRichTextPath(chosen);
     // The question is about the file that would be overwritten, so it is asked
     // after ".txt" has been added.
     const QString path = ArticleFile::withDefaultExtension(chosen, u".txt");
     if (QFileInfo::exists(path) && !UiMessage::askYesNo(this, 3))
-        return;
+        return false;
     QString error;
     const bool saved = rich ? ArticleFile::writeRtfFile(path, m_editArticle->rtf(), &error)
                             : ArticleFile::writeText(path, m_editArticle->plainText(), &error);
     if (!saved) {
         reportSaveFailures({error});
-        return;
+        return false;
     }
+    m_editArticle->document()->setModified(false);
     UiMessage::show(this, 4, QMessageBox::Information);
+    return true;
 }
 
 void CLexiswapDlg::saveAll()
@@ -1601,6 +1761,7 @@ void CLexiswapDlg::showListArticle(QTreeWidgetItem *item)
     if (!m_bListReady || m_bListBusy || !item)
         return;
     m_bShownArticle = false;
+    m_strShownPath.clear();
     m_lblWordsNumber->hide();
     const QString name = item->text(0);
     m_lblArticle->setText(name + u".rtf"_s);
@@ -1618,6 +1779,7 @@ void CLexiswapDlg::showListArticle(QTreeWidgetItem *item)
             m_editArticle->setSelectionNotify(false);
             Rtf::toTextDocument(rich.document, m_editArticle->document());
             m_editArticle->setCaret(0);
+            settleLoadedArticle();
             m_editArticle->setSelectionNotify(notify);
             hidePopup();
         } else {
@@ -1631,15 +1793,17 @@ void CLexiswapDlg::showListArticle(QTreeWidgetItem *item)
     m_lblWordsNumber->hide();
     m_lblReplaced->show();
     m_bShownArticle = loaded;
+    if (loaded)
+        m_strShownPath = path;
 }
 
 void CLexiswapDlg::writeBackShownArticle()
 {
-    if (!m_bShownArticle || m_bLoadingArticle)
+    if (!m_bShownArticle || m_bLoadingArticle || m_strShownPath.isEmpty())
         return;
-    const QString path = AppPaths::articlesDir() + u'/' + m_lblArticle->text();
-    if (QFileInfo(path).isFile())
-        (void)ArticleFile::writeRichText(path, m_editArticle->rtf());
+    if (QFileInfo(m_strShownPath).isFile() &&
+        ArticleFile::writeRichText(m_strShownPath, m_editArticle->rtf()))
+        m_editArticle->document()->setModified(false);
 }
 
 void CLexiswapDlg::deleteSelectedArticles()
@@ -1766,6 +1930,10 @@ bool CLexiswapDlg::eventFilter(QObject *watched, QEvent *event)
 
 void CLexiswapDlg::closeEvent(QCloseEvent *event)
 {
+    if (!mayLeaveArticle()) {
+        event->ignore();
+        return;
+    }
     // A running analysis holds the dictionary; the progress dialog is modal, so
     // this only happens when the window system closes the program.
     if (m_analysing && m_job) {
@@ -1777,6 +1945,37 @@ void CLexiswapDlg::closeEvent(QCloseEvent *event)
     m_strReservedWords = m_editReserved->toPlainText();
     m_strArticlesNumber = m_cmbArticlesNumber->currentText();
     event->accept();
+}
+
+void CLexiswapDlg::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    fitIntoScreen();
+    // The window manager's frame is known only once the window is mapped.
+    QTimer::singleShot(200, this, &CLexiswapDlg::fitIntoScreen);
+}
+
+void CLexiswapDlg::fitIntoScreen()
+{
+    if (isMaximized() || isFullScreen())
+        return;
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    // The window manager's frame is not part of size(); leave room for it.
+    const QSize frame = frameGeometry().size() - size();
+    const QSize room = available.size() - frame;
+    const QSize fitted = size().boundedTo(room);
+    if (fitted != size())
+        resize(fitted.expandedTo(minimumSizeHint().boundedTo(room)));
+    QRect outer = frameGeometry();
+    outer.moveLeft(std::clamp(outer.left(), available.left(),
+                              std::max(available.left(), available.right() - outer.width() + 1)));
+    outer.moveTop(std::clamp(outer.top(), available.top(),
+                             std::max(available.top(), available.bottom() - outer.height() + 1)));
+    if (outer.topLeft() != frameGeometry().topLeft())
+        move(outer.topLeft());
 }
 
 void CLexiswapDlg::bringToFront()

@@ -4,6 +4,7 @@
 #include "dictionary/programdictionary.h"
 #include "engine/analysis.h"
 #include "engine/autorewrite.h"
+#include "rtf/rtfdocument.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class ArticleList;
 class CAutoRewriteMsgDlg;
@@ -141,6 +143,10 @@ public:
     [[nodiscard]] bool isListReady() const { return m_bListReady; }
     [[nodiscard]] bool isListBusy() const { return m_bListBusy; }
     [[nodiscard]] bool isShowingArticle() const { return m_bShownArticle; }
+    // The article as the user brought it in (opened, dropped, typed), kept
+    // from the first Search Phrase or Auto-rewrite until the next New, Open or
+    // drop; runs start from it and the Original Article pane shows it.
+    [[nodiscard]] bool hasOriginalArticle() const { return m_original.has_value(); }
     [[nodiscard]] int saveAllFormat() const { return m_nSaveAllFormat; }
     [[nodiscard]] quint32 choiceCounter() const { return m_nChoiceCounter; }
     // The article list's context menu and the Save All format menu, built
@@ -178,6 +184,7 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildControls();
@@ -212,11 +219,28 @@ private:
     void finishAutoRewrite(const AutoRewriteResult &result);
     void autoAbortPressed();
 
+    // Every load of the article editor ends here: no undo across articles,
+    // nothing unsaved, no replacements to count back.
+    void settleLoadedArticle();
+    // Before New, Open, drop and Exit: asks Save / Discard / Cancel when the
+    // article changed since it was loaded or saved; false to stay.
+    bool mayLeaveArticle();
+    // New, Open and drop start a new article: its name, no original kept,
+    // statistics reset.
+    void startNewArticle(const QString &name);
+    // Commands that would touch the editor, the list or temp/ wait for a
+    // running or stopping auto-rewrite: message 16 and true then.
+    bool refusedWhileRewriting();
+    void captureOriginal();
+    void replacementsCounted(int words);
+    void followUndoSteps();
+    void openHelpAddress(const QString &configured);
+    void fitIntoScreen();
+
     // Article files and the article list.
     void openArticleCommand();
     bool loadArticleFile(const QString &path);
-    void resetAfterLoad();
-    void saveArticle();
+    bool saveArticle();
     void saveAll();
     void showFormatMenu();
     void addFormatActions(QMenu *menu);
@@ -299,6 +323,16 @@ private:
     int m_nMode = 0;
     int m_nWordsAmount = 0;
     bool m_bShownArticle = false;
+    QString m_strShownPath; // the temp/ file the shown generated article is written back to
+    std::optional<RtfDocument> m_original;
+    // The run's article, put back when a run that replaced the editor ends
+    // without finishing.
+    RtfDocument m_runArticle;
+    bool m_runTookEditor = false;
+    // Replacements the popup counted, by the undo step they ended, so that
+    // Undo and Redo move the Replaced figure with the text.
+    QList<std::pair<int, int>> m_countedSteps;
+    QList<std::pair<int, int>> m_undoneSteps;
     bool m_bListBusy = false;
     bool m_bListReady = true;
     // Set while the program itself loads an editor: no write-back then.

@@ -212,9 +212,12 @@ void CProgressNewDlg::mouseReleaseEvent(QMouseEvent *event)
 
 void CProgressNewDlg::closeEvent(QCloseEvent *event)
 {
-    // Only the owner ends a run; the window system's close request is ignored.
+    // Only the owner ends a run: the window system's close request (title
+    // bar, Alt+F4) is an Abort, and the dialog stays until the run reacts.
     if (!m_closing) {
         event->ignore();
+        if (isVisible() && !m_bAbort)
+            abort();
         return;
     }
     QDialog::closeEvent(event);

@@ -2,6 +2,7 @@
 
 #include "app/language.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 
 using namespace Qt::Literals::StringLiterals;
@@ -49,6 +50,44 @@ bool UiMessage::askYesNo(QWidget *parent, int number)
     return box.exec() == QMessageBox::Yes;
 }
 
+UiMessage::SaveChoice UiMessage::askSaveChanges(QWidget *parent, int number)
+{
+    const QString text = Language::messageText(number);
+    if (const Answerer &answer = answerer()) {
+        const QString reply =
+            answer(Prompt{Prompt::Kind::Question, text, QMessageBox::Warning, {}, {}});
+        if (reply.isEmpty())
+            return SaveChoice::Cancel;
+        return reply == u"discard" ? SaveChoice::Discard : SaveChoice::Save;
+    }
+    QMessageBox box(QMessageBox::Warning, u"Rewordix"_s, text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setObjectName(u"messageBox"_s);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    // The buttons speak the interface language as the rest of the window does.
+    const QString language = LoadLanguageText(Language::currentName());
+    const QStringView main = Language::mainDialogSection(language);
+    const std::pair<QMessageBox::StandardButton, QString> captions[] = {
+        {QMessageBox::Save, LookupText(u"\r\nSave=", main)},
+        {QMessageBox::Discard, LookupText(u"\r\nDiscard=", main)},
+        {QMessageBox::Cancel,
+         LookupText(u"\r\nCancel=", Language::sectionFrom(language, u"[Config Dialog]"))},
+    };
+    for (const auto &[button, caption] : captions) {
+        if (!caption.isEmpty())
+            box.button(button)->setText(caption);
+    }
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveChoice::Save;
+    case QMessageBox::Discard:
+        return SaveChoice::Discard;
+    default:
+        return SaveChoice::Cancel;
+    }
+}
+
 QString UiMessage::askFile(QWidget *parent, FileDialog kind, const QString &filter)
 {
     if (const Answerer &answer = answerer())
@@ -63,17 +102,4 @@ QString UiMessage::askFile(QWidget *parent, FileDialog kind, const QString &filt
         return QFileDialog::getExistingDirectory(parent, {}, {}, QFileDialog::ShowDirsOnly);
     }
     return {};
-}
-
-void UiMessage::notAvailable(QWidget *parent, const QString &command)
-{
-    QString name = command;
-    name.remove(u'&');
-    const qsizetype tab = name.indexOf(u'\t');
-    if (tab >= 0)
-        name.truncate(tab);
-    show(parent,
-         (name.isEmpty() ? u"This command"_s : u"\""_s + name.trimmed() + u"\""_s) +
-             u" is not available yet in this version of Rewordix."_s,
-         QMessageBox::Information);
 }

@@ -16,10 +16,17 @@ namespace UiMessage {
 void show(QWidget *parent, const QString &text, QMessageBox::Icon icon = QMessageBox::NoIcon);
 // The text of "MessageBox_<number>" in the current language.
 void show(QWidget *parent, int number, QMessageBox::Icon icon = QMessageBox::NoIcon);
-// For commands whose implementation has not arrived in this build.
-void notAvailable(QWidget *parent, const QString &command);
 // "MessageBox_<number>" with Yes and No and a question icon; true for Yes.
 [[nodiscard]] bool askYesNo(QWidget *parent, int number);
+
+enum class SaveChoice
+{
+    Save,
+    Discard,
+    Cancel
+};
+// "MessageBox_<number>" with Save, Discard and Cancel and a warning icon.
+[[nodiscard]] SaveChoice askSaveChanges(QWidget *parent, int number);
 
 enum class FileDialog
 {
@@ -48,8 +55,9 @@ struct Prompt
     FileDialog fileDialog = FileDialog::Open; // file dialogs
     QString filter;
 };
-// For a question: non-empty means Yes. For a file dialog: the path (empty
-// cancels). For a message: ignored.
+// For a question: non-empty means Yes; for the Save/Discard/Cancel question
+// "discard" means Discard, other non-empty answers Save, empty Cancel. For a file dialog: the path
+// (empty cancels). For a message: ignored.
 using Answerer = std::function<QString(const Prompt &prompt)>;
 void setAnswerer(Answerer answerer);
 
