@@ -7,6 +7,9 @@
 #include <QRandomGenerator>
 #include <QString>
 
+#include <csignal>
+#include <sys/resource.h>
+
 // Small helpers shared by the test programs.
 namespace TestUtil {
 
@@ -52,5 +55,36 @@ inline QString generatedArticle(int count, quint32 seed, bool capitalise = true)
     }
     return text + QLatin1Char('.');
 }
+
+// A full disk without root: while it lives, writes past bytes fail with EFBIG
+// (RLIMIT_FSIZE, SIGXFSZ ignored), as a full disk fails them with ENOSPC.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        if (getrlimit(RLIMIT_FSIZE, &m_saved) != 0)
+            return;
+        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = bytes;
+        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        if (m_active)
+            setrlimit(RLIMIT_FSIZE, &m_saved);
+        if (m_savedHandler != SIG_ERR)
+            std::signal(SIGXFSZ, m_savedHandler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    bool isActive() const { return m_active; }
+
+private:
+    rlimit m_saved{};
+    void (*m_savedHandler)(int) = SIG_ERR;
+    bool m_active = false;
+};
 
 } // namespace TestUtil

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sqlite3.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -346,6 +348,30 @@ private Q_SLOTS:
         QFETCH(QString, store);
         QFETCH(QString, cleaned);
         QCOMPARE(Analysis::removeNotExist(store), cleaned);
+    }
+
+    // A dictionary locked by a writer after it was opened: the job ends with
+    // SQLite's message (once, not a wait per word), and runs again once free.
+    void lookupErrorEndsTheJob()
+    {
+        QTemporaryDir work;
+        auto dictionary = EngineTest::openDictionary(work);
+        QVERIFY(dictionary);
+        sqlite3 *writer = nullptr;
+        QVERIFY(sqlite3_open(QFile::encodeName(dictionary->path()).constData(), &writer) ==
+                SQLITE_OK);
+        QVERIFY(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK);
+        JobControl control;
+        const QString article = u"walk and talk and look after the big child"_s;
+        const AnalysisResult locked =
+            Analysis::runAnalysis(paramsIn(work, article), *dictionary, control);
+        QCOMPARE(locked.status, AnalysisStatus::Failed);
+        QVERIFY2(locked.error.contains(u"locked"_s), qPrintable(locked.error));
+        sqlite3_exec(writer, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(writer);
+        const AnalysisResult freed =
+            Analysis::runAnalysis(paramsIn(work, article), *dictionary, control);
+        QCOMPARE(freed.status, AnalysisStatus::Finished);
     }
 
     void realDictionary()

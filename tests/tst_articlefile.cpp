@@ -86,6 +86,12 @@ private Q_SLOTS:
             << QByteArray("\xC3 ok") << u"\u00C3 ok"_s << Encoding::Windows1252;
         QTest::newRow("legacy ends at NUL")
             << QByteArray("ab\0cd", 5) << u"ab"_s << Encoding::Windows1252;
+        QTest::newRow("utf-16le without mark")
+            << QByteArray("T\0h\0e\0 \0\xE9\0", 10) << u"The \u00E9"_s << Encoding::Utf16Le;
+        QTest::newRow("utf-16be without mark")
+            << QByteArray("\0T\0h\0e", 6) << u"The"_s << Encoding::Utf16Be;
+        QTest::newRow("unmarked utf-16le ends at NUL")
+            << QByteArray("O\0K\0\0\0x\0", 8) << u"OK"_s << Encoding::Utf16Le;
     }
 
     void decodeText()
@@ -96,6 +102,7 @@ private Q_SLOTS:
         const ArticleFile::DecodedText decoded = ArticleFile::decodeText(bytes);
         QCOMPARE(decoded.text, text);
         QCOMPARE(decoded.encoding, encoding);
+        QCOMPARE(decoded.endedAtNul, QByteArray(QTest::currentDataTag()).endsWith("at NUL"));
     }
 
     void textFilesOfOtherPrograms_data()

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -620,6 +622,84 @@ private Q_SLOTS:
         process.start(cli, {u"spin"_s, article, u"--out"_s, u"a"_s, u"--zip"_s, u"b.zip"_s});
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 2);
+    }
+
+    void plainArticle_data()
+    {
+        QTest::addColumn<QString>("resolved");
+        QTest::newRow("groups") << u"A {big} child {looked after} it."_s;
+        QTest::newRow("marks") << u"x [<]y[>] {a[!]b} [[] [z]"_s;
+        QTest::newRow("line ends") << u"one\r\ntwo\rthree\u2028{four}\r"_s;
+        QTest::newRow("unclosed") << u"a } b {c"_s;
+        QTest::newRow("brace in group") << u"{a{b} c"_s;
+    }
+
+    // The text articles are made without the rich text, and say the same.
+    void plainArticle()
+    {
+        QFETCH(QString, resolved);
+        QCOMPARE(AutoRewrite::plainArticle(resolved),
+                 Rtf::plainText(AutoRewrite::colourReplaced(resolved, ArticleFormat())));
+    }
+
+    void commandLineFailures_data()
+    {
+        // shell: run before the program (OUT is the output folder); target: the
+        // output given; kept: what the target must still hold afterwards.
+        QTest::addColumn<QString>("shell");
+        QTest::addColumn<QStringList>("output");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<int>("exitCode");
+        const QString fullDisk = u"trap '' XFSZ; ulimit -f 1;"_s;
+        QTest::newRow("full disk, folder")
+            << fullDisk << QStringList{u"--txt"_s, u"--out"_s, u"OUT"_s} << u"OUT/1.txt"_s << 1;
+        QTest::newRow("full disk, archive")
+            << fullDisk << QStringList{u"--txt"_s, u"--zip=OUT/1.txt"_s} << u"OUT/1.txt"_s << 1;
+        QTest::newRow("full disk, rich text")
+            << fullDisk << QStringList{u"--out"_s, u"OUT"_s} << u"OUT/1.txt"_s << 1;
+        QTest::newRow("archive onto a FIFO")
+            << QString() << QStringList{u"--zip"_s, u"OUT/fifo"_s} << u"OUT/1.txt"_s << 1;
+        QTest::newRow("folder onto a file")
+            << QString() << QStringList{u"--out"_s, u"OUT/1.txt"_s} << u"OUT/1.txt"_s << 1;
+        QTest::newRow("unknown option")
+            << QString() << QStringList{u"--colour=red"_s} << u"OUT/1.txt"_s << 2;
+    }
+
+    // Never a success report, never a torn or emptied older file, nothing left
+    // behind but what was there.
+    void commandLineFailures()
+    {
+        QFETCH(QString, shell);
+        QFETCH(QStringList, output);
+        QFETCH(QString, kept);
+        QFETCH(int, exitCode);
+        const QString cli = QStringLiteral(REWORDIX_BIN_DIR) + u"/rewordix-cli"_s;
+        if (!QFile::exists(cli))
+            QSKIP("rewordix-cli is not built");
+        QTemporaryDir work;
+        const QString outDir = work.filePath(u"out"_s);
+        QVERIFY(QDir().mkpath(outDir));
+        QVERIFY(mkfifo(QFile::encodeName(outDir + u"/fifo"_s).constData(), 0600) == 0);
+        QVERIFY(TextFile::writeBytes(outDir + u"/1.txt"_s, "old"));
+        const QString article = work.filePath(u"article.txt"_s);
+        // Articles of several kilobytes, past the limit of the full disk.
+        QVERIFY(TextFile::writeBytes(article, QByteArray("Big child. ").repeated(300)));
+        QStringList arguments = {u"spin"_s, article,           u"-n"_s,
+                                 u"3"_s,    u"--dictionary"_s, m_dir.filePath(u"dictionary.db"_s)};
+        for (const QString &o : output)
+            arguments << QString(o).replace(u"OUT"_s, outDir);
+        QProcess process;
+        process.start(u"bash"_s,
+                      QStringList{u"-c"_s, shell + u" exec \"$0\" \"$@\""_s, cli} + arguments);
+        QVERIFY(process.waitForFinished(60000));
+        const QString errors = QString::fromUtf8(process.readAllStandardError());
+        QVERIFY2(process.exitCode() == exitCode, qPrintable(errors));
+        QVERIFY(!errors.isEmpty());
+        QCOMPARE(TestUtil::fileBytes(QString(kept).replace(u"OUT"_s, outDir)), "old");
+        QCOMPARE(QDir(outDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot |
+                                        QDir::Hidden),
+                 QStringList({u"1.txt"_s, u"fifo"_s}));
+        QVERIFY(!QFileInfo(outDir + u"/fifo"_s).isFile());
     }
 
 private:

@@ -5,8 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -244,6 +247,72 @@ private Q_SLOTS:
     }
 
 private:
+    void failedWritesKeepTheOldFile_data()
+    {
+        // Below and above the 16 KiB that Qt buffers before the first write.
+        QTest::addColumn<bool>("scratch");
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QString>("target");
+        for (const bool scratch : {false, true}) {
+            const char *kind = scratch ? "scratch " : "synced ";
+            QTest::addRow("%ssmall on a full disk", kind) << scratch << 4000 << u"old.dat"_s;
+            QTest::addRow("%slarge on a full disk", kind) << scratch << 40000 << u"old.dat"_s;
+            QTest::addRow("%sonto a FIFO", kind) << scratch << 10 << u"fifo"_s;
+            QTest::addRow("%sonto a folder", kind) << scratch << 10 << u"folder"_s;
+        }
+    }
+
+    void failedWritesKeepTheOldFile()
+    {
+        QFETCH(bool, scratch);
+        QFETCH(int, size);
+        QFETCH(QString, target);
+        QTemporaryDir dir;
+        const QString old = dir.filePath(u"old.dat"_s);
+        QVERIFY(TextFile::writeBytes(old, "old"));
+        QVERIFY(mkfifo(QFile::encodeName(dir.filePath(u"fifo"_s)).constData(), 0600) == 0);
+        QVERIFY(QDir(dir.path()).mkdir(u"folder"_s));
+        const QString path = dir.filePath(target);
+        const QByteArray bytes(size, 'x');
+        QString error;
+        bool written = false;
+        {
+            TestUtil::FileSizeLimit limit(1024);
+            QVERIFY(limit.isActive());
+            written = scratch ? TextFile::writeScratchBytes(path, bytes, &error)
+                              : TextFile::writeBytes(path, bytes, &error);
+        }
+        QVERIFY(!written);
+        QVERIFY2(error.startsWith(path), qPrintable(error));
+        QCOMPARE(TestUtil::fileBytes(old), "old");
+        QCOMPARE(QFileInfo(path).isFile(), target == u"old.dat");
+        QCOMPARE(
+            QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList({u"fifo"_s, u"folder"_s, u"old.dat"_s}));
+    }
+
+    void replacedAll_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("line ends") << u"a\r\nb\r\n"_s << u"\r\n"_s << u"\n"_s;
+        QTest::newRow("removed") << u"x|not_exist|not_existy"_s << u"not_exist"_s << QString();
+        QTest::newRow("longer") << u"a,b,,c"_s << u","_s << u"<>"_s;
+        QTest::newRow("no hit") << u"abc"_s << u"z"_s << u"y"_s;
+        QTest::newRow("many hits") << QString(5000, u'q') << u"q"_s << u"rs"_s;
+    }
+
+    // The same result as QString::replace.
+    void replacedAll()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QCOMPARE(Store::replacedAll(text, before, after), QString(text).replace(before, after));
+    }
+
     QTemporaryDir m_dir;
 };
 

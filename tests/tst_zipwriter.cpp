@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
 using Status = ZipWriter::Status;
@@ -314,6 +315,9 @@ private Q_SLOTS:
     void fullDiskOnDeviceFailsClose();
     void sourceOver4GiB();
     void entryCountLimit();
+    void entriesFromMemory();
+    void specialTargetsRefused_data();
+    void specialTargetsRefused();
 };
 
 void TestZipWriter::dosDateTime_data()
@@ -880,4 +884,57 @@ void TestZipWriter::entryCountLimit()
 }
 
 QTEST_GUILESS_MAIN(TestZipWriter)
+// Entries from memory sit beside entries from files in one sound archive, with
+// the same fields a file of that content would get.
+void TestZipWriter::entriesFromMemory()
+{
+    QTemporaryDir dir;
+    const QByteArray text = variedData(40000);
+    const Contents contents = {
+        {u"a.txt"_s, writeFile(dir.filePath(u"a.txt"_s), text, Modified)},
+        {u"b.txt"_s, writeFile(dir.filePath(u"b.txt"_s), text, Modified)},
+        {u"c.gz"_s, writeFile(dir.filePath(u"c.gz"_s), "stored as is", Modified)},
+        {u"d.txt"_s, writeFile(dir.filePath(u"d.txt"_s), {}, Modified)},
+    };
+    const QString path = dir.filePath(u"mixed.zip"_s);
+    ZipWriter writer;
+    QCOMPARE(writer.Create(path), Status::Ok);
+    QCOMPARE(writer.AddFile(u"a.txt"_s, contents[0].second), Status::Ok);
+    QCOMPARE(writer.AddData(u"b.txt"_s, text, Modified), Status::Ok);
+    QCOMPARE(writer.AddData(u"c.gz"_s, "stored as is", Modified), Status::Ok);
+    QCOMPARE(writer.AddData(u"d.txt"_s, {}, Modified), Status::Ok);
+    QCOMPARE(writer.Close(), Status::Ok);
+    ParsedArchive archive;
+    const QString error = parseArchive(readAll(path), archive);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const ParsedEntry &fromFile = archive.entries[0];
+    const ParsedEntry &fromMemory = archive.entries[1];
+    QCOMPARE(fromMemory.crc, fromFile.crc);
+    QCOMPARE(fromMemory.uncompressedSize, fromFile.uncompressedSize);
+    QCOMPARE(fromMemory.method, fromFile.method);
+    QCOMPARE(fromMemory.dosTime, fromFile.dosTime);
+    QCOMPARE(archive.entries[2].method, 0);
+    checkWithReaders(path, contents);
+}
+
+void TestZipWriter::specialTargetsRefused_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::newRow("device") << u"/dev/null"_s;
+    QTest::newRow("fifo") << u"fifo"_s;
+}
+
+// Renaming the finished archive over a device or a FIFO would replace it.
+void TestZipWriter::specialTargetsRefused()
+{
+    QFETCH(QString, path);
+    QTemporaryDir dir;
+    QVERIFY(mkfifo(QFile::encodeName(dir.filePath(u"fifo"_s)).constData(), 0600) == 0);
+    const QString target = path.startsWith(u'/') ? path : dir.filePath(path);
+    ZipWriter writer;
+    QCOMPARE(writer.Create(target), Status::CreateFailed);
+    QVERIFY2(writer.errorString().startsWith(target), qPrintable(writer.errorString()));
+    QVERIFY(!QFileInfo(target).isFile());
+}
+
 #include "tst_zipwriter.moc"

@@ -21,14 +21,6 @@ bool startsWith(QByteArrayView bytes, QByteArrayView prefix)
     return bytes.size() >= prefix.size() && bytes.first(prefix.size()) == prefix;
 }
 
-QString truncatedAtNul(QString text)
-{
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
-    if (nul >= 0)
-        text.truncate(nul);
-    return text;
-}
-
 QString fromUtf16Be(QByteArrayView bytes)
 {
     QString text(bytes.size() / 2, Qt::Uninitialized);
@@ -83,6 +75,55 @@ std::optional<QByteArray> readAll(const QString &path, QString *error)
     return bytes;
 }
 
+// UTF-16 written without a mark: text in the Latin range has a zero byte in
+// every other position (odd ones for little-endian), which no 8-bit text has.
+std::optional<ArticleFile::Encoding> unmarkedUtf16(QByteArrayView bytes)
+{
+    const qsizetype pairs = bytes.size() / 2;
+    if (pairs == 0 || bytes.size() % 2 != 0)
+        return std::nullopt;
+    qsizetype evenZeros = 0;
+    qsizetype oddZeros = 0;
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+        evenZeros += bytes[i] == 0;
+        oddZeros += bytes[i + 1] == 0;
+    }
+    if (oddZeros * 2 > pairs && evenZeros * 2 < oddZeros)
+        return ArticleFile::Encoding::Utf16Le;
+    if (evenZeros * 2 > pairs && oddZeros * 2 < evenZeros)
+        return ArticleFile::Encoding::Utf16Be;
+    return std::nullopt;
+}
+
+// The whole text, a NUL included.
+ArticleFile::DecodedText decodeWhole(QByteArrayView bytes)
+{
+    using ArticleFile::Encoding;
+    if (startsWith(bytes, "\xFF\xFE")) {
+        QString text = TextFile::fromUtf16Le(bytes);
+        if (!text.isEmpty() && isMarkUnit(text.front().unicode()))
+            text.remove(0, 1);
+        return {std::move(text), Encoding::Utf16Le};
+    }
+    if (startsWith(bytes, "\xFE\xFF"))
+        return {fromUtf16Be(bytes.sliced(2)), Encoding::Utf16Be};
+    if (startsWith(bytes, "\xEF\xBB\xBF")) {
+        // A marked file that is not valid UTF-8 still decodes, with U+FFFD.
+        return {QString::fromUtf8(bytes.sliced(3)), Encoding::Utf8};
+    }
+    if (const std::optional<Encoding> utf16 = unmarkedUtf16(bytes)) {
+        if (*utf16 == Encoding::Utf16Le)
+            return {TextFile::fromUtf16Le(bytes), Encoding::Utf16Le};
+        return {fromUtf16Be(bytes), Encoding::Utf16Be};
+    }
+    if (hasHighByte(bytes)) {
+        if (std::optional<QString> text = strictUtf8(bytes))
+            return {std::move(*text), Encoding::Utf8};
+        return {fromWindows1252(bytes), Encoding::Windows1252};
+    }
+    return {QString::fromLatin1(bytes), Encoding::Windows1252};
+}
+
 } // namespace
 
 bool ArticleFile::isRichTextPath(QStringView path)
@@ -99,24 +140,13 @@ QString ArticleFile::withDefaultExtension(const QString &path, QStringView exten
 
 ArticleFile::DecodedText ArticleFile::decodeText(QByteArrayView bytes)
 {
-    if (startsWith(bytes, "\xFF\xFE")) {
-        QString text = TextFile::fromUtf16Le(bytes);
-        if (!text.isEmpty() && isMarkUnit(text.front().unicode()))
-            text.remove(0, 1);
-        return {truncatedAtNul(std::move(text)), Encoding::Utf16Le};
+    DecodedText decoded = decodeWhole(bytes);
+    const qsizetype nul = decoded.text.indexOf(QChar(u'\0'));
+    if (nul >= 0) {
+        decoded.text.truncate(nul);
+        decoded.endedAtNul = true;
     }
-    if (startsWith(bytes, "\xFE\xFF"))
-        return {truncatedAtNul(fromUtf16Be(bytes.sliced(2))), Encoding::Utf16Be};
-    if (startsWith(bytes, "\xEF\xBB\xBF")) {
-        // A marked file that is not valid UTF-8 still decodes, with U+FFFD.
-        return {truncatedAtNul(QString::fromUtf8(bytes.sliced(3))), Encoding::Utf8};
-    }
-    if (hasHighByte(bytes)) {
-        if (std::optional<QString> text = strictUtf8(bytes))
-            return {truncatedAtNul(std::move(*text)), Encoding::Utf8};
-        return {truncatedAtNul(fromWindows1252(bytes)), Encoding::Windows1252};
-    }
-    return {truncatedAtNul(QString::fromLatin1(bytes)), Encoding::Windows1252};
+    return decoded;
 }
 
 QString ArticleFile::toEditorText(QStringView text)
@@ -137,17 +167,23 @@ QString ArticleFile::toEditorText(QStringView text)
 
 QByteArray ArticleFile::encodeText(QStringView editorText)
 {
-    QString text;
-    text.reserve(editorText.size() + editorText.count(u'\n') + 1);
+    // Straight into the bytes: the command line writes thousands of these.
+    QByteArray bytes(2 * (2 * editorText.size() + 1), Qt::Uninitialized);
+    char *to = bytes.data();
+    auto put = [&to](char16_t unit) {
+        qToLittleEndian(unit, to);
+        to += 2;
+    };
     if (editorText.isEmpty() || !isMarkUnit(editorText.front().unicode()))
-        text += QChar(0xFEFF);
+        put(0xFEFF);
     for (qsizetype i = 0; i < editorText.size(); ++i) {
-        const QChar c = editorText[i];
+        const char16_t c = editorText[i].unicode();
         if (c == u'\n' && (i == 0 || editorText[i - 1] != u'\r'))
-            text += u'\r';
-        text += c;
+            put(u'\r');
+        put(c);
     }
-    return TextFile::toUtf16Le(text);
+    bytes.truncate(to - bytes.data());
+    return bytes;
 }
 
 QByteArray ArticleFile::rtfStream(QByteArrayView fileBytes)
@@ -191,6 +227,7 @@ ArticleFile::ReadResult ArticleFile::readText(const QString &path)
     DecodedText decoded = decodeText(*bytes);
     result.text = toEditorText(decoded.text);
     result.encoding = decoded.encoding;
+    result.endedAtNul = decoded.endedAtNul;
     result.ok = true;
     return result;
 }

@@ -30,10 +30,12 @@ struct DecodedText
 {
     QString text;
     Encoding encoding = Encoding::Windows1252;
+    bool endedAtNul = false; // bytes after a NUL were dropped
 };
 
-// A text file's bytes as text: the byte-order mark decides UTF-16; otherwise
-// UTF-8 when the bytes are valid UTF-8, else Windows-1252. The mark is
+// A text file's bytes as text: the byte-order mark decides UTF-16, as does a
+// zero byte in every other position without a mark; otherwise UTF-8 when the
+// bytes are valid UTF-8, else Windows-1252. The mark is
 // dropped (for UTF-16LE also a first U+FFFE or U+EFBB) and the text ends at
 // the first NUL.
 [[nodiscard]] DecodedText decodeText(QByteArrayView bytes);
@@ -62,6 +64,7 @@ struct ReadResult
     QString text;         // text files: the editor text
     RtfDocument document; // rich-text files
     Encoding encoding = Encoding::Windows1252;
+    bool endedAtNul = false; // text files: bytes after a NUL were dropped
 };
 
 // Reads a text article; ok is false when the file cannot be opened.

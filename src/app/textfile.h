@@ -16,10 +16,20 @@ namespace TextFile {
 [[nodiscard]] QString fromUtf16Le(QByteArrayView bytes);
 [[nodiscard]] QByteArray toUtf16Le(QStringView text);
 
+// Why path cannot take a file: it names something other than a regular file
+// (a folder, a FIFO, a device). Empty when it is a regular file or missing.
+[[nodiscard]] QString notRegularFileError(const QString &path);
+
 // Replaces the file with exactly these code units, all or nothing: a crash or a
-// full disk leaves the old file or the new one. On failure returns false and,
-// when error is given, says why.
+// full disk leaves the old file or the new one, and the new one is on the disk
+// (synced) before the call returns true. On failure returns false and, when
+// error is given, says why. Only regular files are replaced.
 bool writeUtf16(const QString &path, QStringView text, QString *error = nullptr);
 bool writeBytes(const QString &path, QByteArrayView bytes, QString *error = nullptr);
+
+// The same for working files that a run deletes or rewrites: still all or
+// nothing and still checked, but not synced, which costs a disk round trip.
+bool writeScratchUtf16(const QString &path, QStringView text, QString *error = nullptr);
+bool writeScratchBytes(const QString &path, QByteArrayView bytes, QString *error = nullptr);
 
 } // namespace TextFile

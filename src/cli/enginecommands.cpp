@@ -7,18 +7,31 @@
 #include "engine/analysis.h"
 #include "engine/autorewrite.h"
 #include "engine/jobcontrol.h"
+#include "engine/spintax.h"
 #include "engine/statistics.h"
+#include "engine/store.h"
 #include "engine/wordcontext.h"
 #include "rtf/rtfreader.h"
+#include "rtf/rtfwriter.h"
 #include "zip/zipwriter.h"
 
+#include <QCommandLineParser>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <unistd.h>
@@ -57,6 +70,8 @@ struct Options
     QString zipFile;
     bool text = false;
     bool protectNames = true;
+    bool quiet = false;
+    bool json = false;
     std::optional<quint32> seed; // a fixed clock: the same articles on every run
 };
 
@@ -67,81 +82,157 @@ std::optional<int> parseInt(const QString &text)
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
-// Reads args into options; returns an error text for a usage error.
-QString parseOptions(const QStringList &args, bool spin, Options &options)
+enum class Kind
 {
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &a = args[i];
-        auto value = [&](QString &into) {
-            if (i + 1 >= args.size())
-                return false;
-            into = args[++i];
-            return true;
-        };
-        QString v;
-        if (a == u"--reserved") {
-            if (!value(options.reserved))
-                return u"--reserved needs a list"_s;
-        } else if (a == u"--ignore") {
-            if (!value(options.ignore))
-                return u"--ignore needs a list"_s;
-        } else if (a == u"--dictionary") {
-            if (!value(options.dictionary))
-                return u"--dictionary needs a file"_s;
-        } else if (spin && (a == u"-n" || a == u"--count")) {
-            const std::optional<int> n = value(v) ? parseInt(v) : std::nullopt;
-            if (!n || *n < 1)
-                return u"-n needs a number of articles of at least 1"_s;
-            options.count = *n;
-        } else if (spin && a == u"--degree") {
-            const std::optional<int> d = value(v) ? parseInt(v) : std::nullopt;
-            if (!d || *d < 0 || *d > 5)
-                return u"--degree needs a number from 0 (Topmost) to 5 (Very Low)"_s;
-            options.degree = *d;
-        } else if (spin && a == u"--out") {
-            if (!value(options.outDir))
-                return u"--out needs a folder"_s;
-        } else if (spin && a == u"--zip") {
-            if (!value(options.zipFile))
-                return u"--zip needs a file name"_s;
-        } else if (spin && a == u"--txt") {
-            options.text = true;
-        } else if (spin && a == u"--no-protect") {
-            options.protectNames = false;
-        } else if (spin && a == u"--seed") {
-            const std::optional<int> n = value(v) ? parseInt(v) : std::nullopt;
-            if (!n || *n < 0)
-                return u"--seed needs a number of at least 0"_s;
-            options.seed = quint32(*n);
-        } else if (a.startsWith(u'-') && a.size() > 1) {
-            return u"unknown option "_s + a;
-        } else if (options.file.isEmpty()) {
-            options.file = a;
-        } else {
-            return u"more than one article file given"_s;
-        }
+    Analyse,
+    Spin,
+    Template,
+    Resolve
+};
+
+// Reads args into options: nullopt to go on, else the exit code (0 after --help).
+std::optional<int> parseOptions(const QString &command, const QStringList &args, Kind kind,
+                                Options &options)
+{
+    const bool spin = kind == Kind::Spin || kind == Kind::Resolve;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        kind == Kind::Spin       ? u"Writes rewritten copies of an article."_s
+        : kind == Kind::Template ? u"Prints the article's spin template as spintax."_s
+        : kind == Kind::Resolve  ? u"Writes distinct articles from a spintax template."_s
+                                 : u"Prints the analysed working store of an article."_s);
+    parser.addPositionalArgument(u"FILE"_s,
+                                 u"the article (.rtf as rich text); - reads standard input"_s);
+    const QCommandLineOption help({u"h"_s, u"help"_s}, u"show this help"_s);
+    const QCommandLineOption reserved(u"reserved"_s, u"words never replaced, comma-separated"_s,
+                                      u"LIST"_s);
+    const QCommandLineOption ignore(u"ignore"_s, u"words never looked up, comma-separated"_s,
+                                    u"LIST"_s);
+    const QCommandLineOption dictionary(u"dictionary"_s, u"the dictionary file to use"_s, u"DB"_s);
+    const QCommandLineOption quiet({u"q"_s, u"quiet"_s}, u"print nothing but errors and data"_s);
+    const QCommandLineOption json(u"json"_s, u"machine-readable output"_s);
+    const QCommandLineOption count({u"n"_s, u"count"_s}, u"number of articles (2)"_s, u"N"_s);
+    const QCommandLineOption degree(u"degree"_s, u"0 (Topmost) .. 5 (Very Low), 3 by default"_s,
+                                    u"D"_s);
+    const QCommandLineOption outDir(u"out"_s, u"write the articles into this folder"_s, u"DIR"_s);
+    const QCommandLineOption zipFile(
+        u"zip"_s, u"write the articles into this archive (- for standard output)"_s, u"FILE"_s);
+    const QCommandLineOption text(u"txt"_s, u"UTF-16 text articles instead of rich text"_s);
+    const QCommandLineOption noProtect(u"no-protect"_s,
+                                       u"rewrite names, links, code and quantities too"_s);
+    const QCommandLineOption seed(u"seed"_s, u"the same articles on every run"_s, u"N"_s);
+    QList<QCommandLineOption> taken = {help};
+    if (kind != Kind::Resolve)
+        taken << reserved << ignore << dictionary;
+    if (kind == Kind::Spin || kind == Kind::Template)
+        taken << degree << noProtect;
+    if (spin)
+        taken << count << outDir << zipFile << text << seed;
+    if (kind != Kind::Template)
+        taken << quiet;
+    if (kind == Kind::Analyse)
+        taken << json;
+    parser.addOptions(taken);
+    // isSet() warns about an option the command does not take.
+    const auto given = [&](const QCommandLineOption &option) {
+        const bool known = std::any_of(taken.cbegin(), taken.cend(),
+                                       [&](const auto &t) { return t.names() == option.names(); });
+        return known && parser.isSet(option);
+    };
+    const auto valueOf = [&](const QCommandLineOption &option) {
+        return given(option) ? parser.value(option) : QString();
+    };
+    if (!parser.parse(QStringList{u"rewordix-cli "_s + command} + args))
+        return fail(command, parser.errorText(), 2);
+    if (given(help)) {
+        out() << parser.helpText();
+        out().flush();
+        return 0;
     }
-    if (options.file.isEmpty())
-        return u"no article file given"_s;
-    if (!options.outDir.isEmpty() && !options.zipFile.isEmpty())
-        return u"give either --out or --zip, not both"_s;
-    return {};
+    options.reserved = valueOf(reserved);
+    options.ignore = valueOf(ignore);
+    options.dictionary = valueOf(dictionary);
+    options.quiet = given(quiet);
+    if (spin) {
+        if (given(count)) {
+            const std::optional<int> n = parseInt(valueOf(count));
+            if (!n || *n < 1)
+                return fail(command, u"-n needs a number of articles of at least 1"_s, 2);
+            options.count = *n;
+        }
+        if (given(seed)) {
+            const std::optional<int> n = parseInt(valueOf(seed));
+            if (!n || *n < 0)
+                return fail(command, u"--seed needs a number of at least 0"_s, 2);
+            options.seed = quint32(*n);
+        }
+        options.outDir = valueOf(outDir);
+        options.zipFile = valueOf(zipFile);
+        options.text = given(text);
+        if (!options.outDir.isEmpty() && !options.zipFile.isEmpty())
+            return fail(command, u"give either --out or --zip, not both"_s, 2);
+    }
+    options.json = kind == Kind::Analyse && given(json);
+    if (given(degree)) {
+        const std::optional<int> d = parseInt(valueOf(degree));
+        if (!d || *d < 0 || *d > 5)
+            return fail(command, u"--degree needs a number from 0 (Topmost) to 5 (Very Low)"_s, 2);
+        options.degree = *d;
+    }
+    options.protectNames = !given(noProtect);
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty())
+        return fail(command, u"no article file given"_s, 2);
+    if (files.size() > 1)
+        return fail(command, u"more than one article file given"_s, 2);
+    options.file = files.first();
+    return std::nullopt;
 }
 
 // The article of FILE as the program opens it: .rtf (in any case) as rich
-// text, anything else by its encoding; lines end in "\n".
+// text, anything else by its encoding; lines end in "\n". "-" is standard
+// input, rich text when it starts as RTF does.
 std::optional<QString> readArticle(const QString &path, QString *error)
 {
-    const bool rich = path.endsWith(u".rtf"_s, Qt::CaseInsensitive);
-    const ArticleFile::ReadResult read =
-        rich ? ArticleFile::readRichText(path) : ArticleFile::readText(path);
+    ArticleFile::ReadResult read;
+    bool rich = false;
+    QString name = path;
+    if (path == u"-") {
+        name = u"standard input"_s;
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            *error = u"cannot read standard input: "_s + in.errorString();
+            return std::nullopt;
+        }
+        const QByteArray bytes = in.readAll();
+        rich = bytes.startsWith("{\\rtf");
+        if (rich) {
+            RtfReadResult rtf = Rtf::read(bytes);
+            read.ok = rtf.ok();
+            read.error = name + u": "_s + rtf.error;
+            read.document = std::move(rtf.document);
+        } else {
+            const ArticleFile::DecodedText decoded = ArticleFile::decodeText(bytes);
+            read.ok = true;
+            read.text = ArticleFile::toEditorText(decoded.text);
+            read.endedAtNul = decoded.endedAtNul;
+        }
+    } else {
+        rich = path.endsWith(u".rtf"_s, Qt::CaseInsensitive);
+        read = rich ? ArticleFile::readRichText(path) : ArticleFile::readText(path);
+    }
     if (!read.ok) {
         *error = read.error;
         return std::nullopt;
     }
+    if (read.endedAtNul) {
+        err() << "rewordix-cli: warning: " << name
+              << ": the text ends at a NUL byte; what follows it is ignored\n";
+        err().flush();
+    }
     const QString text = rich ? Rtf::plainText(read.document) : read.text;
     if (text.trimmed().isEmpty()) {
-        *error = u"%1 holds no article text"_s.arg(path);
+        *error = u"%1 holds no article text"_s.arg(name);
         return std::nullopt;
     }
     return text;
@@ -183,57 +274,247 @@ struct WorkFolder
     QString articles() const { return dir.filePath(u"temp"_s); }
 };
 
-// A text article as the program saves one: UTF-16LE with mark, CR LF breaks.
-QByteArray textArticleBytes(const QString &text)
+// SIGINT and SIGTERM stop the running job; the command then removes what it
+// made, as on any other failure.
+JobControl *g_interruptible = nullptr;
+volatile std::sig_atomic_t g_signal = 0;
+
+extern "C" void onInterrupt(int signal)
 {
-    QString withCrLf = text;
-    withCrLf.replace(u"\n"_s, u"\r\n"_s);
-    return TextFile::toUtf16Le(QString(QChar(0xFEFF) + withCrLf));
+    g_signal = signal;
+    if (JobControl *control = g_interruptible)
+        control->abort(); // a lock-free atomic store
 }
 
+class InterruptGuard
+{
+public:
+    explicit InterruptGuard(JobControl &control)
+    {
+        g_interruptible = &control;
+        struct sigaction action = {};
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &m_oldInt);
+        sigaction(SIGTERM, &action, &m_oldTerm);
+    }
+    ~InterruptGuard()
+    {
+        sigaction(SIGINT, &m_oldInt, nullptr);
+        sigaction(SIGTERM, &m_oldTerm, nullptr);
+        g_interruptible = nullptr;
+    }
+    Q_DISABLE_COPY_MOVE(InterruptGuard)
+
+    // The shell's code for a process ended by the signal, or nullopt.
+    static std::optional<int> exitCode()
+    {
+        return g_signal ? std::optional<int>(128 + g_signal) : std::nullopt;
+    }
+
+private:
+    struct sigaction m_oldInt = {};
+    struct sigaction m_oldTerm = {};
+};
+
+// Progress on standard error, only when it is a terminal: standard output
+// carries the data.
 class ProgressBar
 {
 public:
     explicit ProgressBar(bool enabled) : m_enabled(enabled) {}
     void setTotal(int total) { m_total = total; }
-    // A line of output above the bar.
-    void print(const QString &line)
-    {
-        if (m_enabled)
-            out() << "\r\033[K";
-        out() << line << '\n';
-        draw();
-    }
     void update(int done)
     {
-        m_done = done;
-        draw();
+        if (!m_enabled || m_total <= 0)
+            return;
+        constexpr int Width = 40;
+        const int filled = int(qint64(done) * Width / m_total);
+        if (filled == m_filled && done != m_total)
+            return;
+        m_filled = filled;
+        err() << "\r[" << QString(filled, u'#') << QString(Width - filled, u'.') << "] " << done
+              << '/' << m_total;
+        err().flush();
     }
     void finish()
     {
-        if (m_enabled && m_total > 0)
-            out() << "\r\033[K";
-        out().flush();
+        if (m_enabled && m_filled >= 0) {
+            err() << "\r\033[K";
+            err().flush();
+        }
     }
 
 private:
-    void draw()
-    {
-        if (!m_enabled || m_total <= 0) {
-            out().flush();
-            return;
-        }
-        constexpr int Width = 40;
-        const int filled = int(qint64(m_done) * Width / m_total);
-        out() << "\r[" << QString(filled, u'#') << QString(Width - filled, u'.') << "] " << m_done
-              << '/' << m_total;
-        out().flush();
-    }
-
     bool m_enabled;
     int m_total = 0;
-    int m_done = 0;
+    int m_filled = -1;
 };
+
+// A new file in a folder of this run: written once, checked, not synced.
+bool writeNewFile(const QString &path, QByteArrayView bytes, QString *error)
+{
+    QFile file(path);
+    errno = 0;
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+        file.write(bytes.data(), bytes.size()) == bytes.size()) {
+        file.close();
+        if (file.error() == QFileDevice::NoError)
+            return true;
+    }
+    // An unbuffered write that fails leaves Qt's text as "Unknown error".
+    *error = u"%1: %2"_s.arg(path, errno != 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                              : file.errorString());
+    return false;
+}
+
+// Flushes everything written to the file system that holds folder.
+bool syncFileSystem(const QString &folder, QString *error)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+    if (!synced)
+        *error = u"%1: cannot be synced to the disk"_s.arg(folder);
+    if (fd >= 0)
+        ::close(fd);
+    return synced;
+}
+
+// Where spin puts its articles: a staging folder inside --out whose files
+// move into place only once all are written and synced; or an archive. An
+// interrupted or failed run leaves neither behind, nor touches older files.
+class ArticleSink
+{
+public:
+    bool open(const Options &options, const QString &workDir, QString *error)
+    {
+        m_options = &options;
+        if (!options.outDir.isEmpty()) {
+            const QFileInfo target(options.outDir);
+            if (target.exists() && !target.isDir()) {
+                *error = options.outDir + u": is not a folder"_s;
+                return false;
+            }
+            if (!QDir().mkpath(options.outDir)) {
+                *error = options.outDir + u": cannot create the folder"_s;
+                return false;
+            }
+            m_staging.emplace(QDir(options.outDir).filePath(u".rewordix-XXXXXX"_s));
+            if (!m_staging->isValid()) {
+                *error = options.outDir + u": "_s + m_staging->errorString();
+                return false;
+            }
+        } else if (!options.zipFile.isEmpty()) {
+            const QString path = options.zipFile == u"-" ? QDir(workDir).filePath(u"articles.zip"_s)
+                                                         : options.zipFile;
+            if (m_zip.Create(path) != ZipWriter::Status::Ok) {
+                *error = m_zip.errorString();
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool isActive() const { return m_staging || m_zip.isOpen(); }
+    // Where the output goes, for the free-space check.
+    QString folder() const
+    {
+        if (m_staging)
+            return m_staging->path();
+        return m_options->zipFile == u"-" ? QString()
+                                          : QFileInfo(m_options->zipFile).absolutePath();
+    }
+
+    bool add(const QString &name, QByteArrayView bytes, QString *error)
+    {
+        if (m_staging) {
+            if (!writeNewFile(m_staging->filePath(name), bytes, error))
+                return false;
+            m_names.append(name);
+            return true;
+        }
+        if (m_zip.AddData(name, bytes) != ZipWriter::Status::Ok) {
+            *error = m_zip.errorString();
+            return false;
+        }
+        return true;
+    }
+
+    bool finish(const QString &workDir, QString *error)
+    {
+        if (m_staging) {
+            if (!syncFileSystem(m_staging->path(), error))
+                return false;
+            const QDir target(m_options->outDir);
+            for (const QString &name : std::as_const(m_names)) {
+                const QString to = target.filePath(name);
+                if (const QString why = TextFile::notRegularFileError(to); !why.isEmpty()) {
+                    *error = to + u": "_s + why;
+                    return false;
+                }
+                if (std::rename(QFile::encodeName(m_staging->filePath(name)).constData(),
+                                QFile::encodeName(to).constData()) != 0) {
+                    *error = to + u": "_s + QString::fromLocal8Bit(std::strerror(errno));
+                    return false;
+                }
+            }
+            return syncFileSystem(m_options->outDir, error);
+        }
+        if (m_zip.isOpen() && m_zip.Close() != ZipWriter::Status::Ok) {
+            *error = m_zip.errorString();
+            return false;
+        }
+        if (m_options->zipFile == u"-")
+            return copyToStandardOutput(QDir(workDir).filePath(u"articles.zip"_s), error);
+        return true;
+    }
+
+private:
+    static bool copyToStandardOutput(const QString &path, QString *error)
+    {
+        QFile in(path);
+        QFile to;
+        if (!in.open(QIODevice::ReadOnly) || !to.open(stdout, QIODevice::WriteOnly)) {
+            *error = u"cannot copy the archive to standard output"_s;
+            return false;
+        }
+        while (!in.atEnd()) {
+            const QByteArray block = in.read(1 << 20);
+            if (block.isEmpty() || to.write(block) != block.size()) {
+                *error = u"standard output: "_s + to.errorString();
+                return false;
+            }
+        }
+        if (!to.flush()) {
+            *error = u"standard output: "_s + to.errorString();
+            return false;
+        }
+        return true;
+    }
+
+    const Options *m_options = nullptr;
+    std::optional<QTemporaryDir> m_staging;
+    QStringList m_names;
+    ZipWriter m_zip;
+};
+
+// Bytes count articles of about articleLength characters take: UTF-16 text
+// with room for longer synonyms, rich text about three times that, an archive
+// about a third.
+qint64 expectedOutputBytes(qsizetype articleLength, int count, const Options &options)
+{
+    qint64 perArticle = (qint64(articleLength) * 3 / 2 + 64) * 2;
+    if (!options.text)
+        perArticle *= 3;
+    if (!options.zipFile.isEmpty())
+        perArticle /= 3;
+    return perArticle * count;
+}
+
+QString megabytes(qint64 bytes)
+{
+    return QString::number(double(bytes) / (1 << 20), 'f', 1) + u" MB"_s;
+}
 
 } // namespace
 
@@ -249,11 +530,11 @@ struct Prepared
 };
 
 // Fills job from the arguments; the exit code when the command cannot run.
-std::optional<int> prepare(const QString &command, const QStringList &args, bool spin,
+std::optional<int> prepare(const QString &command, const QStringList &args, Kind kind,
                            Prepared &job)
 {
-    if (const QString usage = parseOptions(args, spin, job.options); !usage.isEmpty())
-        return fail(command, usage, 2);
+    if (const std::optional<int> code = parseOptions(command, args, kind, job.options))
+        return code;
     QString error;
     const std::optional<QString> article = readArticle(job.options.file, &error);
     if (!article)
@@ -271,7 +552,7 @@ int runAnalyseCommand(const QStringList &args)
 {
     const QString command = u"analyse"_s;
     Prepared job;
-    if (const std::optional<int> code = prepare(command, args, false, job))
+    if (const std::optional<int> code = prepare(command, args, Kind::Analyse, job))
         return *code;
 
     AnalysisParams params;
@@ -282,7 +563,10 @@ int runAnalyseCommand(const QStringList &args)
     params.replacedStorePath = job.work.replacedStore();
     params.scrambled = job.scrambled;
     JobControl control;
+    const InterruptGuard interrupt(control);
     const AnalysisResult result = Analysis::runAnalysis(params, *job.dictionary, control);
+    if (const std::optional<int> code = InterruptGuard::exitCode())
+        return fail(command, u"interrupted"_s, *code);
     switch (result.status) {
     case AnalysisStatus::Failed:
         return fail(command, result.error);
@@ -293,11 +577,34 @@ int runAnalyseCommand(const QStringList &args)
     case AnalysisStatus::Finished:
         break;
     }
-    QString store = result.store;
-    store.replace(u"\r\n"_s, u"\n"_s);
-    out() << store;
-    out() << "Statistics: " << Statistics::wordsAmountText(u"Word Amount:"_s, result.wordsAmount)
-          << ' ' << Statistics::resetStatisticsText(u"Replaced:"_s, result.wordsAmount) << '\n';
+    if (job.options.json) {
+        QJsonArray entries;
+        for (const StoreEntry &e : Store::parseEntries(result.store)) {
+            entries.append(QJsonObject{{u"start"_s, e.start},
+                                       {u"end"_s, e.end},
+                                       {u"text"_s, e.text},
+                                       {u"tag"_s, e.tag},
+                                       {u"alternatives"_s, e.alternatives}});
+        }
+        const QJsonObject document{{u"entries"_s, entries}, {u"wordsAmount"_s, result.wordsAmount}};
+        out() << QJsonDocument(document).toJson(QJsonDocument::Compact) << '\n';
+        out().flush();
+        return 0;
+    }
+    // In blocks of whole lines: the store is many times the article's size.
+    const QStringView store = result.store;
+    for (qsizetype from = 0; from < store.size();) {
+        qsizetype end = store.indexOf(Store::LineEnd, std::min(from + (1 << 20), store.size()));
+        end = end < 0 ? store.size() : end + Store::LineEnd.size();
+        out() << Store::replacedAll(store.mid(from, end - from), Store::LineEnd, u"\n");
+        out().flush();
+        from = end;
+    }
+    if (!job.options.quiet) {
+        out() << "Statistics: "
+              << Statistics::wordsAmountText(u"Word Amount:"_s, result.wordsAmount) << ' '
+              << Statistics::resetStatisticsText(u"Replaced:"_s, result.wordsAmount) << '\n';
+    }
     out().flush();
     return 0;
 }
@@ -306,14 +613,13 @@ int runSpinCommand(const QStringList &args)
 {
     const QString command = u"spin"_s;
     Prepared job;
-    if (const std::optional<int> code = prepare(command, args, true, job))
+    if (const std::optional<int> code = prepare(command, args, Kind::Spin, job))
         return *code;
     const Options &options = job.options;
-    if (!options.outDir.isEmpty() && !QDir().mkpath(options.outDir))
-        return fail(command, u"cannot create the folder "_s + options.outDir);
-    ZipWriter zip;
-    if (!options.zipFile.isEmpty() && zip.Create(options.zipFile) != ZipWriter::Status::Ok)
-        return fail(command, zip.errorString());
+    QString outputError;
+    ArticleSink sink;
+    if (!sink.open(options, job.work.dir.path(), &outputError))
+        return fail(command, outputError);
 
     AutoRewriteParams params;
     params.article = job.article;
@@ -327,65 +633,178 @@ int runSpinCommand(const QStringList &args)
     params.scrambled = job.scrambled;
     params.tagger = WordContext::sharedTagger();
     params.protectNames = options.protectNames;
+    // Text articles go from the resolver straight to their place; rich ones
+    // are made in the working folder and moved on.
+    params.richArticles = !options.text && sink.isActive();
     if (options.seed)
         params.tickCount = [seed = *options.seed] {
             return seed;
         };
 
-    ProgressBar bar(isatty(fileno(stdout)) != 0);
-    QString outputError;
+    ProgressBar bar(!options.quiet && isatty(fileno(stderr)) != 0);
     JobControl control;
+    const InterruptGuard interrupt(control);
     AutoRewriteCallbacks callbacks;
     callbacks.articleCount = [&](int count) {
         bar.setTotal(count);
-    };
-    callbacks.articleAdded = [&](const GeneratedArticle &row) {
-        if (row.index == 0)
+        if (!sink.isActive())
             return;
-        bar.print(row.name + u'\t' + row.rate);
-        bar.update(row.index);
-        if (options.outDir.isEmpty() && options.zipFile.isEmpty())
-            return;
-        const QString name = row.name + (options.text ? u".txt"_s : u".rtf"_s);
-        QString source = row.path;
-        if (options.text) {
-            source = job.work.dir.filePath(name);
-            if (!TextFile::writeBytes(source, textArticleBytes(row.text), &outputError)) {
-                control.abort();
-                return;
-            }
-        }
-        if (!options.outDir.isEmpty()) {
-            const QString target = QDir(options.outDir).filePath(name);
-            QFile file(source);
-            if (!file.open(QIODevice::ReadOnly) ||
-                !TextFile::writeBytes(target, file.readAll(), &outputError)) {
-                if (outputError.isEmpty())
-                    outputError = u"cannot read "_s + source;
-                control.abort();
-            }
-        } else if (zip.AddFile(name, source) != ZipWriter::Status::Ok) {
-            outputError = zip.errorString();
+        // Refused up front rather than failing on a full disk after minutes.
+        const qint64 needed = expectedOutputBytes(job.article.size(), count, options);
+        const QString where = sink.folder().isEmpty() ? job.work.dir.path() : sink.folder();
+        const QStorageInfo storage(where);
+        if (storage.isValid() && storage.bytesAvailable() >= 0 &&
+            needed > storage.bytesAvailable()) {
+            outputError = u"%1 articles need about %2, but only %3 are free on %4"_s.arg(
+                QString::number(count), megabytes(needed), megabytes(storage.bytesAvailable()),
+                storage.rootPath());
             control.abort();
         }
-        if (options.text)
-            QFile::remove(source);
+    };
+    callbacks.articleAdded = [&](const GeneratedArticle &row) {
+        if (row.index == 0 || !outputError.isEmpty())
+            return;
+        // With the archive on standard output the list would corrupt it.
+        if (!options.quiet && options.zipFile != u"-")
+            out() << row.name << '\t' << row.rate << '\n';
+        bar.update(row.index);
+        if (!sink.isActive())
+            return;
+        bool added = false;
+        if (options.text) {
+            added = sink.add(row.name + u".txt"_s, ArticleFile::encodeText(row.text), &outputError);
+        } else {
+            QFile rich(row.path);
+            if (!rich.open(QIODevice::ReadOnly))
+                outputError = u"%1: %2"_s.arg(row.path, rich.errorString());
+            else
+                added = sink.add(row.name + u".rtf"_s, rich.readAll(), &outputError);
+            QFile::remove(row.path); // the working folder keeps no copy
+        }
+        if (!added)
+            control.abort();
     };
 
     const AutoRewriteResult result =
         AutoRewrite::runAutoRewrite(params, *job.dictionary, control, callbacks);
     bar.finish();
+    out().flush();
+    if (const std::optional<int> code = InterruptGuard::exitCode())
+        return fail(command, u"interrupted; no articles were kept"_s, *code);
     if (!outputError.isEmpty())
         return fail(command, outputError);
     if (result.status == AutoRewriteStatus::Error)
         return fail(command, result.error);
     if (result.status == AutoRewriteStatus::Aborted)
         return fail(command, u"the generation was stopped"_s);
-    if (!options.zipFile.isEmpty() && zip.Close() != ZipWriter::Status::Ok)
-        return fail(command, zip.errorString());
-    if (result.articleCount < options.count) {
+    if (!sink.finish(job.work.dir.path(), &outputError))
+        return fail(command, outputError);
+    if (result.articleCount < options.count && !options.quiet) {
         err() << "rewordix-cli spin: the article has only " << result.articleCount
               << " distinct rewritings\n";
+        err().flush();
+    }
+    return 0;
+}
+
+int runTemplateCommand(const QStringList &args)
+{
+    const QString command = u"template"_s;
+    Prepared job;
+    if (const std::optional<int> code = prepare(command, args, Kind::Template, job))
+        return *code;
+    AutoRewriteParams params;
+    params.article = job.article;
+    params.reservedWords = job.options.reserved;
+    params.ignoreWords = job.options.ignore;
+    params.degree = job.options.degree;
+    params.requestedCount = 0;
+    params.storePath = job.work.store();
+    params.replacedStorePath = job.work.replacedStore();
+    params.articlesDir = job.work.articles();
+    params.scrambled = job.scrambled;
+    params.tagger = WordContext::sharedTagger();
+    params.protectNames = job.options.protectNames;
+    params.richArticles = false;
+    JobControl control;
+    const InterruptGuard interrupt(control);
+    const AutoRewriteResult result = AutoRewrite::runAutoRewrite(params, *job.dictionary, control);
+    if (const std::optional<int> code = InterruptGuard::exitCode())
+        return fail(command, u"interrupted"_s, *code);
+    if (result.status != AutoRewriteStatus::Finished)
+        return fail(command,
+                    result.error.isEmpty() ? u"the template was not made"_s : result.error);
+    out() << Store::replacedAll(result.spintax, Store::LineEnd, u"\n");
+    out().flush();
+    return 0;
+}
+
+int runResolveCommand(const QStringList &args)
+{
+    const QString command = u"resolve"_s;
+    Options options;
+    if (const std::optional<int> code = parseOptions(command, args, Kind::Resolve, options))
+        return *code;
+    QString error;
+    const std::optional<QString> text = readArticle(options.file, &error);
+    if (!text)
+        return fail(command, error);
+    const QString name = options.file == u"-" ? u"standard input"_s : options.file;
+    const std::optional<Spintax::Template> spin = Spintax::parse(*text, &error);
+    if (!spin)
+        return fail(command, name + u": "_s + error);
+    QTemporaryDir work;
+    if (!work.isValid())
+        return fail(command, u"cannot create a working folder: "_s + work.errorString());
+    ArticleSink sink;
+    if (!sink.open(options, work.path(), &error))
+        return fail(command, error);
+    const int count = int(Spintax::distinctChoices(*spin, options.count));
+    const qint64 needed = expectedOutputBytes(text->size(), count, options);
+    if (sink.isActive()) {
+        const QStorageInfo storage(sink.folder().isEmpty() ? work.path() : sink.folder());
+        if (storage.isValid() && needed > storage.bytesAvailable())
+            return fail(command, u"%1 articles need about %2, but only %3 are free on %4"_s.arg(
+                                     QString::number(count), megabytes(needed),
+                                     megabytes(storage.bytesAvailable()), storage.rootPath()));
+    }
+
+    JobControl control;
+    const InterruptGuard interrupt(control);
+    SignatureSource signatures(
+        Spintax::alternativeCounts(*spin),
+        [seed = options.seed.value_or(quint32(QDateTime::currentMSecsSinceEpoch()))] {
+            return seed;
+        },
+        0, [&](QList<int> &signature) { Spintax::canonicalise(*spin, signature); });
+    ProgressBar bar(!options.quiet && isatty(fileno(stderr)) != 0);
+    bar.setTotal(count);
+    for (int i = 1; i <= count && !control.isAborted(); ++i) {
+        const QString article = Spintax::resolve(*spin, signatures.next(i));
+        bar.update(i);
+        if (!sink.isActive()) {
+            out() << (i > 1 ? "\f\n" : "") << article;
+            if (!article.endsWith(u'\n'))
+                out() << '\n';
+            continue;
+        }
+        const QString entry = QString::number(i) + (options.text ? u".txt"_s : u".rtf"_s);
+        const QByteArray bytes =
+            options.text ? ArticleFile::encodeText(article)
+                         : ArticleFile::encodeRichText(Rtf::write(Rtf::fromPlainText(
+                               article, AutoRewrite::defaultCharFormat(ArticleFormat()))));
+        if (!sink.add(entry, bytes, &error))
+            return fail(command, error);
+    }
+    bar.finish();
+    out().flush();
+    if (const std::optional<int> code = InterruptGuard::exitCode())
+        return fail(command, u"interrupted; no articles were kept"_s, *code);
+    if (!sink.finish(work.path(), &error))
+        return fail(command, error);
+    if (count < options.count && !options.quiet) {
+        err() << "rewordix-cli resolve: the template has only " << count
+              << " distinct choice sequences\n";
         err().flush();
     }
     return 0;

@@ -30,6 +30,7 @@ QTextStream &err()
 }
 
 const QList<Command> &commands();
+int help(const QStringList &args);
 
 void printUsage(QTextStream &to)
 {
@@ -59,13 +60,41 @@ const QList<Command> &commands()
          DictionaryCommands::info},
         {u"analyse"_s, QString::fromLatin1(AnalyseSynopsis), runAnalyseCommand},
         {u"spin"_s, QString::fromLatin1(SpinSynopsis), runSpinCommand},
-        {u"help"_s, u"help                 show this help"_s,
-         [](const QStringList &) {
-             printUsage(out());
-             return 0;
-         }},
+        {u"template"_s, QString::fromLatin1(TemplateSynopsis), runTemplateCommand},
+        {u"resolve"_s, QString::fromLatin1(ResolveSynopsis), runResolveCommand},
+        {u"help"_s, u"help [COMMAND]       show this help, or the command's own"_s, help},
     };
     return list;
+}
+
+const Command *findCommand(const QString &name)
+{
+    for (const Command &c : commands()) {
+        if (c.name == name)
+            return &c;
+    }
+    return nullptr;
+}
+
+// The engine commands describe their options themselves; the others have
+// their synopsis line.
+int help(const QStringList &args)
+{
+    if (args.isEmpty()) {
+        printUsage(out());
+        return 0;
+    }
+    const Command *command = findCommand(args.first());
+    if (!command) {
+        err() << "rewordix-cli help: unknown command '" << args.first() << "'\n";
+        return 2;
+    }
+    if (command->name == u"analyse" || command->name == u"spin" || command->name == u"template" ||
+        command->name == u"resolve")
+        return command->run({u"--help"_s});
+    out() << "Usage: rewordix-cli " << command->synopsis << '\n';
+    out().flush();
+    return 0;
 }
 
 } // namespace
@@ -90,9 +119,11 @@ int main(int argc, char *argv[])
         out() << "rewordix-cli " << QCoreApplication::applicationVersion() << '\n';
         return 0;
     }
-    for (const Command &c : commands()) {
-        if (c.name == first)
-            return c.run(args);
+    if (const Command *command = findCommand(first)) {
+        if (command->name != u"help" &&
+            (args == QStringList{u"--help"_s} || args == QStringList{u"-h"_s}))
+            return help({first});
+        return command->run(args);
     }
     err() << "rewordix-cli: unknown command '" << first << "' (see rewordix-cli --help)\n";
     return 2;

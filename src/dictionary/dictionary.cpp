@@ -16,6 +16,8 @@ class StatementUse
 {
 public:
     explicit StatementUse(sqlite3_stmt *s) : m_s(s) {}
+    // A step that fails (a damaged page, a lock) is recorded in *error.
+    StatementUse(QString *error, sqlite3_stmt *s) : m_s(s), m_error(error) {}
     ~StatementUse()
     {
         if (m_s) {
@@ -32,7 +34,15 @@ public:
         // The text outlives the statement's use, so SQLite need not copy it.
         sqlite3_bind_text16(m_s, index, text.utf16(), int(text.size() * 2), SQLITE_STATIC);
     }
-    bool step() { return m_s && sqlite3_step(m_s) == SQLITE_ROW; }
+    bool step()
+    {
+        if (!m_s)
+            return false;
+        const int code = sqlite3_step(m_s);
+        if (code != SQLITE_ROW && code != SQLITE_DONE && m_error && m_error->isEmpty())
+            *m_error = QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(m_s)));
+        return code == SQLITE_ROW;
+    }
     int stepCode() { return sqlite3_step(m_s); }
     QString text(int column) const
     {
@@ -44,6 +54,7 @@ public:
 
 private:
     sqlite3_stmt *m_s;
+    QString *m_error = nullptr;
 };
 
 bool isVowel(QChar c)
@@ -225,13 +236,19 @@ std::unique_ptr<Dictionary> Dictionary::open(const QString &path, bool scrambled
     return dictionary;
 }
 
-sqlite3_stmt *Dictionary::statement(const QString &sql)
+sqlite3_stmt *Dictionary::statement(const QString &sql, bool failFast)
 {
+    // After a failure every lookup fails at once: a locked file must not cost
+    // the busy timeout on each of the words still to come.
+    if (failFast && !m_error.isEmpty())
+        return nullptr;
     if (sqlite3_stmt *cached = m_statements.value(sql))
         return cached;
     sqlite3_stmt *s = nullptr;
     if (sqlite3_prepare_v3(m_db, sql.toUtf8().constData(), -1, SQLITE_PREPARE_PERSISTENT, &s,
                            nullptr) != SQLITE_OK) {
+        if (failFast && m_error.isEmpty())
+            m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_finalize(s);
         return nullptr;
     }
@@ -241,7 +258,7 @@ sqlite3_stmt *Dictionary::statement(const QString &sql)
 
 bool Dictionary::loadIrregularForms(QString *error)
 {
-    StatementUse rows(statement(u"SELECT Words, Regular FROM IR ORDER BY rowid"_s));
+    StatementUse rows(&m_error, statement(u"SELECT Words, Regular FROM IR ORDER BY rowid"_s));
     if (!rows) {
         *error = QString::fromUtf8(sqlite3_errmsg(m_db));
         return false;
@@ -271,7 +288,7 @@ qint64 Dictionary::countEntries()
     QMutexLocker lock(&m_mutex);
     qint64 sum = 0;
     for (const QString &table : DictionarySchema::wordTables()) {
-        StatementUse count(statement(u"SELECT COUNT(*) FROM \"%1\""_s.arg(table)));
+        StatementUse count(&m_error, statement(u"SELECT COUNT(*) FROM \"%1\""_s.arg(table)));
         if (!count.step())
             return -1;
         sum += count.integer(0);
@@ -311,9 +328,11 @@ bool Dictionary::existsExact(QStringView word)
     QMutexLocker lock(&m_mutex);
     // The NOCASE comparison finds the rows through the index; the BINARY one
     // keeps only the exact match.
-    StatementUse q(statement(
-        u"SELECT 1 FROM \"%1\" WHERE Words = ?1 AND Words = ?1 COLLATE BINARY LIMIT 1"_s.arg(
-            table)));
+    StatementUse q(
+        &m_error,
+        statement(
+            u"SELECT 1 FROM \"%1\" WHERE Words = ?1 AND Words = ?1 COLLATE BINARY LIMIT 1"_s.arg(
+                table)));
     if (!q)
         return false;
     q.bind(1, word);
@@ -326,8 +345,11 @@ QList<Dictionary::Row> Dictionary::rowsOf(QStringView word)
     if (table.isEmpty())
         return {};
     QMutexLocker lock(&m_mutex);
-    StatementUse q(statement(
-        u"SELECT ss, Words, Type, Synonyms FROM \"%1\" WHERE Words = ?1 ORDER BY ss"_s.arg(table)));
+    StatementUse q(
+        &m_error,
+        statement(
+            u"SELECT ss, Words, Type, Synonyms FROM \"%1\" WHERE Words = ?1 ORDER BY ss"_s.arg(
+                table)));
     if (!q)
         return {};
     q.bind(1, word);
@@ -349,9 +371,11 @@ QStringList Dictionary::wordsStartingWith(QStringView prefix)
     QMutexLocker lock(&m_mutex);
     // LIKE with a bound prefix ignores ASCII case as Words' NOCASE index does;
     // the range in front of it lets the index find the rows.
-    StatementUse q(statement(
-        u"SELECT Words FROM \"%1\" WHERE Words >= ?1 AND Words < ?2 AND Words LIKE ?3 ESCAPE '\\' ORDER BY ss"_s
-            .arg(table)));
+    StatementUse q(
+        &m_error,
+        statement(
+            u"SELECT Words FROM \"%1\" WHERE Words >= ?1 AND Words < ?2 AND Words LIKE ?3 ESCAPE '\\' ORDER BY ss"_s
+                .arg(table)));
     if (!q)
         return {};
     QString escaped = prefix.toString();
@@ -540,12 +564,29 @@ const QStringList &Dictionary::sortedWords(const QString &table)
     if (found != m_sortedWords.end())
         return *found;
     QStringList words;
-    StatementUse q(statement(u"SELECT Words FROM \"%1\""_s.arg(table)));
+    StatementUse q(&m_error, statement(u"SELECT Words FROM \"%1\""_s.arg(table)));
     while (q.step())
         words.append(q.text(0));
     std::sort(words.begin(), words.end(),
               [](const QString &a, const QString &b) { return asciiFoldLess(a, b); });
+    if (!m_error.isEmpty()) {
+        // A list cut short by an error must not stand for the table later on.
+        static const QStringList none;
+        return none;
+    }
     return *m_sortedWords.insert(table, std::move(words));
+}
+
+QString Dictionary::lastError()
+{
+    QMutexLocker lock(&m_mutex);
+    return m_error;
+}
+
+void Dictionary::clearError()
+{
+    QMutexLocker lock(&m_mutex);
+    m_error.clear();
 }
 
 void Dictionary::invalidateCaches()
@@ -562,6 +603,7 @@ std::optional<QString> Dictionary::irregularForm(const QString &word, QStringVie
     {
         QMutexLocker lock(&m_mutex);
         StatementUse q(
+            &m_error,
             statement(u"SELECT Regular FROM IR WHERE Words = ?1 ORDER BY rowid LIMIT 1"_s));
         if (!q)
             return std::nullopt;
@@ -679,7 +721,7 @@ bool Dictionary::execute(const QString &sql, const QVariantList &values, QList<Q
                          QString *error)
 {
     QMutexLocker lock(&m_mutex);
-    sqlite3_stmt *s = statement(sql);
+    sqlite3_stmt *s = statement(sql, false);
     StatementUse q(s);
     if (!q) {
         if (error)

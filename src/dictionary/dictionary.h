@@ -46,6 +46,13 @@ public:
     // line per statement), to check that every lookup is an index search.
     [[nodiscard]] QStringList queryPlans();
 
+    // The SQLite message of the first lookup that failed since the last
+    // clearError(), empty when none did. A failed lookup answers "not found";
+    // until the error is cleared every further lookup fails at once, so a job
+    // checks this after each pass and ends with the message.
+    [[nodiscard]] QString lastError();
+    void clearError();
+
     // Forgets what was read ahead from the file; call after writing to it.
     void invalidateCaches();
 
@@ -115,13 +122,15 @@ public:
 private:
     Dictionary(sqlite3 *db, QString path, bool scrambled);
     bool loadIrregularForms(QString *error);
-    sqlite3_stmt *statement(const QString &sql);
+    // failFast: none while a lookup error is pending (see lastError()).
+    sqlite3_stmt *statement(const QString &sql, bool failFast = true);
 
     sqlite3 *m_db = nullptr;
     QString m_path;
     bool m_scrambled = true;
     QMutex m_mutex;
     QHash<QString, sqlite3_stmt *> m_statements;
+    QString m_error; // see lastError()
 
     // IR rows in table order and, for each form written in them, the rows that
     // list it: irregularTag's search without a scan of the whole table.

@@ -10,6 +10,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -212,10 +213,22 @@ MergeOutcome Analysis::phraseMergePass(const QString &store, QStringView text,
                                        Dictionary &dictionary, const JobControl &control,
                                        bool pausable)
 {
-    const QList<StoreEntry> entries = Store::parseEntries(store);
+    // The output lines are kept as ranges of the input store, or of a merged
+    // entry: a list of every line as a string of its own would hold the store
+    // several times over.
+    struct Line
+    {
+        qsizetype start = 0;
+        qsizetype end = 0;
+        qsizetype merged = -1; // index in mergedEntries, or -1
+    };
     MergeOutcome outcome;
-    QList<QString> lines; // output entries without their CR LF
-    lines.reserve(entries.size());
+    QList<Line> lines;
+    QStringList mergedEntries;
+    auto lineText = [&](const Line &l) {
+        return l.merged >= 0 ? QStringView(mergedEntries[l.merged])
+                             : QStringView(store).mid(l.start, l.end - l.start);
+    };
     QHash<QString, int> statusOf;
     auto phraseStatus = [&](const QString &candidate) {
         const auto known = statusOf.constFind(candidate);
@@ -237,18 +250,19 @@ MergeOutcome Analysis::phraseMergePass(const QString &store, QStringView text,
     auto commit = [&](qint64 a, qint64 b, const QString &phrase) {
         QString tag;
         for (qsizetype i = firstLine; i < lines.size(); ++i) {
-            const qsizetype colon = lines[i].indexOf(u':');
+            const QStringView text = lineText(lines[i]);
+            const qsizetype colon = text.indexOf(u':');
             if (colon >= 0) {
-                tag =
-                    lines[i].mid(std::max<qsizetype>(colon - 2, 0), std::min<qsizetype>(colon, 2)) +
-                    u':' + phrase;
+                tag = text.mid(std::max<qsizetype>(colon - 2, 0), std::min<qsizetype>(colon, 2)) +
+                      u':' + phrase;
                 break;
             }
         }
         lines.remove(firstLine, lines.size() - firstLine);
         QString entry = Store::formatEntry(a, b, slice(text, a, b), tag);
         entry.chop(Store::LineEnd.size());
-        lines.append(std::move(entry));
+        lines.append({0, 0, mergedEntries.size()});
+        mergedEntries.append(std::move(entry));
         outcome.underlines.append({qsizetype(a), qsizetype(b)});
     };
     auto startCandidate = [&](const StoreEntry &e, QString key) {
@@ -259,23 +273,36 @@ MergeOutcome Analysis::phraseMergePass(const QString &store, QStringView text,
         firstLine = lines.size();
     };
 
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const StoreEntry &e = entries[i];
+    // Entry lines one by one; empty lines are skipped.
+    qsizetype from = 0;
+    auto nextLine = [&](Line &line) {
+        while (from < store.size()) {
+            qsizetype end = store.indexOf(Store::LineEnd, from);
+            if (end < 0)
+                end = store.size();
+            line = {from, end, -1};
+            from = end + Store::LineEnd.size();
+            if (end > line.start)
+                return true;
+        }
+        return false;
+    };
+    for (Line line; nextLine(line);) {
         if (pausable ? control.waitWhilePaused() : control.isAborted()) {
             outcome.aborted = true;
             outcome.store.clear();
             outcome.underlines.clear();
             return outcome;
         }
-        const QString line = store.mid(e.lineStart, e.lineEnd - e.lineStart);
+        const StoreEntry e = Store::parseEntry(lineText(line));
         QString key = e.key();
         if (key.isEmpty()) {
             if (words > 1 && (lastStatus & 2))
                 commit(s0, e0, candidate);
             // The pass ends here; the remaining entries stay as they are.
-            for (qsizetype j = i; j < entries.size(); ++j)
-                lines.append(
-                    store.mid(entries[j].lineStart, entries[j].lineEnd - entries[j].lineStart));
+            lines.append(line);
+            while (nextLine(line))
+                lines.append(line);
             break;
         }
         if (candidate.isEmpty()) {
@@ -305,20 +332,21 @@ MergeOutcome Analysis::phraseMergePass(const QString &store, QStringView text,
     }
 
     qsizetype size = 0;
-    for (const QString &l : std::as_const(lines))
-        size += l.size() + Store::LineEnd.size();
+    for (const Line &l : std::as_const(lines))
+        size += lineText(l).size() + Store::LineEnd.size();
     outcome.store.reserve(size);
-    for (const QString &l : std::as_const(lines))
-        outcome.store += l + Store::LineEnd;
+    for (const Line &l : std::as_const(lines)) {
+        outcome.store += lineText(l);
+        outcome.store += Store::LineEnd;
+    }
     return outcome;
 }
 
 QString Analysis::removeNotExist(QString store)
 {
-    store.replace(u"|not_exist"_s, QString());
-    store.replace(u"not_exist|"_s, QString());
-    store.replace(u"not_exist"_s, QString());
-    return store;
+    store = Store::replacedAll(store, u"|not_exist", {});
+    store = Store::replacedAll(store, u"not_exist|", {});
+    return Store::replacedAll(store, u"not_exist", {});
 }
 
 AnalysisResult Analysis::runAnalysis(const AnalysisParams &params, Dictionary &dictionary,
@@ -332,6 +360,18 @@ AnalysisResult Analysis::runAnalysis(const AnalysisParams &params, Dictionary &d
         return false;
     };
 
+    // A lookup that fails reads as "not found": each pass is checked so that the
+    // job ends with the dictionary's message instead of a thinner result.
+    dictionary.clearError();
+    auto lookupFailed = [&] {
+        result.error = dictionary.lastError();
+        if (result.error.isEmpty())
+            return false;
+        result.error = u"The dictionary cannot be read: "_s + result.error;
+        result.status = AnalysisStatus::Failed;
+        return true;
+    };
+
     control.report(1);
     result.normalisedText = normaliseArticleText(params.article);
     result.reservedSpans = reservedWordSpans(result.normalisedText, params.reservedWords);
@@ -340,28 +380,33 @@ AnalysisResult Analysis::runAnalysis(const AnalysisParams &params, Dictionary &d
         return result;
     }
 
-    const PassOutcome tagged =
+    PassOutcome tagged =
         taggingPassEditor(result.normalisedText, result.reservedSpans, params.reservedWords,
                           params.ignoreWords, dictionary, control);
     if (tagged.aborted) {
         result.status = AnalysisStatus::Aborted;
         return result;
     }
+    if (lookupFailed())
+        return result;
     if (!write(params.storePath, tagged.store, params.scrambled))
         return result;
     if (tagged.store.isEmpty()) {
         result.status = AnalysisStatus::NoWords;
         return result;
     }
-    result.wordsAmount = Statistics::wordsAmountOf(Statistics::frequencySummary(tagged.store));
+    result.wordsAmount = int(Store::entryCount(tagged.store));
     control.report(3);
 
-    const MergeOutcome merged =
+    MergeOutcome merged =
         phraseMergePass(tagged.store, result.normalisedText, dictionary, control, true);
+    tagged.store = QString(); // each copy of the store is several times the article
     if (merged.aborted) {
         result.status = AnalysisStatus::Aborted;
         return result;
     }
+    if (lookupFailed())
+        return result;
     if (!write(params.storePath, merged.store, params.scrambled))
         return result;
     if (control.isAborted()) {
@@ -372,7 +417,7 @@ AnalysisResult Analysis::runAnalysis(const AnalysisParams &params, Dictionary &d
         result.status = AnalysisStatus::Failed;
         return result;
     }
-    result.store = removeNotExist(merged.store);
+    result.store = removeNotExist(std::exchange(merged.store, QString()));
     if (!write(params.storePath, result.store, params.scrambled))
         return result;
     result.underlineSpans = merged.underlines;

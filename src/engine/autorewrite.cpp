@@ -6,6 +6,7 @@
 #include "engine/analysis.h"
 #include "engine/indefinitearticle.h"
 #include "engine/jobcontrol.h"
+#include "engine/spintax.h"
 #include "engine/statistics.h"
 #include "engine/store.h"
 #include "engine/wordcontext.h"
@@ -15,7 +16,9 @@
 #include <QDir>
 #include <QHash>
 #include <QSet>
+#include <QtEndian>
 
+#include <cstring>
 #include <limits>
 
 using namespace Qt::Literals::StringLiterals;
@@ -83,118 +86,6 @@ private:
     quint32 m_state;
 };
 
-// Choice signatures for the articles of one run. The generator is seeded once
-// per draw with tick + ++counter + article number and gives successive values
-// for the groups, so every choice sequence can come up. A draw already used,
-// or one that agrees with an earlier article in more than 90% of its groups,
-// is drawn again; when the draws keep failing the least similar unused one is
-// taken, and a space that is nearly used up is searched from a random point.
-class SignatureSource
-{
-public:
-    SignatureSource(const ParsedTemplate &parsed, std::function<quint32()> tick, quint32 counter)
-        : m_parsed(parsed), m_tick(std::move(tick)), m_counter(counter)
-    {
-        // More than this many groups agreeing makes two articles near-twins.
-        m_twinLimit = qsizetype(parsed.groups.size() * 9 / 10);
-    }
-
-    QList<int> next(int article)
-    {
-        QList<int> best;
-        qsizetype bestAgreement = std::numeric_limits<qsizetype>::max();
-        for (int attempt = 0; attempt < MaxRedraws; ++attempt) {
-            QList<int> signature = draw(article);
-            if (m_used.contains(key(signature)))
-                continue;
-            const qsizetype agreement = highestAgreement(signature);
-            if (agreement <= m_twinLimit)
-                return claim(signature);
-            if (agreement < bestAgreement) {
-                bestAgreement = agreement;
-                best = signature;
-            }
-        }
-        if (!best.isEmpty())
-            return claim(best);
-        return claim(firstUnusedFrom(draw(article)));
-    }
-
-    quint32 counter() const { return m_counter; }
-
-private:
-    static constexpr int MaxRedraws = 256;
-
-    QList<int> draw(int article)
-    {
-        ++m_counter;
-        CRandom random(m_tick() + m_counter + quint32(article));
-        QList<int> signature(m_parsed.groups.size());
-        for (qsizetype g = 0; g < m_parsed.groups.size(); ++g) {
-            const int n = int(m_parsed.groups[g].alternatives.size());
-            signature[g] = random.next() % n + 1;
-        }
-        return signature;
-    }
-
-    static QByteArray key(const QList<int> &signature)
-    {
-        return QByteArray(reinterpret_cast<const char *>(signature.constData()),
-                          signature.size() * qsizetype(sizeof(int)));
-    }
-
-    QList<int> claim(const QList<int> &signature)
-    {
-        m_used.insert(key(signature));
-        m_earlier.append(signature);
-        return signature;
-    }
-
-    // The most groups in which signature agrees with one earlier article;
-    // counting stops once an article cannot be a near-twin any more.
-    qsizetype highestAgreement(const QList<int> &signature) const
-    {
-        const qsizetype groups = signature.size();
-        const qsizetype allowedDifferences = groups - m_twinLimit;
-        qsizetype highest = 0;
-        for (const QList<int> &other : m_earlier) {
-            qsizetype differences = 0;
-            qsizetype g = 0;
-            for (; g < groups && differences < allowedDifferences; ++g)
-                differences += signature[g] != other[g];
-            const qsizetype agreement =
-                differences < allowedDifferences ? groups - differences : g - differences;
-            highest = std::max(highest, agreement);
-            if (highest > m_twinLimit && differences < allowedDifferences)
-                break;
-        }
-        return highest;
-    }
-
-    // The first unused signature in mixed-radix order from start (the last
-    // group counting fastest), wrapping round. The caller never asks for more
-    // articles than there are distinct signatures.
-    QList<int> firstUnusedFrom(QList<int> signature) const
-    {
-        for (;;) {
-            if (!m_used.contains(key(signature)))
-                return signature;
-            for (qsizetype g = signature.size() - 1; g >= 0; --g) {
-                if (++signature[g] <= m_parsed.groups[g].alternatives.size())
-                    break;
-                signature[g] = 1;
-            }
-        }
-    }
-
-    const ParsedTemplate &m_parsed;
-    std::function<quint32()> m_tick;
-    quint32 m_counter;
-    qsizetype m_twinLimit = 0;
-    QSet<QByteArray> m_used;
-    QList<QList<int>> m_earlier;
-};
-
 // "a"/"an" at the end of text agrees with the word that now follows it.
 void agreeArticleBefore(QString &text, QStringView next)
 {
@@ -213,6 +104,159 @@ quint32 systemTickCount()
 }
 
 } // namespace
+
+SignatureSource::SignatureSource(QList<int> alternativeCounts, std::function<quint32()> tick,
+                                 quint32 counter, std::function<void(QList<int> &)> canonicalise)
+    : m_sizes(std::move(alternativeCounts)), m_tick(std::move(tick)),
+      m_canonicalise(std::move(canonicalise)), m_counter(counter), m_groups(m_sizes.size())
+{
+    // More than this many groups agreeing makes two articles near-twins.
+    m_twinLimit = qsizetype(m_groups * 9 / 10);
+    int widest = 1;
+    qint64 space = 1;
+    for (const int n : std::as_const(m_sizes)) {
+        widest = std::max(widest, n);
+        space = space > SmallSpace ? space : space * std::max(n, 1);
+    }
+    m_width = widest <= 0xFF ? 1 : 2;
+    m_exact = space <= SmallSpace;
+}
+
+QList<int> SignatureSource::next(int article)
+{
+    QList<int> best;
+    qsizetype bestAgreement = std::numeric_limits<qsizetype>::max();
+    for (int attempt = 0; attempt < MaxRedraws; ++attempt) {
+        QList<int> signature = draw(article);
+        const QByteArray compact = compactOf(signature);
+        if (isUsed(compact))
+            continue;
+        const qsizetype agreement = highestAgreement(compact);
+        if (agreement <= m_twinLimit)
+            return claim(signature, compact);
+        if (agreement < bestAgreement) {
+            bestAgreement = agreement;
+            best = signature;
+        }
+    }
+    if (!best.isEmpty())
+        return claim(best, compactOf(best));
+    const QList<int> free = firstUnusedFrom(draw(article));
+    return claim(free, compactOf(free));
+}
+
+QList<int> SignatureSource::draw(int article)
+{
+    ++m_counter;
+    CRandom random(m_tick() + m_counter + quint32(article));
+    QList<int> signature(m_groups);
+    for (qsizetype g = 0; g < m_groups; ++g)
+        signature[g] = random.next() % std::max(m_sizes[g], 1) + 1;
+    if (m_canonicalise)
+        m_canonicalise(signature);
+    return signature;
+}
+
+QByteArray SignatureSource::compactOf(const QList<int> &signature) const
+{
+    QByteArray compact(m_groups * m_width, Qt::Uninitialized);
+    for (qsizetype g = 0; g < m_groups; ++g) {
+        if (m_width == 1)
+            compact[g] = char(signature[g]);
+        else
+            qToLittleEndian<quint16>(quint16(signature[g]), compact.data() + 2 * g);
+    }
+    return compact;
+}
+
+quint64 SignatureSource::hashOf(const QByteArray &compact)
+{
+    // Two 32-bit halves from different seeds: 64 bits on every platform.
+    const quint64 low = quint32(qHashBits(compact.constData(), compact.size(), 0x9E3779B9u));
+    const quint64 high = quint32(qHashBits(compact.constData(), compact.size(), 0x85EBCA6Bu));
+    return high << 32 | low;
+}
+
+bool SignatureSource::isUsed(const QByteArray &compact) const
+{
+    return m_exact ? m_usedExact.contains(compact) : m_usedHashes.contains(hashOf(compact));
+}
+
+QList<int> SignatureSource::claim(const QList<int> &signature, const QByteArray &compact)
+{
+    if (m_exact)
+        m_usedExact.insert(compact);
+    else
+        m_usedHashes.insert(hashOf(compact));
+    if (m_recent.size() < TwinWindow) {
+        m_recent.append(compact);
+    } else {
+        m_recent[m_oldest] = compact;
+        m_oldest = (m_oldest + 1) % TwinWindow;
+    }
+    return signature;
+}
+
+// The most groups in which signature agrees with one recent article; counting
+// stops once an article cannot be a near-twin any more.
+qsizetype SignatureSource::highestAgreement(const QByteArray &compact) const
+{
+    const qsizetype allowedDifferences = m_groups - m_twinLimit;
+    const char *mine = compact.constData();
+    qsizetype highest = 0;
+    for (const QByteArray &other : m_recent) {
+        const char *theirs = other.constData();
+        qsizetype differences = 0;
+        qsizetype g = 0;
+        if (m_width == 1) {
+            // Eight groups at a time: the bytes that differ are the non-zero
+            // bytes of the XOR.
+            constexpr quint64 Low7 = 0x7F7F7F7F7F7F7F7FULL;
+            for (; g + 8 <= m_groups && differences < allowedDifferences; g += 8) {
+                quint64 a;
+                quint64 b;
+                memcpy(&a, mine + g, 8);
+                memcpy(&b, theirs + g, 8);
+                const quint64 x = a ^ b;
+                // High bit of each byte set when the byte is not zero; then
+                // their sum, without a population-count instruction.
+                const quint64 nonZero = (((x & Low7) + Low7) | x) & ~Low7;
+                differences += qsizetype((nonZero >> 7) * 0x0101010101010101ULL >> 56);
+            }
+            for (; g < m_groups && differences < allowedDifferences; ++g)
+                differences += mine[g] != theirs[g];
+        } else {
+            for (; g < m_groups && differences < allowedDifferences; ++g)
+                differences +=
+                    (mine[2 * g] != theirs[2 * g]) | (mine[2 * g + 1] != theirs[2 * g + 1]);
+        }
+        const qsizetype agreement =
+            differences < allowedDifferences ? m_groups - differences : g - differences;
+        highest = std::max(highest, agreement);
+        if (highest > m_twinLimit && differences < allowedDifferences)
+            break;
+    }
+    return highest;
+}
+
+// The first unused signature in mixed-radix order from start (the last group
+// counting fastest), wrapping round. The caller never asks for more articles
+// than there are distinct signatures.
+QList<int> SignatureSource::firstUnusedFrom(QList<int> signature) const
+{
+    for (;;) {
+        QList<int> candidate = signature;
+        if (m_canonicalise)
+            m_canonicalise(candidate);
+        if (!isUsed(compactOf(candidate)))
+            return candidate;
+        for (qsizetype g = signature.size() - 1; g >= 0; --g) {
+            if (++signature[g] <= m_sizes[g])
+                break;
+            signature[g] = 1;
+        }
+    }
+}
 
 int AutoRewrite::synonymsKept(int degree)
 {
@@ -477,8 +521,15 @@ qint64 AutoRewrite::distinctSignatures(const ParsedTemplate &parsed, qint64 max)
 
 QString AutoRewrite::resolveTemplate(const ParsedTemplate &parsed, const QList<int> &signature)
 {
+    // Reserved once for the whole article: growing it step by step copies it
+    // over and over.
+    qsizetype size = 0;
+    for (const QString &literal : parsed.literals)
+        size += literal.size();
+    for (const ParsedTemplate::Group &group : parsed.groups)
+        size += group.alternatives.first().size() * 2 + 8;
     QString out;
-    out.reserve(parsed.literals.first().size() * 2);
+    out.reserve(size);
     for (qsizetype g = 0; g < parsed.groups.size(); ++g) {
         out += parsed.literals[g];
         const ParsedTemplate::Group &group = parsed.groups[g];
@@ -509,6 +560,41 @@ RtfCharFormat AutoRewrite::defaultCharFormat(const ArticleFormat &format)
     return f;
 }
 
+namespace {
+
+// Calls add(text, chosen) for each stretch of a resolved article: chosen for
+// the text of a "{...}" group, the braces dropped. An unclosed "{" is text.
+template<typename Add> void forEachStretch(QStringView resolved, Add add)
+{
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype open = resolved.indexOf(u'{', from);
+        if (open < 0) {
+            add(resolved.mid(from), false);
+            return;
+        }
+        add(resolved.mid(from, open - from), false);
+        const qsizetype close = resolved.indexOf(u'}', open + 1);
+        if (close < 0) {
+            add(resolved.mid(open + 1), false);
+            return;
+        }
+        add(resolved.mid(open + 1, close - open - 1), true);
+        from = close + 1;
+    }
+}
+
+// A stretch as the editor holds it: marks restored, line breaks as "\n".
+template<typename Use> void asEditorText(QStringView text, Use use)
+{
+    if (!text.contains(u'[') && !text.contains(u'\r'))
+        use(text);
+    else
+        use(ArticleFile::toEditorText(AutoRewrite::unescapeMarks(text)));
+}
+
+} // namespace
+
 RtfDocument AutoRewrite::colourReplaced(QStringView resolved, const ArticleFormat &format)
 {
     const RtfCharFormat plain = defaultCharFormat(format);
@@ -518,38 +604,58 @@ RtfDocument AutoRewrite::colourReplaced(QStringView resolved, const ArticleForma
     replacedUnderlined.underline = true;
 
     RtfDocument document;
-    auto append = [&](QStringView text, const RtfCharFormat &f) {
+    forEachStretch(resolved, [&](QStringView text, bool chosen) {
         if (text.isEmpty())
             return;
-        if (!text.contains(u'[') && !text.contains(u'\r')) {
-            Rtf::appendText(document, text, f);
-            return;
-        }
-        Rtf::appendText(document, ArticleFile::toEditorText(unescapeMarks(text)), f);
-    };
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype open = resolved.indexOf(u'{', from);
-        if (open < 0) {
-            append(resolved.mid(from), plain);
-            break;
-        }
-        append(resolved.mid(from, open - from), plain);
-        const qsizetype close = resolved.indexOf(u'}', open + 1);
-        if (close < 0) {
-            append(resolved.mid(open + 1), plain);
-            break;
-        }
-        const QStringView chosen = resolved.mid(open + 1, close - open - 1);
-        append(chosen, chosen.indexOf(u' ', 1) >= 0 ? replacedUnderlined : replaced);
-        from = close + 1;
-    }
+        const RtfCharFormat &f =
+            !chosen ? plain : (text.indexOf(u' ', 1) >= 0 ? replacedUnderlined : replaced);
+        asEditorText(text, [&](QStringView editor) { Rtf::appendText(document, editor, f); });
+    });
     return document;
+}
+
+QString AutoRewrite::plainArticle(QStringView resolved)
+{
+    // One pass into a buffer of the final size at most: this runs once per
+    // generated article. Each stretch is unescaped on its own, as in
+    // colourReplaced; "\r\n" and "\r" become "\n", as do line separators.
+    QString text(resolved.size(), Qt::Uninitialized);
+    char16_t *to = reinterpret_cast<char16_t *>(text.data());
+    char16_t *const begin = to;
+    auto copy = [&](QStringView stretch) {
+        const char16_t *p = stretch.utf16();
+        const char16_t *const end = p + stretch.size();
+        while (p < end) {
+            const char16_t c = *p++;
+            if (c == u'[' && end - p >= 2 && p[1] == u']') {
+                const char16_t plain = p[0] == u'['   ? u'['
+                                       : p[0] == u'<' ? u'{'
+                                       : p[0] == u'!' ? u'|'
+                                       : p[0] == u'>' ? u'}'
+                                                      : 0;
+                if (plain) {
+                    *to++ = plain;
+                    p += 2;
+                    continue;
+                }
+            }
+            if (c == u'\r') {
+                *to++ = u'\n';
+                if (p < end && *p == u'\n')
+                    ++p;
+            } else {
+                *to++ = c == QChar::LineSeparator ? u'\n' : c;
+            }
+        }
+    };
+    forEachStretch(resolved, [&](QStringView stretch, bool) { copy(stretch); });
+    text.truncate(to - begin);
+    return text;
 }
 
 bool AutoRewrite::writeRtfArticle(const QString &path, const RtfDocument &document, QString *error)
 {
-    return TextFile::writeUtf16(path, QString::fromLatin1(Rtf::write(document)), error);
+    return TextFile::writeScratchUtf16(path, QString::fromLatin1(Rtf::write(document)), error);
 }
 
 AutoRewriteResult AutoRewrite::runAutoRewrite(const AutoRewriteParams &params,
@@ -572,6 +678,16 @@ AutoRewriteResult AutoRewrite::runAutoRewrite(const AutoRewriteParams &params,
         result.error = why;
         return result;
     };
+    dictionary.clearError();
+    auto lookupFailed = [&] {
+        const QString why = dictionary.lastError();
+        if (why.isEmpty())
+            return false;
+        emptyStores();
+        result.status = AutoRewriteStatus::Error;
+        result.error = u"The dictionary cannot be read: "_s + why;
+        return true;
+    };
     QString error;
     auto writeTemp = [&](const QString &text) {
         return Store::writeStore(params.storePath, text, params.scrambled, &error);
@@ -588,9 +704,11 @@ AutoRewriteResult AutoRewrite::runAutoRewrite(const AutoRewriteParams &params,
         Analysis::taggingPassText(article, params.ignoreWords, dictionary, control);
     if (tagged.aborted || control.isAborted())
         return aborted();
+    if (lookupFailed())
+        return result;
     if (!writeTemp(tagged.store))
         return failed(error);
-    const int wordsAmount = Statistics::wordsAmountOf(Statistics::frequencySummary(tagged.store));
+    const int wordsAmount = int(Store::entryCount(tagged.store));
     result.wordsAmount = wordsAmount;
     if (callbacks.wordsAmount)
         callbacks.wordsAmount(wordsAmount);
@@ -599,6 +717,8 @@ AutoRewriteResult AutoRewrite::runAutoRewrite(const AutoRewriteParams &params,
         Analysis::phraseMergePass(tagged.store, article, dictionary, control, false);
     if (merged.aborted || control.isAborted())
         return aborted();
+    if (lookupFailed())
+        return result;
     if (!writeTemp(merged.store) || !Store::truncateStore(params.replacedStorePath, &error))
         return failed(error);
     if (callbacks.frequencySummary)
@@ -610,6 +730,8 @@ AutoRewriteResult AutoRewrite::runAutoRewrite(const AutoRewriteParams &params,
         expandAlternatives(merged.store, params.degree, dictionary, &control, &context, article);
     if (!expanded || control.isAborted())
         return aborted();
+    if (lookupFailed())
+        return result;
     if (!writeTemp(*expanded))
         return failed(error);
     const SpinTemplate spin =
@@ -618,26 +740,31 @@ AutoRewriteResult AutoRewrite::runAutoRewrite(const AutoRewriteParams &params,
         return failed(error);
     const QString templateText = restoreReservedWords(spin.text, escapeMarks(params.reservedWords));
     result.templateText = unescapeMarks(templateText);
+    result.spintax = Spintax::fromTemplate(templateText);
     if (callbacks.templateReady)
         callbacks.templateReady(result.templateText);
     if (control.isAborted())
         return aborted();
 
-    QDir().mkpath(params.articlesDir);
-    Store::DeleteFolderContents(params.articlesDir);
+    if (params.richArticles) {
+        QDir().mkpath(params.articlesDir);
+        Store::DeleteFolderContents(params.articlesDir);
+    }
     const ArticleFormat &format = params.format;
     {
         GeneratedArticle original;
         original.name = OriginalArticleName;
         original.rate = u"0.00%"_s;
-        original.path = params.articlesDir + u'/' + OriginalArticleName + u".rtf"_s;
         const RtfDocument document =
             params.originalDocument.runs.isEmpty()
                 ? Rtf::fromPlainText(ArticleFile::toEditorText(params.article),
                                      defaultCharFormat(format))
                 : params.originalDocument;
-        if (!writeRtfArticle(original.path, document, &error))
-            return failed(error);
+        if (params.richArticles) {
+            original.path = params.articlesDir + u'/' + OriginalArticleName + u".rtf"_s;
+            if (!writeRtfArticle(original.path, document, &error))
+                return failed(error);
+        }
         original.text = Rtf::plainText(document);
         if (callbacks.articleAdded)
             callbacks.articleAdded(original);
@@ -657,7 +784,11 @@ AutoRewriteResult AutoRewrite::runAutoRewrite(const AutoRewriteParams &params,
     if (callbacks.articleCount)
         callbacks.articleCount(count);
 
-    SignatureSource signatures(*parsed, params.tickCount ? params.tickCount : systemTickCount,
+    QList<int> sizes;
+    for (const ParsedTemplate::Group &group : parsed->groups)
+        sizes.append(int(group.alternatives.size()));
+    SignatureSource signatures(std::move(sizes),
+                               params.tickCount ? params.tickCount : systemTickCount,
                                params.choiceCounter);
     for (int i = 1; i <= count; ++i) {
         if (control.isAborted()) {
@@ -670,13 +801,17 @@ AutoRewriteResult AutoRewrite::runAutoRewrite(const AutoRewriteParams &params,
         row.signature = signatures.next(i);
         const QString resolved = resolveTemplate(*parsed, row.signature);
         row.rate = Statistics::articleRate(int(resolved.count(u'{')), wordsAmount);
-        const RtfDocument document = colourReplaced(resolved, format);
-        row.path = params.articlesDir + u'/' + row.name + u".rtf"_s;
-        if (!writeRtfArticle(row.path, document, &error)) {
-            result.choiceCounter = signatures.counter();
-            return failed(error);
+        if (params.richArticles) {
+            const RtfDocument document = colourReplaced(resolved, format);
+            row.path = params.articlesDir + u'/' + row.name + u".rtf"_s;
+            if (!writeRtfArticle(row.path, document, &error)) {
+                result.choiceCounter = signatures.counter();
+                return failed(error);
+            }
+            row.text = Rtf::plainText(document);
+        } else {
+            row.text = plainArticle(resolved);
         }
-        row.text = Rtf::plainText(document);
         result.rates.append(row.rate);
         result.generated = i;
         if (callbacks.articleAdded)

@@ -3,7 +3,9 @@
 #include "app/apppaths.h"
 #include "rtf/rtfdocument.h"
 
+#include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -56,8 +58,59 @@ struct GeneratedArticle
     QString name;         // "original article", "1", "2" ...
     QString rate;         // "0.00%", "12.50%" ...
     QString text;         // plain text of the article
-    QString path;         // its .rtf file
+    QString path;         // its .rtf file; empty without rich articles
     QList<int> signature; // the alternative chosen in each group (1-based)
+};
+
+// Choice signatures for the articles of one run: for each group, the
+// alternative chosen (1-based). The C library's generator is seeded once per
+// draw with tick + ++counter + article number and gives successive values for
+// the groups, so every choice sequence can come up. A draw already used, or one
+// that agrees with one of the last TwinWindow articles in more than 90% of its
+// groups, is drawn again; when the draws keep failing the least similar unused
+// one is taken, and a space that is nearly used up is searched from a random
+// point. canonicalise may rewrite a draw (nested groups: unreached ones to 0).
+//
+// Memory stays flat in the number of articles: a used sequence is kept as a
+// 64-bit hash, and the near-twin check looks at compact signatures (a byte per
+// group while the alternatives fit) of recent articles only. A hash shared by
+// two sequences can only turn a fresh draw away, never let a repeat through;
+// in a space small enough to walk (at most SmallSpace sequences) the sequences
+// themselves are kept, so the walk never skips the last free one.
+class SignatureSource
+{
+public:
+    SignatureSource(QList<int> alternativeCounts, std::function<quint32()> tick, quint32 counter,
+                    std::function<void(QList<int> &)> canonicalise = {});
+    QList<int> next(int article);
+    quint32 counter() const { return m_counter; }
+
+    static constexpr qsizetype TwinWindow = 1000;
+    static constexpr qint64 SmallSpace = 1 << 16;
+
+private:
+    static constexpr int MaxRedraws = 256;
+
+    QList<int> draw(int article);
+    QByteArray compactOf(const QList<int> &signature) const;
+    static quint64 hashOf(const QByteArray &compact);
+    bool isUsed(const QByteArray &compact) const;
+    QList<int> claim(const QList<int> &signature, const QByteArray &compact);
+    qsizetype highestAgreement(const QByteArray &compact) const;
+    QList<int> firstUnusedFrom(QList<int> signature) const;
+
+    QList<int> m_sizes;
+    std::function<quint32()> m_tick;
+    std::function<void(QList<int> &)> m_canonicalise;
+    quint32 m_counter;
+    qsizetype m_groups = 0;
+    qsizetype m_twinLimit = 0;
+    int m_width = 1; // bytes per group in a compact signature
+    bool m_exact = false;
+    QSet<QByteArray> m_usedExact;
+    QSet<quint64> m_usedHashes;
+    QList<QByteArray> m_recent; // ring of the last TwinWindow compact signatures
+    qsizetype m_oldest = 0;
 };
 
 struct AutoRewriteParams
@@ -80,6 +133,9 @@ struct AutoRewriteParams
     const PosTagger *tagger = nullptr;
     // Names, words in capitals, URLs, paths, code and quantities stay as written.
     bool protectNames = true;
+    // False: no .rtf files in articlesDir; the rows carry the plain text only
+    // (the command line writes text articles straight to their place).
+    bool richArticles = true;
     // Milliseconds since the system started; tests pass a fixed clock.
     std::function<quint32()> tickCount;
 };
@@ -107,6 +163,7 @@ struct AutoRewriteResult
     AutoRewriteStatus status = AutoRewriteStatus::Error;
     QString error; // "Error" for a broken template, else why a file failed
     QString templateText;
+    QString spintax; // the template with the article's own "{|}\\" escaped
     int wordsAmount = 0;
     int articleCount = 0; // articles the run set out to generate
     int generated = 0;
@@ -184,9 +241,12 @@ enum Degree
 // character), the rest in the default format; marks restored, "\n" paragraphs.
 [[nodiscard]] RtfDocument colourReplaced(QStringView resolved, const ArticleFormat &format);
 [[nodiscard]] RtfCharFormat defaultCharFormat(const ArticleFormat &format);
+// The generated article's plain text, as Rtf::plainText(colourReplaced(...))
+// gives it, without making the rich text.
+[[nodiscard]] QString plainArticle(QStringView resolved);
 
 // The RTF file content as the articles folder keeps it: the 7-bit RTF stream
-// widened to UTF-16LE code units, no mark.
+// widened to UTF-16LE code units, no mark. A working file: checked, not synced.
 bool writeRtfArticle(const QString &path, const RtfDocument &document, QString *error = nullptr);
 
 // The whole run. Abort (control) is tested between the steps, between words

@@ -43,8 +43,14 @@ QString Statistics::frequencySummary(QStringView store)
     QList<Item> items;
     QHash<QString, qsizetype> indexOf;
     int total = 0;
-    for (const StoreEntry &entry : Store::parseEntries(store)) {
-        QString key = entry.key();
+    // Line by line: a list of every parsed entry would hold the store thrice.
+    for (qsizetype from = 0, end; from < store.size(); from = end + Store::LineEnd.size()) {
+        end = store.indexOf(Store::LineEnd, from);
+        if (end < 0)
+            end = store.size();
+        if (end == from)
+            continue;
+        QString key = Store::entryKey(store.mid(from, end - from));
         ++total;
         const auto found = indexOf.constFind(key);
         if (found != indexOf.cend()) {

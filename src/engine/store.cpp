@@ -63,14 +63,29 @@ QString Store::readStore(const QString &path, bool scrambled)
 
 bool Store::writeStore(const QString &path, const QString &text, bool scrambled, QString *error)
 {
+    // The store is working data, rewritten at each step: checked, not synced.
     if (!scrambled)
-        return TextFile::writeUtf16(path, text, error);
-    return TextFile::writeUtf16(path, StoreScrambler::applied(text), error);
+        return TextFile::writeScratchUtf16(path, text, error);
+    return TextFile::writeScratchUtf16(path, StoreScrambler::applied(text), error);
 }
 
 bool Store::truncateStore(const QString &path, QString *error)
 {
-    return TextFile::writeBytes(path, QByteArrayView(), error);
+    return TextFile::writeScratchBytes(path, QByteArrayView(), error);
+}
+
+QString Store::replacedAll(QStringView text, QStringView before, QStringView after)
+{
+    QString out;
+    out.reserve(after.size() > before.size() ? text.size() + text.size() / 8 : text.size());
+    qsizetype from = 0;
+    for (qsizetype at; !before.isEmpty() && (at = text.indexOf(before, from)) >= 0;
+         from = at + before.size()) {
+        out += text.mid(from, at - from);
+        out += after;
+    }
+    out += text.mid(from);
+    return out;
 }
 
 void Store::DeleteFolderContents(const QString &folder)
@@ -128,9 +143,24 @@ StoreEntry Store::parseEntry(QStringView line)
     return e;
 }
 
+qsizetype Store::entryCount(QStringView store)
+{
+    qsizetype count = 0;
+    qsizetype from = 0;
+    while (from < store.size()) {
+        qsizetype end = store.indexOf(LineEnd, from);
+        if (end < 0)
+            end = store.size();
+        count += end > from;
+        from = end + LineEnd.size();
+    }
+    return count;
+}
+
 QList<StoreEntry> Store::parseEntries(QStringView store)
 {
     QList<StoreEntry> entries;
+    entries.reserve(store.count(LineEnd) + 1);
     qsizetype from = 0;
     while (from < store.size()) {
         qsizetype end = store.indexOf(LineEnd, from);

@@ -47,6 +47,10 @@ bool writeStore(const QString &path, const QString &text, bool scrambled = false
                 QString *error = nullptr);
 bool truncateStore(const QString &path, QString *error = nullptr);
 
+// text with every before replaced by after, in one pass: QString::replace
+// moves the whole tail once per 1024 hits, which is quadratic on a large store.
+[[nodiscard]] QString replacedAll(QStringView text, QStringView before, QStringView after);
+
 // Empties folder: files are deleted and subfolders emptied and removed; names
 // beginning with "." are left alone, symbolic links are removed, never followed.
 // The folder itself stays. Failures are ignored.
@@ -57,6 +61,8 @@ void DeleteFolderContents(const QString &folder);
 // The lookup key of an entry line (see StoreEntry::key).
 [[nodiscard]] QString entryKey(QStringView line);
 [[nodiscard]] EntrySpan entrySpan(QStringView line);
+// The number of entry lines (parseEntries(store).size()), without parsing them.
+[[nodiscard]] qsizetype entryCount(QStringView store);
 // The entry lines of a store text, in order; empty lines are skipped.
 [[nodiscard]] QList<StoreEntry> parseEntries(QStringView store);
 [[nodiscard]] StoreEntry parseEntry(QStringView line);

@@ -217,6 +217,11 @@ ZipWriter::Status ZipWriter::Create(const QString &path)
         return fail(Status::InUse, u"Another archive is still open"_s);
     if (path.isEmpty())
         return fail(Status::CreateFailed, u"No archive file name given"_s);
+    m_path = path;
+    // The archive is renamed into place at the end, which would replace a FIFO
+    // or a device with a plain file.
+    if (const QFileInfo target(path); target.exists() && !target.isFile())
+        return fail(Status::CreateFailed, u"It is not a regular file"_s);
     auto file = std::make_unique<QSaveFile>(path);
     if (!file->open(QIODevice::WriteOnly))
         return fail(Status::CreateFailed, file->errorString());
@@ -229,6 +234,7 @@ ZipWriter::Status ZipWriter::Create(QIODevice *device)
 {
     if (m_device)
         return fail(Status::InUse, u"Another archive is still open"_s);
+    m_path.clear();
     if (!device || !device->isWritable() || device->isSequential() || device->size() != 0)
         return fail(Status::BadArgument,
                     u"The device is not an empty, writable random-access device"_s);
@@ -239,17 +245,8 @@ ZipWriter::Status ZipWriter::Create(QIODevice *device)
 ZipWriter::Status ZipWriter::AddFile(const QString &entryName, const QString &sourcePath)
 {
     using namespace ZipFormat;
-    if (!m_device)
-        return fail(Status::NotOpen, u"No archive is open"_s);
-    if (m_writeFailed)
-        return Status::WriteFailed;
-    if (entryName.isEmpty())
-        return fail(Status::BadArgument, u"The entry name is empty"_s);
-    // Refused rather than cut, so that two long names never end up the same.
-    if (entryName.size() > MaxEntryNameLength)
-        return fail(Status::BadArgument, u"The entry name is longer than 259 characters"_s);
-    if (qsizetype(m_entries.size()) >= MaxEntryCount)
-        return fail(Status::TooManyEntries, u"The archive already holds 65535 entries"_s);
+    if (const Status status = checkNewEntry(entryName); status != Status::Ok)
+        return status;
 
     // Only regular files: a FIFO or a device would block or never end.
     const QFileInfo info(sourcePath);
@@ -271,10 +268,8 @@ ZipWriter::Status ZipWriter::AddFile(const QString &entryName, const QString &so
         created = modified;
 
     EntryRecord entry;
-    QString name = entryName;
-    name.replace(u'\\', u'/');
-    entry.name = name.toUtf8();
-    const bool stored = isStoredByName(name);
+    entry.name = entryNameBytes(entryName);
+    const bool stored = isStoredByName(entryName);
     entry.method = stored ? MethodStored : MethodDeflated;
     entry.flags = stored ? 0 : FlagMaximumCompression;
     entry.modified = dosDateTime(modified);
@@ -303,6 +298,83 @@ ZipWriter::Status ZipWriter::AddFile(const QString &entryName, const QString &so
     m_directorySize += recordSize;
     m_entries.push_back(std::move(entry));
     return Status::Ok;
+}
+
+ZipWriter::Status ZipWriter::AddData(const QString &entryName, QByteArrayView data,
+                                     const QDateTime &modified)
+{
+    using namespace ZipFormat;
+    if (const Status status = checkNewEntry(entryName); status != Status::Ok)
+        return status;
+    const QDateTime moment = modified.isValid() ? modified : QDateTime::currentDateTime();
+    EntryRecord entry;
+    entry.name = entryNameBytes(entryName);
+    const bool stored = isStoredByName(entryName);
+    entry.method = stored ? MethodStored : MethodDeflated;
+    entry.flags = stored ? 0 : FlagMaximumCompression;
+    entry.modified = dosDateTime(moment);
+    entry.externalAttributes =
+        (UnixRegularFile | UnixOwnerRead | UnixOwnerWrite) << 16 | DosArchive;
+    entry.modificationTime = entry.accessTime = entry.creationTime = unixSeconds(moment);
+    entry.localHeaderOffset = quint32(m_offset);
+    entry.crc32 = quint32(crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef *>(data.data()),
+                                uInt(data.size())));
+
+    QByteArray packed;
+    if (stored) {
+        packed = data.toByteArray();
+    } else {
+        RawDeflater deflater;
+        if (!deflater.isValid())
+            return fail(Status::CompressFailed, u"Cannot start the deflate compressor"_s);
+        packed.resize(deflater.bound(data.size()));
+        z_stream &stream = deflater.stream();
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(data.data()));
+        stream.avail_in = uInt(data.size());
+        stream.next_out = reinterpret_cast<Bytef *>(packed.data());
+        stream.avail_out = uInt(packed.size());
+        if (deflate(&stream, Z_FINISH) != Z_STREAM_END)
+            return fail(Status::CompressFailed, u"The deflate stream did not end"_s);
+        packed.resize(packed.size() - stream.avail_out);
+        entry.internalAttributes = stream.data_type == Z_TEXT ? 1 : 0;
+    }
+    const qint64 recordSize = centralRecordSize(entry.name.size());
+    const qint64 end = m_offset + localHeaderSize(entry.name.size()) + packed.size();
+    if (data.size() > MaxArchiveSize ||
+        end + m_directorySize + recordSize + EndRecordSize > MaxArchiveSize)
+        return fail(Status::TooLarge,
+                    u"The entry does not fit into a zip archive of at most 4 GiB"_s);
+    entry.compressedSize = quint32(packed.size());
+    entry.uncompressedSize = quint32(data.size());
+    if (!writeBytes(localHeader(entry) + packed))
+        return failWrite();
+    m_offset = end;
+    m_directorySize += recordSize;
+    m_entries.push_back(std::move(entry));
+    return Status::Ok;
+}
+
+ZipWriter::Status ZipWriter::checkNewEntry(const QString &entryName)
+{
+    if (!m_device)
+        return fail(Status::NotOpen, u"No archive is open"_s);
+    if (m_writeFailed)
+        return Status::WriteFailed;
+    if (entryName.isEmpty())
+        return fail(Status::BadArgument, u"The entry name is empty"_s);
+    // Refused rather than cut, so that two long names never end up the same.
+    if (entryName.size() > ZipFormat::MaxEntryNameLength)
+        return fail(Status::BadArgument, u"The entry name is longer than 259 characters"_s);
+    if (qsizetype(m_entries.size()) >= ZipFormat::MaxEntryCount)
+        return fail(Status::TooManyEntries, u"The archive already holds 65535 entries"_s);
+    return Status::Ok;
+}
+
+QByteArray ZipWriter::entryNameBytes(const QString &entryName)
+{
+    QString name = entryName;
+    name.replace(u'\\', u'/');
+    return name.toUtf8();
 }
 
 // Writes the entry's data after its local header: raw deflate at level 8 or the
@@ -413,7 +485,7 @@ ZipWriter::Status ZipWriter::Close()
 
 ZipWriter::Status ZipWriter::fail(Status status, const QString &text)
 {
-    m_errorString = text;
+    m_errorString = m_path.isEmpty() ? text : m_path + u": "_s + text;
     return status;
 }
 
@@ -421,7 +493,7 @@ ZipWriter::Status ZipWriter::failWrite()
 {
     if (!m_writeFailed) {
         m_writeFailed = true;
-        m_errorString = u"Cannot write the archive: "_s % m_device->errorString();
+        fail(Status::WriteFailed, u"Cannot write the archive: "_s % m_device->errorString());
     }
     return Status::WriteFailed;
 }

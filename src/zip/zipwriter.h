@@ -98,14 +98,21 @@ public:
     // On failure nothing of the entry stays in the archive, and later entries
     // can still be added unless the status is WriteFailed.
     Status AddFile(const QString &entryName, const QString &sourcePath);
+    // An entry made from bytes in memory: compressed first, then written with
+    // its final header in one piece, without a seek back. Dated modified (now
+    // when invalid), a regular file the owner may read and write.
+    Status AddData(const QString &entryName, QByteArrayView data, const QDateTime &modified = {});
     Status Close();
 
     bool isOpen() const { return m_device != nullptr; }
-    // Text of the most recent failure, for the user.
+    // Text of the most recent failure, for the user; it names the archive
+    // created from a path.
     QString errorString() const { return m_errorString; }
 
 private:
     Status fail(Status status, const QString &text);
+    Status checkNewEntry(const QString &entryName);
+    static QByteArray entryNameBytes(const QString &entryName);
     Status failWrite();
     bool writeBytes(const char *data, qint64 size);
     bool writeBytes(const QByteArray &bytes) { return writeBytes(bytes.constData(), bytes.size()); }
@@ -122,4 +129,5 @@ private:
     qint64 m_directorySize = 0; // central directory size for m_entries
     bool m_writeFailed = false;
     QString m_errorString;
+    QString m_path; // the archive's file, when created from a path
 };

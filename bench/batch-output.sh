@@ -1,0 +1,89 @@
+#!/bin/bash
+# Batch output of rewordix-cli beside the tools a user would compare it with:
+# spin -n N --zip --txt against zip -8 packing the same N files, spin --out
+# --txt against cp -r of them, and peak memory of spin at N and 10 N.
+#
+# Usage: bench/batch-output.sh [BUILD_DIR] [N] [WORDS]
+#   BUILD_DIR  build folder whose bin/rewordix-cli and bin/SysFuns.dll are used
+#              (default: build)
+#   N          articles (default: 1000)
+#   WORDS      words in the generated article (default: 1000)
+# Set WORK to a folder on the disk to measure (default: a new folder in TMPDIR).
+set -euo pipefail
+
+build=${1:-build}
+count=${2:-1000}
+words=${3:-1000}
+cli=$build/bin/rewordix-cli
+dictionary=$build/bin/SysFuns.dll
+for tool in zip unzip /usr/bin/time python3; do
+    command -v "$tool" >/dev/null || { echo "batch-output: needs $tool" >&2; exit 1; }
+done
+[[ -x $cli && -f $dictionary ]] || { echo "batch-output: build rewordix-cli and the dictionary first" >&2; exit 1; }
+
+if [[ -n ${WORK:-} ]]; then
+    work=$WORK
+    trap 'rm -rf "$work"/bench-*' EXIT
+else
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+fi
+article=$work/bench-article.txt
+python3 - "$article" "$words" <<'PY'
+import random, sys
+words = ("the quick brown fox jumps over a lazy dog while children walked to school and "
+         "their teachers looked after them carefully because the weather was getting worse "
+         "every hour people wanted to go home early but trains were running late so many "
+         "decided to stay in the city centre for dinner with friends who had been working "
+         "together on important projects about climate science economic growth and public "
+         "health during difficult times nobody expected such a big change in how we live").split()
+r = random.Random(1)
+out = []
+for i in range(int(sys.argv[2])):
+    w = r.choice(words)
+    out.append(("." + "\n" + w.capitalize()) if i and i % 15 == 0 else (w.capitalize() if i == 0 else w))
+open(sys.argv[1], "w").write(" ".join(out).replace(" .\n", ".\n") + ".\n")
+PY
+
+seconds() { # command...: wall seconds of one run
+    local start end
+    start=$(date +%s.%N)
+    "$@" >/dev/null
+    end=$(date +%s.%N)
+    echo "$end - $start" | bc -l | xargs printf '%.3f'
+}
+peak_kb() { # command...: peak resident set in KiB
+    /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1
+}
+ratio() { echo "$1 / $2" | bc -l | xargs printf '%.2f'; }
+
+spin=("$cli" spin "$article" -n "$count" --degree 3 --txt --seed 1 --quiet --dictionary "$dictionary")
+sync
+t_zip_spin=$(seconds "${spin[@]}" --zip "$work/bench-spin.zip")
+mkdir -p "$work/bench-files"
+unzip -q -o "$work/bench-spin.zip" -d "$work/bench-files"
+sync
+t_zip8=$(seconds bash -c "cd '$work/bench-files' && zip -8 -q -r '$work/bench-zip8.zip' ."
+)
+sync
+t_out_spin=$(seconds "${spin[@]}" --out "$work/bench-out")
+sync
+t_cp=$(seconds cp -r "$work/bench-files" "$work/bench-copy")
+t_none=$(seconds "${spin[@]}")
+
+echo "article: $words words; $count articles; folder: $work"
+echo "generation alone (no output):  ${t_none} s"
+echo "spin --zip --txt:              ${t_zip_spin} s   zip -8 of the files: ${t_zip8} s   ratio $(ratio "$t_zip_spin" "$t_zip8")"
+echo "spin --out --txt:              ${t_out_spin} s   cp -r of the files:  ${t_cp} s   ratio $(ratio "$t_out_spin" "$t_cp")"
+echo "output sizes: $(du -sh "$work/bench-spin.zip" | cut -f1) archive, $(du -sh "$work/bench-files" | cut -f1) files"
+
+m1=$(peak_kb "${spin[@]}")
+m10=$(peak_kb "$cli" spin "$article" -n $((count * 10)) --degree 3 --txt --seed 1 --quiet --dictionary "$dictionary")
+echo "peak memory, no output: N=$count ${m1} KiB, N=$((count * 10)) ${m10} KiB, ratio $(ratio "$m10" "$m1")"
+
+# resolve: the article's own template as spintax, 10 N articles to nowhere.
+"$cli" template "$article" --degree 3 --dictionary "$dictionary" > "$work/bench-template.txt"
+groups=$(grep -o '{' "$work/bench-template.txt" | wc -l)
+t_empty=$(seconds "$cli" resolve "$work/bench-template.txt" -n 1 --seed 1 --quiet)
+t_resolve=$(seconds "$cli" resolve "$work/bench-template.txt" -n $((count * 10)) --seed 1 --quiet)
+echo "resolve of a $groups-group template: $(echo "($t_resolve - $t_empty) * 1000000 / ($count * 10)" | bc -l | xargs printf '%.1f') µs per article (start-up excluded)"
