@@ -298,6 +298,14 @@ private Q_SLOTS:
         QCOMPARE(m_dict->inflectPhrase(u"xx yy"_s, u"sp"), u"xx yy"_s);
         QCOMPARE(m_dict->inflectPhrase(u"light up"_s, u"sp"), u"lit up"_s);
         QCOMPARE(m_dict->inflectPhrase(u"look after"_s, u"pl"), u"looks after"_s);
+        // In a list segment the part of speech is known: the head is bent
+        // whether or not the dictionary has a row for it.
+        for (const auto &[phrase, tag, verb, expected] :
+             {std::tuple{u"go back"_s, u"sp"_s, true, u"went back"_s},
+              {u"trade name"_s, u"pl"_s, false, u"trade names"_s},
+              {u"state of affairs"_s, u"pl"_s, false, u"states of affairs"_s},
+              {u"spill the beans"_s, u"ip"_s, true, u"spilling the beans"_s}})
+            QCOMPARE(m_dict->inflectPhraseHead(phrase, tag, verb), expected);
     }
 
     void readingsList()

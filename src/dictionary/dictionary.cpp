@@ -658,6 +658,28 @@ QString Dictionary::inflectPhrase(const QString &phrase, QStringView tag)
     return phrase;
 }
 
+QString Dictionary::inflectPhraseHead(const QString &phrase, QStringView tag, bool verbPhrase)
+{
+    static const QSet<QString> prepositions = {u"of"_s,   u"in"_s,   u"on"_s,    u"for"_s,
+                                               u"to"_s,   u"with"_s, u"at"_s,    u"by"_s,
+                                               u"from"_s, u"into"_s, u"under"_s, u"over"_s};
+    QStringList words = phrase.split(u' ');
+    qsizetype head = 0;
+    if (!verbPhrase) {
+        head = words.size() - 1;
+        for (qsizetype i = 1; i < words.size(); ++i) {
+            if (prepositions.contains(words[i])) {
+                head = i - 1;
+                break;
+            }
+        }
+    }
+    if (words[head].isEmpty())
+        return phrase;
+    words[head] = firstVariant(inflect(words[head], tag));
+    return words.join(u' ');
+}
+
 QString Dictionary::inflectList(const QString &text)
 {
     if (text.startsWith(u"()"))
@@ -685,8 +707,10 @@ QString Dictionary::inflectList(const QString &text)
             const QString item = raw.trimmed();
             // A form with variants ("dreamed|dreamt") offers its first: "|"
             // separates alternatives wherever a list is turned into a group.
-            const QString bent = item.contains(u' ') ? inflectPhrase(item, segment.tag)
-                                                     : firstVariant(inflect(item, segment.tag));
+            const QString bent =
+                item.contains(u' ')
+                    ? inflectPhraseHead(item, segment.tag, segment.marker == u"<verb>")
+                    : firstVariant(inflect(item, segment.tag));
             // Two synonyms may bend into one form (fulfil, fulfill).
             if (!items.contains(bent))
                 items.append(bent);

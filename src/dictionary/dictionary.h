@@ -101,6 +101,13 @@ public:
     // phrase with the first word of the tag's part of speech inflected (its
     // first variant; a verb under "pl" takes its third person).
     [[nodiscard]] QString inflectPhrase(const QString &phrase, QStringView tag);
+    // A phrase of a list segment, whose part of speech is known, bent at its
+    // head: a verb phrase at its first word (burned up, spilled the beans), a
+    // noun phrase at its last word or the word before its first preposition
+    // (trade names, states of affairs). Unlike inflectPhrase it needs no row
+    // for the head word, which many phrase words lack.
+    [[nodiscard]] QString inflectPhraseHead(const QString &phrase, QStringView tag,
+                                            bool verbPhrase);
     // For a tag of several readings ("sp|pp:lie|lay"): each base's synonyms
     // inflected by its own tag (types filtered for that tag), the non-empty
     // results joined by ",".
