@@ -10,9 +10,14 @@
 // Hand-picked synonyms of a main meaning that WordNet gives no words of its
 // own (data/dictionary/supplement.txt): lines "headword pos: word, word",
 // pos one of noun, verb, adjective, adverb; "#" starts a comment. The words
-// lead the headword's row of that part of speech. The shipped list is built
-// into the program.
+// lead the headword's row of that part of speech, and they alone go into an
+// automatic rewrite. A list that starts with "-" gives an automatic rewrite
+// no synonym, since no word is safe in every context ("work": employment,
+// plant, deeds); the popup still shows the rest of the list, then WordNet's
+// words. The shipped list is built into the program.
 namespace Supplement {
+
+inline constexpr QStringView NoneSafe = u"-";
 
 inline constexpr QStringView BuiltIn = u":/dictbuilder/supplement.txt";
 

@@ -2,6 +2,7 @@
 
 #include "blocklist.h"
 #include "sensecounts.h"
+#include "supplement.h"
 #include "synsetindex.h"
 #include "wordlevels.h"
 
@@ -680,8 +681,9 @@ QList<RankedSense> sensesOf(const Thesaurus::Entry &entry, PartOfSpeech pos, boo
                 int(senses.removeIf([&](const RankedSense &s) { return !s.words.isEmpty(); }));
         }
     }
-    const QStringList picked =
-        context.filters.supplement.value(entry.headword.toLower()).value(int(pos));
+    QStringList picked = context.filters.supplement.value(entry.headword.toLower()).value(int(pos));
+    if (!picked.isEmpty() && picked.first() == Supplement::NoneSafe)
+        picked.removeFirst();
     if (!picked.isEmpty()) {
         RankedSense first;
         first.count = std::numeric_limits<int>::max();
@@ -818,6 +820,8 @@ Result buildRows(const QList<Thesaurus::Entry> &entries, const SynsetIndex &inde
             int mainSense = 0;
             WordRow row{headword, pos, mergeSenses(senses, limits, result.stats, &mainSense)};
             row.mainSense = mainSense;
+            if (filters.supplement.value(folded).value(int(pos)).value(0) == Supplement::NoneSafe)
+                row.mainSense = 0;
             if (!row.synonyms.isEmpty())
                 weightedRows.append({counts.familiarity(headword, pos), row});
         }
