@@ -105,6 +105,7 @@ private Q_SLOTS:
         QTest::newRow("blank") << u"saw an "_s << u"an"_s;
         QTest::newRow("quote") << u"termed a \""_s << u"a"_s;
         QTest::newRow("wrapped line") << u"is A\r\n"_s << u"A"_s;
+        QTest::newRow("wrapped, indented") << u"to an\n        "_s << u"an"_s;
         QTest::newRow("paragraph") << u"an\n\n"_s << QString();
         QTest::newRow("inside a word") << u"banana "_s << QString();
         QTest::newRow("touching") << u"an"_s << QString();

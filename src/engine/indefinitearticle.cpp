@@ -142,7 +142,7 @@ std::optional<std::pair<qsizetype, qsizetype>> IndefiniteArticle::articleBefore(
     if (end == blanksEnd)
         return std::nullopt;
     qsizetype start = end;
-    while (start > 0 && blanksEnd - start < 8 && text[start - 1].isLetter())
+    while (start > 0 && end - start < 3 && text[start - 1].isLetter())
         --start;
     if (start > 0 && Scanner::isWordChar(text[start - 1].unicode()))
         return std::nullopt;
