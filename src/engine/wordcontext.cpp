@@ -291,5 +291,9 @@ EntryReading WordContext::readingOf(const StoreEntry &entry, QStringView text,
     reading.type = typeFor(tag);
     if (reading.type.isEmpty())
         reading.skip = !phrase; // a phrase's first word says little about the phrase
+    // A past the lookup leaves untagged is a verb whose past is its base (put,
+    // cut, "put on"): its synonyms still take the past ("had put on": donned).
+    if (names.isEmpty() && (tag == PosTag::VerbPast || tag == PosTag::VerbParticiple))
+        reading.tag = pastOrParticiple(u"sp"_s, reading.lookup);
     return reading;
 }
