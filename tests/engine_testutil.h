@@ -35,6 +35,7 @@ inline QList<TestDictionary::Entry> entries()
         {QStringLiteral("house"), QStringLiteral("noun"), QStringLiteral("home")},
         {QStringLiteral("car"), QStringLiteral("noun"), QStringLiteral("auto")},
         {QStringLiteral("road"), QStringLiteral("noun"), QStringLiteral("street")},
+        {QStringLiteral("cut"), QStringLiteral("verb"), QStringLiteral("trim,clip")},
     };
     list.append(more);
     return list;

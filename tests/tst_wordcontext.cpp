@@ -132,6 +132,8 @@ private Q_SLOTS:
             << u"He has walked home."_s << u"walked"_s << u"pp:walk"_s << u"verb"_s;
         QTest::newRow("after be") << u"The dogs were walked daily."_s << u"walked"_s << u"pp:walk"_s
                                   << u"verb"_s;
+        QTest::newRow("past that is its own base")
+            << u"They had cut the rope."_s << u"cut"_s << u"pp:cut"_s << u"verb"_s;
         QTest::newRow("irregular participle")
             << u"They had gone away."_s << u"gone"_s << u"pp:go"_s << u"verb"_s;
         QTest::newRow("third person, not plural")
