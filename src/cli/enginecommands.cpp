@@ -548,6 +548,26 @@ std::optional<int> prepare(const QString &command, const QStringList &args, Kind
     return std::nullopt;
 }
 
+// The auto-rewrite of a prepared job, as spin and template run it: the
+// job's options, working folder, tagger and name protection.
+AutoRewriteParams autoRewriteParams(const Prepared &job)
+{
+    const Options &options = job.options;
+    AutoRewriteParams params;
+    params.article = job.article;
+    params.reservedWords = options.reserved;
+    params.ignoreWords = options.ignore;
+    params.degree = options.degree;
+    params.requestedCount = options.count;
+    params.storePath = job.work.store();
+    params.replacedStorePath = job.work.replacedStore();
+    params.articlesDir = job.work.articles();
+    params.scrambled = job.scrambled;
+    params.tagger = WordContext::sharedTagger();
+    params.protectNames = options.protectNames;
+    return params;
+}
+
 int runAnalyseCommand(const QStringList &args)
 {
     const QString command = u"analyse"_s;
@@ -621,18 +641,7 @@ int runSpinCommand(const QStringList &args)
     if (!sink.open(options, job.work.dir.path(), &outputError))
         return fail(command, outputError);
 
-    AutoRewriteParams params;
-    params.article = job.article;
-    params.reservedWords = options.reserved;
-    params.ignoreWords = options.ignore;
-    params.degree = options.degree;
-    params.requestedCount = options.count;
-    params.storePath = job.work.store();
-    params.replacedStorePath = job.work.replacedStore();
-    params.articlesDir = job.work.articles();
-    params.scrambled = job.scrambled;
-    params.tagger = WordContext::sharedTagger();
-    params.protectNames = options.protectNames;
+    AutoRewriteParams params = autoRewriteParams(job);
     // Text articles go from the resolver straight to their place; rich ones
     // are made in the working folder and moved on.
     params.richArticles = !options.text && sink.isActive();
@@ -713,18 +722,8 @@ int runTemplateCommand(const QStringList &args)
     Prepared job;
     if (const std::optional<int> code = prepare(command, args, Kind::Template, job))
         return *code;
-    AutoRewriteParams params;
-    params.article = job.article;
-    params.reservedWords = job.options.reserved;
-    params.ignoreWords = job.options.ignore;
-    params.degree = job.options.degree;
+    AutoRewriteParams params = autoRewriteParams(job);
     params.requestedCount = 0;
-    params.storePath = job.work.store();
-    params.replacedStorePath = job.work.replacedStore();
-    params.articlesDir = job.work.articles();
-    params.scrambled = job.scrambled;
-    params.tagger = WordContext::sharedTagger();
-    params.protectNames = job.options.protectNames;
     params.richArticles = false;
     JobControl control;
     const InterruptGuard interrupt(control);
