@@ -60,17 +60,19 @@ def python_docstrings(path):
 
 
 def package_descriptions():
+    # The long descriptions of installed packages, as dpkg keeps them (apt's
+    # cache holds only the first line when no translation file is present).
     packages = ["apt", "bash", "coreutils", "findutils", "grep", "gzip", "tar", "sed",
                 "dpkg", "python3", "perl-base", "libc6", "util-linux", "openssl",
                 "ca-certificates", "zlib1g", "libsqlite3-0", "cmake", "git", "curl"]
-    out = subprocess.run(["apt-cache", "show", "--no-all-versions"] + packages,
+    out = subprocess.run(["dpkg-query", "-W", "-f", "${Description}\\n\\n"] + packages,
                          capture_output=True, text=True).stdout
     keep = []
     for line in out.splitlines():
-        if line.startswith(("Package:", "Description:", " ")):
-            keep.append(line)
-        elif not line.strip():
-            keep.append("")
+        if not line.startswith(" "):
+            keep.append(line.strip() + "." if line.strip() else "")
+        else:
+            keep.append("" if line.strip() == "." else line.strip())
     return "\n".join(keep) + "\n"
 
 

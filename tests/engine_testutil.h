@@ -36,6 +36,9 @@ inline QList<TestDictionary::Entry> entries()
         {QStringLiteral("car"), QStringLiteral("noun"), QStringLiteral("auto")},
         {QStringLiteral("road"), QStringLiteral("noun"), QStringLiteral("street")},
         {QStringLiteral("cut"), QStringLiteral("verb"), QStringLiteral("trim,clip")},
+        {QStringLiteral("talk"), QStringLiteral("verb"), QStringLiteral("speak")},
+        {QStringLiteral("talk"), QStringLiteral("noun"), QStringLiteral("discussion")},
+        {QStringLiteral("talks"), QStringLiteral("noun"), QStringLiteral("negotiation")},
     };
     list.append(more);
     return list;

@@ -103,6 +103,8 @@ inline QList<Irregular> standardIrregulars()
         {QStringLiteral("lie"), QStringLiteral("sp=lay|lied;pp=lain|lied;ip=lying;")},
         {QStringLiteral("lay"), QStringLiteral("sp=laid;pp=laid;")},
         {QStringLiteral("stop"), QStringLiteral("sp=stopped;pp=stopped;ip=stopping;")},
+        // "talks" has a row of its own, so the builder names the verb form only.
+        {QStringLiteral("talk"), QStringLiteral("tp=talks;")},
     };
 }
 

@@ -140,6 +140,8 @@ private Q_SLOTS:
             << u"She walks to work."_s << u"walks"_s << u"tp:walk"_s << u"verb"_s;
         QTest::newRow("plural noun")
             << u"The long walks were fun."_s << u"walks"_s << u"pl:walk"_s << u"noun"_s;
+        QTest::newRow("plural noun with a row of its own")
+            << u"The peace talks failed."_s << u"talks"_s << u"pl:talk"_s << u"noun"_s;
         QTest::newRow("base verb")
             << u"We walk to school."_s << u"walk"_s << QString() << u"verb"_s;
         QTest::newRow("noun") << u"It was a long walk."_s << u"walk"_s << QString() << u"noun"_s;

@@ -263,6 +263,14 @@ EntryReading WordContext::readingOf(const StoreEntry &entry, QStringView text,
     }
 
     if (isVerbFormTag(names)) {
+        // "peace talks", "spare parts": a plural noun whose own row (a
+        // plural-only headword) lists singular words; its noun bends instead.
+        if (names == u"tp" && tag == PosTag::PluralNoun && !phrase &&
+            !dictionary.synonyms(bases, u"noun"_s).isEmpty()) {
+            reading.tag = u"pl:"_s + bases;
+            reading.type = u"noun"_s;
+            return reading;
+        }
         // The sentence may read a form as a word of its own: "a saw", "the left
         // hand", "a found object" keep their own noun or adjective rows.
         const QString own = typeFor(tag);
