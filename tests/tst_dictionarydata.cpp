@@ -195,7 +195,8 @@ private Q_SLOTS:
                 if (std::any_of(blocked.cbegin(), blocked.cend(),
                                 [&](const QString &entry) { return text.contains(entry); }))
                     blockedItems << headword + u": "_s + item;
-                if (lower && !item.isEmpty() && item.at(0).isUpper())
+                // A name, not an abbreviation written in capitals (TV).
+                if (lower && !item.isEmpty() && item.at(0).isUpper() && item != item.toUpper())
                     capitalised << headword + u": "_s + item;
             }
         }
