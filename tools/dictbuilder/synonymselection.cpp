@@ -1,6 +1,7 @@
 #include "synonymselection.h"
 
 #include "blocklist.h"
+#include "regularinflection.h"
 #include "sensecounts.h"
 #include "supplement.h"
 #include "synsetindex.h"
@@ -91,6 +92,40 @@ bool isGradedFormOf(const QString &word, const QString &base)
             (last == u'e' && word == base + ending.mid(1)) ||
             (last == u'y' && word == base.chopped(1) + u'i' + ending))
             return true;
+    }
+    return false;
+}
+
+// "pulling" for pull, "formatting" for format, "earliest" for earlier: the
+// headword in another form, which reads as a slip, never as a synonym.
+bool isFormOfHeadword(const QString &word, const QString &headword)
+{
+    const QString w = word.toLower();
+    const QString h = headword.toLower();
+    if (w.contains(u' ') || h.contains(u' ') || h.size() < 3)
+        return false;
+    const auto formsOf = [](const QString &base) {
+        QString doubled = base + base.back();
+        return QStringList{RegularInflection::plural(base),
+                           RegularInflection::past(base),
+                           RegularInflection::ingForm(base),
+                           RegularInflection::thirdPerson(base),
+                           doubled + u"ing"_s,
+                           doubled + u"ed"_s};
+    };
+    if (formsOf(h).contains(w) || formsOf(w).contains(h) || isGradedFormOf(w, h) ||
+        isGradedFormOf(h, w))
+        return true;
+    // Two graded forms of one base: earlier and earliest of early.
+    for (const QString &ending : {u"er"_s, u"est"_s}) {
+        if (!h.endsWith(ending))
+            continue;
+        const QString stem = h.chopped(ending.size());
+        for (const QString &base :
+             QStringList{stem, stem + u'e', stem.chopped(1) + u'y', stem.chopped(1)})
+            if (base.size() >= 2 && isGradedFormOf(h, base) &&
+                (w == base || isGradedFormOf(w, base)))
+                return true;
     }
     return false;
 }
@@ -368,6 +403,8 @@ std::optional<RankedSense> rankSense(const Thesaurus::Entry &entry, const Thesau
             return u"proper noun"_s;
         if (holdsWord(word, headword))
             return u"holds the headword"_s;
+        if (isFormOfHeadword(word, headword))
+            return u"form of the headword"_s;
         const int level = context.level(word);
         if (level > context.limits.rareLevel)
             return word.contains(u' ') ? u"rare phrase"_s : u"rare"_s;
