@@ -31,7 +31,9 @@ private:
                    {u"sheep"_s, u"noun"_s, u"lamb,ewe"_s}, {u"rent"_s, u"noun"_s, u"fee,hire"_s},
                    {u"put"_s, u"verb"_s, u"place,set"_s},  {u"hi"_s, u"noun"_s, u"hello"_s},
                    {u"argue"_s, u"verb"_s, u"debate"_s},   {u"burn"_s, u"verb"_s, u"char"_s},
-                   {u"spill"_s, u"verb"_s, u"slop"_s},     {u"light"_s, u"verb"_s, u"ignite"_s}};
+                   {u"spill"_s, u"verb"_s, u"slop"_s},     {u"light"_s, u"verb"_s, u"ignite"_s},
+                   {u"din"_s, u"noun"_s, u"noise"_s},      {u"car"_s, u"noun"_s, u"auto"_s},
+                   {u"care"_s, u"verb"_s, u"mind"_s}};
     }
     static QList<TestDictionary::Irregular> irregulars()
     {
@@ -121,6 +123,9 @@ private Q_SLOTS:
         QTest::newRow("marked word, no headword") << u"his"_s << u"not_exist"_s;
         QTest::newRow("rare form still read") << u"rended"_s << u"sp:rend"_s;
         QTest::newRow("-ue verb") << u"arguing"_s << u"ip:argue"_s;
+        QTest::newRow("-e verb, not a word that doubles")
+            << u"caring"_s << u"ip:care"_s; // car would give carring
+        QTest::newRow("no -e verb, and din would double") << u"dining"_s << u"not_exist"_s;
     }
     void inflectionTag()
     {

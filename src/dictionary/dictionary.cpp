@@ -485,13 +485,13 @@ QString Dictionary::inflectionTag(const QString &word)
         const QString eStem = isVowel(stem.back()) && stem.back() != u'u' ? QString() : stem + u'e';
         // A one-syllable stem ending in consonant, vowel, consonant doubles
         // its consonant before "ing" (dinning, hopping), so "dining" and
-        // "hoping" come from dine and hope, not din and hop.
+        // "hoping" can only come from dine and hope, never from din and hop.
         const qsizetype m = stem.size();
         const bool wouldDouble =
             m >= 3 && !isVowel(stem[m - 1]) && !QStringView(u"wxy").contains(stem[m - 1]) &&
             isVowel(stem[m - 2]) && !isVowel(stem[m - 3]) &&
             std::count_if(stem.cbegin(), stem.cend(), [](QChar c) { return isVowel(c); }) == 1;
-        const QString found = wouldDouble ? firstFound({eStem, stem}) : firstFound({stem, eStem});
+        const QString found = wouldDouble ? firstFound({eStem}) : firstFound({stem, eStem});
         if (!found.isEmpty())
             return u"ip:"_s + found;
     } else if (last == u's' && n > 2) {
