@@ -126,6 +126,8 @@ private Q_SLOTS:
         QTest::newRow("-e verb, not a word that doubles")
             << u"caring"_s << u"ip:care"_s; // car would give carring
         QTest::newRow("no -e verb, and din would double") << u"dining"_s << u"not_exist"_s;
+        QTest::newRow("nor a past of din") << u"dined"_s << u"not_exist"_s;
+        QTest::newRow("es after no hissing sound") << u"dines"_s << u"not_exist"_s;
     }
     void inflectionTag()
     {

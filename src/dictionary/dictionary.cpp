@@ -63,6 +63,23 @@ bool isVowel(QChar c)
     return c == u'a' || c == u'e' || c == u'i' || c == u'o' || c == u'u';
 }
 
+// A one-syllable stem ending in consonant, vowel, consonant doubles that
+// consonant before "ed" and "ing" (dinned, hopping): "dined" and "hoping"
+// come from dine and hope, never from din and hop.
+bool doublesItsConsonant(QStringView stem)
+{
+    const qsizetype m = stem.size();
+    return m >= 3 && !isVowel(stem[m - 1]) && !QStringView(u"wxy").contains(stem[m - 1]) &&
+           isVowel(stem[m - 2]) && !isVowel(stem[m - 3]) &&
+           std::count_if(stem.begin(), stem.end(), [](QChar c) { return isVowel(c); }) == 1;
+}
+
+bool hissesOrO(QStringView stem)
+{
+    return stem.endsWith(u's') || stem.endsWith(u'x') || stem.endsWith(u'z') ||
+           stem.endsWith(u"ch") || stem.endsWith(u"sh") || stem.endsWith(u'o');
+}
+
 bool endsWithConsonantY(QStringView w)
 {
     return w.size() >= 2 && w.back() == u'y' && !isVowel(w[w.size() - 2]);
@@ -476,22 +493,15 @@ QString Dictionary::inflectionTag(const QString &word)
         QString yStem;
         if (stem.size() >= 3 && stem.back() == u'i')
             yStem = stem.left(stem.size() - 1) + u'y';
-        const QString found = firstFound({w.left(n - 1), stem, yStem});
+        const QString found =
+            firstFound({w.left(n - 1), doublesItsConsonant(stem) ? QString() : stem, yStem});
         if (!found.isEmpty())
             return u"sp:"_s + found;
     } else if (last == u'g' && n > 4 && w.endsWith(u"ing")) {
         const QString stem = w.left(n - 3);
         // "u" too: arguing, continuing drop the "e" of argue, continue.
         const QString eStem = isVowel(stem.back()) && stem.back() != u'u' ? QString() : stem + u'e';
-        // A one-syllable stem ending in consonant, vowel, consonant doubles
-        // its consonant before "ing" (dinning, hopping), so "dining" and
-        // "hoping" can only come from dine and hope, never from din and hop.
-        const qsizetype m = stem.size();
-        const bool wouldDouble =
-            m >= 3 && !isVowel(stem[m - 1]) && !QStringView(u"wxy").contains(stem[m - 1]) &&
-            isVowel(stem[m - 2]) && !isVowel(stem[m - 3]) &&
-            std::count_if(stem.cbegin(), stem.cend(), [](QChar c) { return isVowel(c); }) == 1;
-        const QString found = wouldDouble ? firstFound({eStem}) : firstFound({stem, eStem});
+        const QString found = firstFound({doublesItsConsonant(stem) ? QString() : stem, eStem});
         if (!found.isEmpty())
             return u"ip:"_s + found;
     } else if (last == u's' && n > 2) {
@@ -500,6 +510,10 @@ QString Dictionary::inflectionTag(const QString &word)
         if (stem.endsWith(u'e')) {
             esStem = w.left(n - 2);
             stem = esStem;
+            // "es" follows a hissing sound or an "o" (boxes, goes); "dines"
+            // and "lies" are no forms of din and li.
+            if (!hissesOrO(esStem))
+                esStem.clear();
         }
         QString yStem;
         if (stem.size() >= 3 && stem.back() == u'i' && !isVowel(stem[stem.size() - 2]))
@@ -828,6 +842,11 @@ QString Lookup::regularInflection(const QString &word, QStringView tag)
             return word.left(n - 1) + u"ing"_s;
         return word + u"ing"_s;
     }
+    // A noun that already looks plural is its own plural: pants, ethics,
+    // series, persons (lens is irregular).
+    if (tag == u"pl" && (word.endsWith(u"ies") || (n >= 3 && word.back() == u's' &&
+                                                   !isVowel(word[n - 2]) && word[n - 2] != u's')))
+        return word;
     if (tag == u"pl" || tag == u"tp") {
         // go -> goes, echo -> echoes, but radio -> radios; nouns in -oes
         // (heroes) come from the IR table.

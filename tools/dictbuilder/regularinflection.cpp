@@ -56,7 +56,16 @@ QString thirdPerson(const QString &word)
 
 QString plural(const QString &word)
 {
+    if (looksPlural(word))
+        return word;
     return sibilantEnding(word, false);
+}
+
+bool looksPlural(const QString &word)
+{
+    return word.endsWith(u"ies"_s) ||
+           (word.size() >= 3 && word.endsWith(u's') && !isVowel(word.at(word.size() - 2)) &&
+            word.at(word.size() - 2) != u's');
 }
 
 bool isSpellingForm(const QString &word, const QString &form)

@@ -17,8 +17,12 @@ QString ingForm(const QString &word);
 // Third person singular: "es" after "sh", "ch", "s", "x", "z" or a consonant
 // and "o"; a final "y" after a consonant becomes "ies"; else "s".
 QString thirdPerson(const QString &word);
-// Plural: as thirdPerson, without the "o" rule (photos; heroes is irregular).
+// Plural: as thirdPerson, without the "o" rule (photos; heroes is irregular);
+// a word that already looks plural stays as it is.
 QString plural(const QString &word);
+// Ends in "ies", or in "s" after a consonant other than "s": pants, ethics,
+// series, persons. Such a noun is its own plural (lens is irregular).
+bool looksPlural(const QString &word);
 
 // True when form is the word with a regular ending whose spelling bends the
 // stem (stopped, panicking, dying, taxying): the stem keeps all but at most
