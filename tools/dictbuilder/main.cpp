@@ -118,6 +118,7 @@ QList<std::pair<QString, qint64>> buildReport(const SynonymSelection::Result &se
         {u"kept: synonyms"_s, synonyms},
         {u"kept: senses given close terms"_s, stats.liftedSenses},
         {u"kept: rows led by hand-picked words"_s, stats.supplementedRows},
+        {u"kept: phrase rows for the popup only"_s, stats.popupOnlyPhrases},
         {u"sense dropped: name, symbol or acronym"_s, stats.droppedNameSenses},
         {u"sense dropped: rare reading"_s, stats.droppedRareSenses},
         {u"synonym dropped: invalid character"_s, stats.droppedInvalidSynonyms},

@@ -857,8 +857,17 @@ Result buildRows(const QList<Thesaurus::Entry> &entries, const SynsetIndex &inde
             int mainSense = 0;
             WordRow row{headword, pos, mergeSenses(senses, limits, result.stats, &mainSense)};
             row.mainSense = mainSense;
-            if (filters.supplement.value(folded).value(int(pos)).value(0) == Supplement::NoneSafe)
+            const QStringList picked = filters.supplement.value(folded).value(int(pos));
+            if (picked.value(0) == Supplement::NoneSafe)
                 row.mainSense = 0;
+            // A phrase read in an article is most often a verb and a
+            // preposition that only look like one ("passed through a
+            // sapling", "looked at each"): only a hand-checked phrase goes
+            // into an automatic rewrite.
+            if (picked.isEmpty() && headword.contains(u' ') && row.mainSense > 0) {
+                row.mainSense = 0;
+                ++result.stats.popupOnlyPhrases;
+            }
             if (!row.synonyms.isEmpty())
                 weightedRows.append({counts.familiarity(headword, pos), row});
         }

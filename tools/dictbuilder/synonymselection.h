@@ -76,6 +76,7 @@ struct Stats
     QMap<QString, int> droppedSynonyms; // reason -> synonyms left out
     int liftedSenses = 0;               // senses that took close terms of a related meaning
     int supplementedRows = 0;           // rows led by hand-picked synonyms
+    int popupOnlyPhrases = 0;           // unchecked phrase rows kept out of automatic rewrites
 };
 
 struct Result
