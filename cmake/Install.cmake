@@ -69,8 +69,9 @@ set(CPACK_PACKAGE_NAME rewordix)
 set(CPACK_PACKAGE_VENDOR "Rewordix developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "article rewriter with an English synonym dictionary")
+# CPack puts the summary first and indents these lines itself.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n Rewordix finds the words and phrases of an English article that its\n dictionary knows, offers synonyms bent into each word's inflection and\n writes many distinct rewritten copies as text files or one zip archive.\n rewordix-cli runs the same engine on the command line.")
+    "Rewordix finds the words and phrases of an English article that its\ndictionary knows, offers synonyms bent into each word's inflection and\nwrites many distinct rewritten copies as text files or one zip archive.\nrewordix-cli runs the same engine on the command line.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -32,7 +32,7 @@ endif()
 # working folder is the per-user one, and nothing is written beside the data.
 file(GLOB_RECURSE written ${prefix}/bin/Config.ini ${prefix}/bin/temp*
      ${prefix}/share/rewordix/Config.ini ${prefix}/share/rewordix/temp*)
-if(written OR NOT IS_DIRECTORY ${data_home}/rewordix-cli)
+if(written OR NOT IS_DIRECTORY ${data_home}/Rewordix)
     message(FATAL_ERROR "working files outside the per-user folder: ${written}")
 endif()
 

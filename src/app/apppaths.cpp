@@ -72,9 +72,12 @@ QString AppPaths::chooseWorkDir(const QString &programDir)
     const QString program = QDir::cleanPath(programDir);
     if (shippedDataDir(program) == program && canCreateFilesIn(program))
         return program;
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // One folder for the window and the command line, whatever the
+    // application's name, so both read the same Config.ini.
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (dir.isEmpty())
-        dir = QDir::homePath() + u"/.local/share/Rewordix"_s;
+        dir = QDir::homePath() + u"/.local/share"_s;
+    dir += u"/Rewordix"_s;
     QDir().mkpath(dir);
     return dir;
 }

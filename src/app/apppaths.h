@@ -27,8 +27,8 @@ void initialise(const QString &installDir, const QString &workDir, bool makeCurr
 [[nodiscard]] QString shippedDataDir(const QString &programDir);
 
 // The executable's folder itself when it holds the shipped files and files
-// can be created in it, otherwise the per-user data folder (created when
-// missing).
+// can be created in it, otherwise the per-user data folder
+// ($XDG_DATA_HOME/Rewordix, created when missing).
 [[nodiscard]] QString chooseWorkDir(const QString &programDir);
 
 [[nodiscard]] QString installDir();
