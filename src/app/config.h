@@ -93,6 +93,10 @@ struct DialogValues
 };
 [[nodiscard]] DialogValues dialogValues();
 
+// The folder that publishes update.ini and update.html; empty when missing,
+// and then the address chosen at build time applies.
+[[nodiscard]] QString updateUrl();
+
 // The dictionary file of maintenance mode, read from [General Settings].
 [[nodiscard]] QString sourceDb();
 

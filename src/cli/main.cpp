@@ -1,7 +1,9 @@
 // rewordix-cli: the engine of the desktop program from the command line.
+#include "buildinfo.h"
 #include "cli/cliutil.h"
 #include "cli/dictionarycommands.h"
 #include "cli/enginecommands.h"
+#include "cli/updatecheck.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -62,6 +64,9 @@ const QList<Command> &commands()
         {u"spin"_s, QString::fromLatin1(SpinSynopsis), runSpinCommand},
         {u"template"_s, QString::fromLatin1(TemplateSynopsis), runTemplateCommand},
         {u"resolve"_s, QString::fromLatin1(ResolveSynopsis), runResolveCommand},
+        {u"update-check"_s,
+         u"update-check [--url URL]\n                       this version against the published one"_s,
+         runUpdateCheckCommand},
         {u"help"_s, u"help [COMMAND]       show this help, or the command's own"_s, help},
     };
     return list;
@@ -103,7 +108,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(u"rewordix-cli"_s);
-    QCoreApplication::setApplicationVersion(QStringLiteral(REWORDIX_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromUtf8(BuildInfo::Version));
 
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty()) {
