@@ -30,6 +30,8 @@ constexpr QStringView WordsColorKey = u"Default Words Color=";
 constexpr QStringView ReplacedColorKey = u"Replaced Words Color=";
 constexpr QStringView ReservedColorKey = u"Reserved Words Color=";
 constexpr QStringView SaveAllFormatKey = u"Default Saveall Format=";
+constexpr QStringView MagicPageKey = u"Magic Rewrite Page=";
+constexpr QStringView MagicCheckKey = u"Magic Connection Check=";
 constexpr QStringView OptimizationSwitch = u"Enable Optimization=1";
 
 constexpr quint32 Blue = 0xFF0000;
@@ -341,6 +343,24 @@ Config::DialogValues Config::dialogValues()
         values.replaceDegree = parseNumber(degree);
     values.alwaysDisplaySourceArticle = value(AlwaysDisplaySourceKey) == u"1";
     return values;
+}
+
+QString Config::magicPageAddress()
+{
+    return read(MagicPageKey).trimmed();
+}
+bool Config::setMagicPageAddress(const QString &address)
+{
+    return write(MagicPageKey, address);
+}
+
+QString Config::magicConnectionCheckAddress()
+{
+    return read(MagicCheckKey).trimmed();
+}
+bool Config::setMagicConnectionCheckAddress(const QString &address)
+{
+    return write(MagicCheckKey, address);
 }
 
 QString Config::sourceDb()
