@@ -5,10 +5,12 @@
 #include "engine/magic/magictext.h"
 
 #include <QGuiApplication>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -419,7 +421,7 @@ private Q_SLOTS:
     void tidyBlanks()
     {
         QCOMPARE(Apertium::tidyBlanks(u"A. B"_s, u"X.  Y  z"_s), u"X. Y z"_s);
-        QCOMPARE(Apertium::tidyBlanks(u"A.  B"_s, u"X.  Y"_s), u"X.  Y"_s);
+        QCOMPARE(Apertium::tidyBlanks(u"A.  B"_s, u"X.  Y  z"_s), u"X.  Y z"_s);
     }
 
     void offlineRun()
@@ -437,6 +439,33 @@ private Q_SLOTS:
         QVERIFY2(text.contains(u"\n\n"_s) && !text.contains(u'<') && text != article,
                  qPrintable(text));
         QVERIFY2(text.contains(u"the "_s, Qt::CaseInsensitive), qPrintable(text));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QByteArray>("article");
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("article") << QByteArray("The dog slept in the sun.\n\nIt was warm.") << 0;
+        QTest::newRow("empty file") << QByteArray() << 1;
+    }
+    void commandLine()
+    {
+        QFETCH(QByteArray, article);
+        QFETCH(int, exitCode);
+        if (exitCode == 0 && !ApertiumBackend().unusableReason().isEmpty())
+            QSKIP("Apertium with an English pair is not installed");
+        QTemporaryDir dir;
+        const QString in = dir.filePath(u"in.txt"_s), out = dir.filePath(u"out.txt"_s);
+        QFile file(in);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(article) == article.size());
+        file.close();
+        QProcess cli;
+        cli.start(QStringLiteral(REWORDIX_BIN_DIR "/rewordix-cli"), {u"magic"_s, in, u"-o"_s, out});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), exitCode);
+        QFile result(out);
+        QCOMPARE(result.open(QIODevice::ReadOnly) && result.readAll().contains("\n\n"),
+                 exitCode == 0);
     }
 
     void webPage_data()
@@ -476,7 +505,8 @@ private Q_SLOTS:
                  (QStringList{u"es"_s, u"de"_s, u"en"_s, u"es"_s, u"fr"_s, u"de"_s}));
 
         MagicRewrite chain(std::move(backend));
-        chain.setTimings({50, 50, 10, 1});
+        // The first page also starts the browser engine, which takes seconds on a busy machine.
+        chain.setTimings({200, 100, 10, 1});
         Recorder seen(chain);
         connect(&chain, &MagicRewrite::stageChanged, this, [&](MagicRewrite::Stage s) {
             if (s == abortStage)

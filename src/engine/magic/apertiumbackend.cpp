@@ -26,6 +26,9 @@ QString longCode(const QString &code)
 // Intermediate languages in the order they are preferred.
 const QStringList Preferred = {u"es"_s, u"fr"_s, u"ca"_s, u"pt"_s, u"it"_s, u"de"_s, u"nl"_s};
 
+// A "page" is one Apertium pipeline. Loading the page for a language pair
+// starts the pipeline, which loads its dictionaries while the other page
+// translates; the text goes in on submit.
 class ApertiumPage : public TranslationPage
 {
 public:
@@ -37,6 +40,10 @@ public:
         reset();
         m_from = from;
         m_to = to;
+        if (from != to) {
+            if (const QString mode = m_backend.modeFor(from, to); !mode.isEmpty())
+                startProcess(mode);
+        }
         // Like a page load, readiness comes after the call returns.
         const quint64 load = m_load;
         QTimer::singleShot(0, &m_context, [this, load] {
@@ -56,30 +63,44 @@ public:
 
     void submit() override
     {
-        stopProcess();
         m_result.clear();
-        if (m_to.isEmpty())
+        if (m_to.isEmpty() || m_submitted)
             return;
         if (m_from == m_to) {
             m_result = m_source;
             return;
         }
-        const QString mode = m_backend.modeFor(m_from, m_to);
-        if (mode.isEmpty()) {
-            m_fault = u"Apertium has no installed pair from %1 to %2"_s.arg(m_from, m_to);
-            return;
+        if (!m_process) {
+            const QString mode = m_backend.modeFor(m_from, m_to);
+            if (mode.isEmpty()) {
+                m_fault = u"Apertium has no installed pair from %1 to %2"_s.arg(m_from, m_to);
+                return;
+            }
+            startProcess(mode);
         }
+        m_submitted = true;
+        m_input = m_source;
+        m_process->write(m_input.toUtf8());
+        m_process->closeWriteChannel();
+    }
+
+    QString result() override { return m_result; }
+    std::optional<bool> isBusy() override { return m_submitted && !m_process.isNull(); }
+    QString fault() const override { return m_fault; }
+
+private:
+    void startProcess(const QString &mode)
+    {
         auto *process = new QProcess(&m_context);
         m_process = process;
-        const QString input = m_source;
         QObject::connect(
             process, &QProcess::finished, &m_context,
-            [this, process, mode, input](int code, QProcess::ExitStatus status) {
+            [this, process, mode](int code, QProcess::ExitStatus status) {
                 if (process != m_process)
                     return;
-                if (status == QProcess::NormalExit && code == 0) {
+                if (status == QProcess::NormalExit && code == 0 && m_submitted) {
                     m_result = Apertium::tidyBlanks(
-                        input, QString::fromUtf8(process->readAllStandardOutput()));
+                        m_input, QString::fromUtf8(process->readAllStandardOutput()));
                 } else {
                     m_fault = u"apertium %1 failed: %2"_s.arg(
                         mode, QString::fromLocal8Bit(process->readAllStandardError()).trimmed());
@@ -98,21 +119,16 @@ public:
                          });
         // -u: no marks on unknown words, or they would pile up hop after hop.
         process->start(m_backend.program(), {u"-u"_s, mode});
-        process->write(input.toUtf8());
-        process->closeWriteChannel();
     }
 
-    QString result() override { return m_result; }
-    std::optional<bool> isBusy() override { return !m_process.isNull(); }
-    QString fault() const override { return m_fault; }
-
-private:
     void reset()
     {
         ++m_load;
         stopProcess();
         m_ready = false;
+        m_submitted = false;
         m_source.clear();
+        m_input.clear();
         m_result.clear();
     }
     void stopProcess()
@@ -131,9 +147,11 @@ private:
     QPointer<QProcess> m_process;
     quint64 m_load = 0;
     bool m_ready = false;
+    bool m_submitted = false;
     QString m_from;
     QString m_to;
     QString m_source;
+    QString m_input;
     QString m_result;
     QString m_fault;
 };
@@ -229,9 +247,10 @@ std::unique_ptr<TranslationPage> ApertiumBackend::createPage()
 
 QString Apertium::tidyBlanks(const QString &input, const QString &output)
 {
-    if (input.contains(u"  "_s))
-        return output;
-    static const QRegularExpression doubled(u"(?<=\\S) {2,}(?=\\S)"_s);
+    // Two blanks after a sentence may be the writer's own habit; inside a
+    // sentence they never are.
+    static const QRegularExpression anyDoubled(u"(?<=\\S) {2,}(?=\\S)"_s);
+    static const QRegularExpression inSentence(u"(?<=[^\\s.!?:;]) {2,}(?=\\S)"_s);
     QString text = output;
-    return text.replace(doubled, u" "_s);
+    return text.replace(input.contains(u"  "_s) ? inSentence : anyDoubled, u" "_s);
 }

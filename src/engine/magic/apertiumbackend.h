@@ -44,8 +44,8 @@ private:
 
 namespace Apertium {
 
-// A pass adds a second blank after some sentences and words; when the text
-// handed in had no double blanks, the translation loses them again.
+// A pass adds second blanks after some sentences and words: they go, except
+// after a sentence's end when the text handed in had such blanks too.
 [[nodiscard]] QString tidyBlanks(const QString &input, const QString &output);
 
 } // namespace Apertium
