@@ -22,7 +22,7 @@ public:
     // English -> X -> Y -> X -> English for long articles when X <-> Y is
     // installed, else English -> X -> English; X is Spanish when it can be.
     [[nodiscard]] LanguagePlan plan(qsizetype articleLength) const override;
-    // Ticks sized to the text (about 20 times an Apertium pass in 50 ticks),
+    // Ticks sized to the text (50 ticks: at least 4 s, about 20 passes),
     // no settling pauses.
     [[nodiscard]] MagicTimings timings(qsizetype articleLength) const override;
     [[nodiscard]] std::unique_ptr<TranslationPage> createPage() override;
