@@ -1,6 +1,6 @@
 # The generated header buildinfo.h: the version both programs show and the
-# update check compares, the installed data folder relative to bin/, and the
-# update folder's address.
+# update check compares, the installed data and plugin folders relative to
+# bin/, and the update folder's address.
 include(GNUInstallDirs)
 
 set(REWORDIX_UPDATE_FOLDER "" CACHE STRING
@@ -22,6 +22,10 @@ list(JOIN REWORDIX_VERSION_PARTS ", " REWORDIX_VERSION_PARTS)
 set(REWORDIX_DATA_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/rewordix)
 file(RELATIVE_PATH REWORDIX_DATA_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_DATADIR}/rewordix)
+
+set(REWORDIX_PLUGIN_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/rewordix)
+file(RELATIVE_PATH REWORDIX_PLUGINS_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
+     ${CMAKE_INSTALL_FULL_LIBDIR}/rewordix)
 
 configure_file(${CMAKE_CURRENT_LIST_DIR}/buildinfo.h.in
                ${CMAKE_BINARY_DIR}/generated/buildinfo.h @ONLY)

@@ -9,6 +9,9 @@ set(REWORDIX_RELEASE_DATE "2026-12-07" CACHE STRING "Date of this version in the
 set(data ${CMAKE_CURRENT_SOURCE_DIR}/data)
 
 install(TARGETS rewordix rewordix-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(TARGET rewordix_magicweb)
+    install(TARGETS rewordix_magicweb LIBRARY DESTINATION ${REWORDIX_PLUGIN_INSTALL_DIR})
+endif()
 
 file(GLOB language_sources CONFIGURE_DEPENDS ${data}/language/*.ini)
 foreach(source IN LISTS language_sources)

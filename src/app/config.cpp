@@ -31,6 +31,8 @@ constexpr QStringView ReplacedColorKey = u"Replaced Words Color=";
 constexpr QStringView ReservedColorKey = u"Reserved Words Color=";
 constexpr QStringView SaveAllFormatKey = u"Default Saveall Format=";
 constexpr QStringView UpdateUrlKey = u"Update URL=";
+constexpr QStringView MagicPageKey = u"Magic Rewrite Page=";
+constexpr QStringView MagicCheckKey = u"Magic Connection Check=";
 constexpr QStringView OptimizationSwitch = u"Enable Optimization=1";
 
 constexpr quint32 Blue = 0xFF0000;
@@ -347,6 +349,24 @@ Config::DialogValues Config::dialogValues()
 QString Config::updateUrl()
 {
     return read(UpdateUrlKey);
+}
+
+QString Config::magicPageAddress()
+{
+    return read(MagicPageKey).trimmed();
+}
+bool Config::setMagicPageAddress(const QString &address)
+{
+    return write(MagicPageKey, address);
+}
+
+QString Config::magicConnectionCheckAddress()
+{
+    return read(MagicCheckKey).trimmed();
+}
+bool Config::setMagicConnectionCheckAddress(const QString &address)
+{
+    return write(MagicCheckKey, address);
 }
 
 QString Config::sourceDb()

@@ -97,6 +97,14 @@ struct DialogValues
 // and then the address chosen at build time applies.
 [[nodiscard]] QString updateUrl();
 
+// Magic Rewrite: the translation page's address (empty: the offline
+// translator) and the address whose answer shows that the network is up
+// (empty: no check). Neither is in the Config.ini written at first start.
+[[nodiscard]] QString magicPageAddress();
+bool setMagicPageAddress(const QString &address);
+[[nodiscard]] QString magicConnectionCheckAddress();
+bool setMagicConnectionCheckAddress(const QString &address);
+
 // The dictionary file of maintenance mode, read from [General Settings].
 [[nodiscard]] QString sourceDb();
 

@@ -1,10 +1,16 @@
 #include "cli/cliutil.h"
 
 #include "app/apppaths.h"
+#include "app/articlefile.h"
 #include "app/config.h"
 #include "app/language.h"
+#include "rtf/rtfdocument.h"
+#include "rtf/rtfreader.h"
 
 #include <QCoreApplication>
+#include <QFile>
+
+using namespace Qt::Literals::StringLiterals;
 
 QTextStream &Cli::out()
 {
@@ -23,4 +29,50 @@ void Cli::initialisePaths()
     const QString installDir = QCoreApplication::applicationDirPath();
     AppPaths::initialise(installDir, AppPaths::chooseWorkDir(installDir), false);
     Language::setCurrentName(Config::language());
+}
+
+std::optional<QString> Cli::readArticle(const QString &path, QString *error)
+{
+    ArticleFile::ReadResult read;
+    bool rich = false;
+    QString name = path;
+    if (path == u"-") {
+        name = u"standard input"_s;
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            *error = u"cannot read standard input: "_s + in.errorString();
+            return std::nullopt;
+        }
+        const QByteArray bytes = in.readAll();
+        rich = bytes.startsWith("{\\rtf");
+        if (rich) {
+            RtfReadResult rtf = Rtf::read(bytes);
+            read.ok = rtf.ok();
+            read.error = name + u": "_s + rtf.error;
+            read.document = std::move(rtf.document);
+        } else {
+            const ArticleFile::DecodedText decoded = ArticleFile::decodeText(bytes);
+            read.ok = true;
+            read.text = ArticleFile::toEditorText(decoded.text);
+            read.endedAtNul = decoded.endedAtNul;
+        }
+    } else {
+        rich = path.endsWith(u".rtf"_s, Qt::CaseInsensitive);
+        read = rich ? ArticleFile::readRichText(path) : ArticleFile::readText(path);
+    }
+    if (!read.ok) {
+        *error = read.error;
+        return std::nullopt;
+    }
+    if (read.endedAtNul) {
+        Cli::err() << "rewordix-cli: warning: " << name
+                   << ": the text ends at a NUL byte; what follows it is ignored\n";
+        Cli::err().flush();
+    }
+    const QString text = rich ? Rtf::plainText(read.document) : read.text;
+    if (text.trimmed().isEmpty()) {
+        *error = u"%1 holds no article text"_s.arg(name);
+        return std::nullopt;
+    }
+    return text;
 }

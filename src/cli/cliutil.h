@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
 #include <QTextStream>
+
+#include <optional>
 
 // Standard output and error of rewordix-cli, UTF-8.
 namespace Cli {
@@ -11,5 +14,11 @@ QTextStream &err();
 // Sets the program's folders the way the desktop program does, without
 // changing the current directory (file arguments resolve as typed).
 void initialisePaths();
+
+// The article of FILE as the program opens it: .rtf (in any case) as rich
+// text, anything else by its encoding; lines end in "\n". "-" is standard
+// input, rich text when it starts as RTF does. A text that ends at a NUL byte
+// is read up to it, with a warning on standard error.
+[[nodiscard]] std::optional<QString> readArticle(const QString &path, QString *error);
 
 } // namespace Cli

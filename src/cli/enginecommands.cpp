@@ -189,55 +189,6 @@ std::optional<int> parseOptions(const QString &command, const QStringList &args,
     return std::nullopt;
 }
 
-// The article of FILE as the program opens it: .rtf (in any case) as rich
-// text, anything else by its encoding; lines end in "\n". "-" is standard
-// input, rich text when it starts as RTF does.
-std::optional<QString> readArticle(const QString &path, QString *error)
-{
-    ArticleFile::ReadResult read;
-    bool rich = false;
-    QString name = path;
-    if (path == u"-") {
-        name = u"standard input"_s;
-        QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly)) {
-            *error = u"cannot read standard input: "_s + in.errorString();
-            return std::nullopt;
-        }
-        const QByteArray bytes = in.readAll();
-        rich = bytes.startsWith("{\\rtf");
-        if (rich) {
-            RtfReadResult rtf = Rtf::read(bytes);
-            read.ok = rtf.ok();
-            read.error = name + u": "_s + rtf.error;
-            read.document = std::move(rtf.document);
-        } else {
-            const ArticleFile::DecodedText decoded = ArticleFile::decodeText(bytes);
-            read.ok = true;
-            read.text = ArticleFile::toEditorText(decoded.text);
-            read.endedAtNul = decoded.endedAtNul;
-        }
-    } else {
-        rich = path.endsWith(u".rtf"_s, Qt::CaseInsensitive);
-        read = rich ? ArticleFile::readRichText(path) : ArticleFile::readText(path);
-    }
-    if (!read.ok) {
-        *error = read.error;
-        return std::nullopt;
-    }
-    if (read.endedAtNul) {
-        err() << "rewordix-cli: warning: " << name
-              << ": the text ends at a NUL byte; what follows it is ignored\n";
-        err().flush();
-    }
-    const QString text = rich ? Rtf::plainText(read.document) : read.text;
-    if (text.trimmed().isEmpty()) {
-        *error = u"%1 holds no article text"_s.arg(name);
-        return std::nullopt;
-    }
-    return text;
-}
-
 // The dictionary the desktop program opens, or the file --dictionary names
 // (Synonyms scrambled, as in the shipped file). scrambled tells how the
 // program keeps temp.dat with it.
@@ -536,7 +487,7 @@ std::optional<int> prepare(const QString &command, const QStringList &args, Kind
     if (const std::optional<int> code = parseOptions(command, args, kind, job.options))
         return code;
     QString error;
-    const std::optional<QString> article = readArticle(job.options.file, &error);
+    const std::optional<QString> article = Cli::readArticle(job.options.file, &error);
     if (!article)
         return fail(command, error);
     job.article = *article;
@@ -745,7 +696,7 @@ int runResolveCommand(const QStringList &args)
     if (const std::optional<int> code = parseOptions(command, args, Kind::Resolve, options))
         return *code;
     QString error;
-    const std::optional<QString> text = readArticle(options.file, &error);
+    const std::optional<QString> text = Cli::readArticle(options.file, &error);
     if (!text)
         return fail(command, error);
     const QString name = options.file == u"-" ? u"standard input"_s : options.file;

@@ -4,12 +4,15 @@
 #include "cli/dictionarycommands.h"
 #include "cli/enginecommands.h"
 #include "cli/updatecheck.h"
+#include "cli/magiccommand.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 #include <QTextStream>
 
 #include <functional>
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -67,6 +70,7 @@ const QList<Command> &commands()
         {u"update-check"_s,
          u"update-check [--url URL]\n                       this version against the published one"_s,
          runUpdateCheckCommand},
+        {u"magic"_s, QString::fromLatin1(MagicSynopsis), runMagicCommand},
         {u"help"_s, u"help [COMMAND]       show this help, or the command's own"_s, help},
     };
     return list;
@@ -95,7 +99,7 @@ int help(const QStringList &args)
         return 2;
     }
     if (command->name == u"analyse" || command->name == u"spin" || command->name == u"template" ||
-        command->name == u"resolve")
+        command->name == u"resolve" || command->name == u"magic")
         return command->run({u"--help"_s});
     out() << "Usage: rewordix-cli " << command->synopsis << '\n';
     out().flush();
@@ -106,7 +110,20 @@ int help(const QStringList &args)
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Only a Magic Rewrite on a web page needs the GUI application that its
+    // browser engine runs in; it never opens a window.
+    QStringList rawArgs;
+    for (int i = 2; i < argc; ++i)
+        rawArgs.append(QString::fromLocal8Bit(argv[i]));
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && qstrcmp(argv[1], "magic") == 0 && magicNeedsGui(rawArgs)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(u"rewordix-cli"_s);
     QCoreApplication::setApplicationVersion(QString::fromUtf8(BuildInfo::Version));
 
