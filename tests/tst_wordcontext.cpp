@@ -178,26 +178,32 @@ private Q_SLOTS:
         QVERIFY(TestDictionary::create(path,
                                        {{u"quick"_s, u"adjective"_s, u"fast,rapid,swift,speedy"_s},
                                         {u"deal"_s, u"noun"_s, u"bargain,pact"_s},
-                                        {u"dog"_s, u"noun"_s, u"hound,pooch"_s}}));
+                                        {u"dog"_s, u"noun"_s, u"hound,pooch"_s},
+                                        {u"in order"_s, u"adjective"_s, u"orderly,ready"_s}}));
         sqlite3 *db = nullptr;
         QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
         QVERIFY(TestDictionary::exec(db, u"CREATE TABLE MainSense (Words TEXT, Type TEXT, "
                                          u"Count INTEGER); INSERT INTO MainSense VALUES "
-                                         u"('quick', 'adjective', 2), ('deal', 'noun', 0)"_s));
+                                         u"('quick', 'adjective', 2), ('deal', 'noun', 0), "
+                                         u"('in order', 'adjective', 0)"_s));
         sqlite3_close(db);
         QString error;
         const auto dictionary = Dictionary::open(path, true, false, &error);
         QVERIFY2(dictionary, qPrintable(error));
-        const QString text = u"A quick deal and a dog."_s;
+        // "in order" is led by a preposition: no part of speech, and still kept out.
+        const QString text = u"A quick deal and a dog, all in order."_s;
         JobControl control;
         const PassOutcome pass = Analysis::taggingPassText(text, {}, *dictionary, control);
+        const MergeOutcome merged =
+            Analysis::phraseMergePass(pass.store, text, *dictionary, control, false);
         const ArticleContext context = WordContext::analyse(text, m_tagger.get(), true);
         QStringList lists;
         for (const StoreEntry &e : Store::parseEntries(*AutoRewrite::expandAlternatives(
-                 pass.store, AutoRewrite::General, *dictionary, nullptr, &context, text)))
-            if (e.text != u"A" && e.text != u"a" && e.text != u"and")
+                 merged.store, AutoRewrite::General, *dictionary, nullptr, &context, text)))
+            if (e.text != u"A" && e.text != u"a" && e.text != u"and" && e.text != u"all")
                 lists << e.text + u'=' + e.alternatives;
-        QCOMPARE(lists, (QStringList{u"quick=fast,rapid"_s, u"deal="_s, u"dog=hound,pooch"_s}));
+        QCOMPARE(lists, (QStringList{u"quick=fast,rapid"_s, u"deal="_s, u"dog=hound,pooch"_s,
+                                     u"in order="_s}));
     }
 
 private:

@@ -381,7 +381,7 @@ std::optional<QString> AutoRewrite::expandAlternatives(const QString &store, int
             if (found == listFor.cend()) {
                 int kept = degreeKept; // 0: all
                 int main = -1;         // synonyms of the main meaning; -1: not known
-                if (mainSenses && !reading.type.isEmpty())
+                if (mainSenses)
                     main = WordContext::mainSenseCount(dictionary, reading.lookup, reading.type);
                 if (main > 0)
                     kept = kept > 0 ? std::min(kept, main) : main;

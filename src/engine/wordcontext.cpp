@@ -193,9 +193,15 @@ bool WordContext::hasMainSenses(Dictionary &dictionary)
 int WordContext::mainSenseCount(Dictionary &dictionary, const QString &word, const QString &type)
 {
     QList<QStringList> rows;
-    if (!dictionary.execute(u"SELECT Count FROM MainSense WHERE Words = ?1 AND Type = ?2"_s,
-                            {word, type}, &rows) ||
-        rows.isEmpty())
+    // Without a type (a phrase led by a preposition: "in order"), the best of
+    // the word's rows.
+    const bool ok =
+        type.isEmpty()
+            ? dictionary.execute(u"SELECT MAX(Count) FROM MainSense WHERE Words = ?1"_s, {word},
+                                 &rows)
+            : dictionary.execute(u"SELECT Count FROM MainSense WHERE Words = ?1 AND Type = ?2"_s,
+                                 {word, type}, &rows);
+    if (!ok || rows.isEmpty() || rows.first().value(0).isEmpty())
         return -1;
     return rows.first().value(0).toInt();
 }
