@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+using namespace Qt::Literals::StringLiterals;
+
 QTextStream &Cli::out()
 {
     static QTextStream stream(stdout);
@@ -16,6 +18,45 @@ QTextStream &Cli::err()
 {
     static QTextStream stream(stderr);
     return stream;
+}
+
+QString Cli::jsonQuoted(QStringView text)
+{
+    QString quoted;
+    quoted.reserve(text.size() + 2);
+    quoted += u'"';
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case u'"':
+            quoted += u"\\\""_s;
+            break;
+        case u'\\':
+            quoted += u"\\\\"_s;
+            break;
+        case u'\b':
+            quoted += u"\\b"_s;
+            break;
+        case u'\f':
+            quoted += u"\\f"_s;
+            break;
+        case u'\n':
+            quoted += u"\\n"_s;
+            break;
+        case u'\r':
+            quoted += u"\\r"_s;
+            break;
+        case u'\t':
+            quoted += u"\\t"_s;
+            break;
+        default:
+            if (c.unicode() < 0x20)
+                quoted += u"\\u%1"_s.arg(int(c.unicode()), 4, 16, QChar(u'0'));
+            else
+                quoted += c;
+        }
+    }
+    quoted += u'"';
+    return quoted;
 }
 
 void Cli::initialisePaths()
