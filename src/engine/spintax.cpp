@@ -1,5 +1,7 @@
 #include "engine/spintax.h"
 
+#include "engine/indefinitearticle.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -58,21 +60,70 @@ void reach(const Spintax::Template &spin, const Spintax::Sequence &sequence,
     }
 }
 
+// Could the text before end close with an "a" or "an" of its own, blanks,
+// a quote or a bracket between? A cheap test before the exact one: it runs
+// once per group of every article.
+bool mayEndWithArticle(const QChar *begin, const QChar *end)
+{
+    while (end > begin) {
+        const char16_t c = end[-1].unicode();
+        if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r' && c != u'"' && c != u'\'' &&
+            c != u'(' && c != u'\u201C' && c != u'\u2018')
+            return c == u'a' || c == u'A' || c == u'n' || c == u'N';
+        --end;
+    }
+    return false;
+}
+
+// The output of one resolution: a buffer sized for the longest text plus one
+// character per group, since "a" may become "an" before each.
+struct Output
+{
+    QChar *begin;
+    QChar *end;
+};
+
+// "a"/"an" before a group's text [from, out.end) agrees with it, as in the
+// articles the auto-rewrite makes: the text moves by the one character the
+// article gains or loses.
+void agreeArticleBefore(Output &out, QChar *from)
+{
+    if (from == out.end || !mayEndWithArticle(out.begin, from))
+        return;
+    const QStringView written(out.begin, from - out.begin);
+    const auto range = IndefiniteArticle::articleBefore(written, written.size());
+    if (!range)
+        return;
+    const auto [start, stop] = *range;
+    const QString agreeing = IndefiniteArticle::agreeing(written.mid(start, stop - start),
+                                                         QStringView(from, out.end - from));
+    // Only "a" <-> "an" changes, so an article of the same length agrees already.
+    const qsizetype shift = agreeing.size() - (stop - start);
+    if (shift == 0)
+        return;
+    QChar *tail = out.begin + stop;
+    memmove(tail + shift, tail, (out.end - tail) * sizeof(QChar));
+    memcpy(out.begin + start, agreeing.constData(), agreeing.size() * sizeof(QChar));
+    out.end += shift;
+}
+
 // Copies into a buffer sized for the longest text: QString::append per piece
 // costs more than the copying itself.
 void append(const Spintax::Template &spin, const Spintax::Sequence &sequence,
-            const QList<int> &signature, QChar *&out)
+            const QList<int> &signature, Output &out)
 {
     for (const Spintax::Piece &piece : sequence) {
         if (piece.group < 0) {
-            memcpy(out, piece.text.constData(), piece.text.size() * sizeof(QChar));
-            out += piece.text.size();
+            memcpy(out.end, piece.text.constData(), piece.text.size() * sizeof(QChar));
+            out.end += piece.text.size();
             continue;
         }
         const Spintax::Group &group = spin.groups[piece.group];
-        if (!group.alternatives.isEmpty())
-            append(spin, group.alternatives[choiceOf(spin, signature, piece.group)], signature,
-                   out);
+        if (group.alternatives.isEmpty())
+            continue;
+        QChar *const from = out.end;
+        append(spin, group.alternatives[choiceOf(spin, signature, piece.group)], signature, out);
+        agreeArticleBefore(out, from);
     }
 }
 
@@ -204,9 +255,9 @@ QString Spintax::resolve(const Template &spin, const QList<int> &signature)
 {
     const qsizetype longest =
         spin.longestText > 0 ? spin.longestText : longestText(spin, spin.root);
-    QString text(longest, Qt::Uninitialized);
-    QChar *end = text.data();
-    append(spin, spin.root, signature, end);
-    text.truncate(end - text.constData());
+    QString text(longest + spin.groups.size(), Qt::Uninitialized);
+    Output out{text.data(), text.data()};
+    append(spin, spin.root, signature, out);
+    text.truncate(out.end - out.begin);
     return text;
 }

@@ -47,7 +47,8 @@ struct Template
 // Groups no chosen alternative reaches get choice 0, so that two signatures
 // that make the same choices are equal.
 void canonicalise(const Template &spin, QList<int> &signature);
-// The text for a signature (choices 1-based; out of range counts as 1).
+// The text for a signature (choices 1-based; out of range counts as 1). An
+// "a" or "an" right before a group's text agrees with it ("an hour").
 [[nodiscard]] QString resolve(const Template &spin, const QList<int> &signature);
 
 } // namespace Spintax
