@@ -197,6 +197,7 @@ std::optional<Spintax::Template> Spintax::parse(QStringView text, QString *error
         } else if (c == u'{') {
             flush();
             const int group = int(spin.groups.size());
+            spin.nested = spin.nested || stack.size() > 1;
             spin.groups.append(Group());
             stack.last().current.append(Piece{QString(), group});
             stack.append(Open{group, Sequence(), i});
@@ -243,6 +244,8 @@ qint64 Spintax::distinctChoices(const Template &spin, qint64 max)
 
 void Spintax::canonicalise(const Template &spin, QList<int> &signature)
 {
+    if (!spin.nested)
+        return; // every group is reached
     QList<bool> reached(spin.groups.size(), false);
     reach(spin, spin.root, signature, reached);
     for (qsizetype g = 0; g < signature.size() && g < reached.size(); ++g) {

@@ -30,6 +30,7 @@ struct Template
     Sequence root;
     QList<Group> groups;
     qsizetype longestText = 0; // the most characters a resolved text can have
+    bool nested = false;       // a group inside an alternative
 };
 
 // The article template (own marks escaped as "[<]" "[!]" "[>]" "[[]") as
