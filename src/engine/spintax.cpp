@@ -65,66 +65,110 @@ void reach(const Spintax::Template &spin, const Spintax::Sequence &sequence,
 // once per group of every article.
 bool mayEndWithArticle(const QChar *begin, const QChar *end)
 {
+    const auto isLetter = [](char16_t c) {
+        return ((c | 0x20) >= u'a' && (c | 0x20) <= u'z') || c >= 0x80;
+    };
     while (end > begin) {
         const char16_t c = end[-1].unicode();
-        if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r' && c != u'"' && c != u'\'' &&
-            c != u'(' && c != u'\u201C' && c != u'\u2018')
-            return c == u'a' || c == u'A' || c == u'n' || c == u'N';
-        --end;
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'"' || c == u'\'' ||
+            c == u'(' || c == u'\u201C' || c == u'\u2018') {
+            --end;
+            continue;
+        }
+        const QChar *word = end - 1;
+        if ((c | 0x20) == u'n') {
+            if (word == begin || (word[-1].unicode() | 0x20) != u'a')
+                return false;
+            --word;
+        } else if ((c | 0x20) != u'a') {
+            return false;
+        }
+        return word == begin || !isLetter(word[-1].unicode());
     }
     return false;
 }
 
-// The output of one resolution: a buffer sized for the longest text plus one
-// character per group, since "a" may become "an" before each.
-struct Output
-{
-    QChar *begin;
-    QChar *end;
-};
+// Texts are copied in blocks of this many characters, past their end: a
+// memcpy call per piece costs more than the copying, pieces being a word or two.
+constexpr qsizetype CopyBlock = 8;
 
-// "a"/"an" before a group's text [from, out.end) agrees with it, as in the
+// "a"/"an" before a group's text [from, end) agrees with it, as in the
 // articles the auto-rewrite makes: the text moves by the one character the
-// article gains or loses.
-void agreeArticleBefore(Output &out, QChar *from)
+// article gains or loses. Returns the new end.
+QChar *agreeArticleBefore(QChar *begin, QChar *from, QChar *end)
 {
-    if (from == out.end || !mayEndWithArticle(out.begin, from))
-        return;
-    const QStringView written(out.begin, from - out.begin);
+    if (from == end || !mayEndWithArticle(begin, from))
+        return end;
+    const QStringView written(begin, from - begin);
     const auto range = IndefiniteArticle::articleBefore(written, written.size());
     if (!range)
-        return;
+        return end;
     const auto [start, stop] = *range;
     const QString agreeing = IndefiniteArticle::agreeing(written.mid(start, stop - start),
-                                                         QStringView(from, out.end - from));
+                                                         QStringView(from, end - from));
     // Only "a" <-> "an" changes, so an article of the same length agrees already.
     const qsizetype shift = agreeing.size() - (stop - start);
     if (shift == 0)
-        return;
-    QChar *tail = out.begin + stop;
-    memmove(tail + shift, tail, (out.end - tail) * sizeof(QChar));
-    memcpy(out.begin + start, agreeing.constData(), agreeing.size() * sizeof(QChar));
-    out.end += shift;
+        return end;
+    QChar *tail = begin + stop;
+    memmove(tail + shift, tail, (end - tail) * sizeof(QChar));
+    memcpy(begin + start, agreeing.constData(), agreeing.size() * sizeof(QChar));
+    return end + shift;
 }
 
-// Copies into a buffer sized for the longest text: QString::append per piece
-// costs more than the copying itself.
-void append(const Spintax::Template &spin, const Spintax::Sequence &sequence,
-            const QList<int> &signature, Output &out)
+// Writes the text of range at end of a buffer that starts at begin, sized for
+// the longest text plus one character per group ("a" may become "an" before
+// each) plus a block; returns the new end. One buffer: QString::append per
+// piece costs more than the copying itself.
+QChar *append(const Spintax::Template &spin, Spintax::Template::Range range,
+              const QList<int> &signature, QChar *begin, QChar *end)
 {
-    for (const Spintax::Piece &piece : sequence) {
-        if (piece.group < 0) {
-            memcpy(out.end, piece.text.constData(), piece.text.size() * sizeof(QChar));
-            out.end += piece.text.size();
+    const Spintax::Template::Step *const steps = spin.steps.constData();
+    for (qsizetype i = range.begin; i < range.end; ++i) {
+        const Spintax::Template::Step step = steps[i];
+        if (step.group < 0) {
+            const QChar *text = spin.literals.constData() + step.at;
+            for (qsizetype k = 0; k < step.size; k += CopyBlock)
+                memcpy(end + k, text + k, CopyBlock * sizeof(QChar));
+            end += step.size;
             continue;
         }
-        const Spintax::Group &group = spin.groups[piece.group];
-        if (group.alternatives.isEmpty())
+        if (step.size == 0)
             continue;
-        QChar *const from = out.end;
-        append(spin, group.alternatives[choiceOf(spin, signature, piece.group)], signature, out);
-        agreeArticleBefore(out, from);
+        const int chosen = step.group < signature.size() ? signature[step.group] : 1;
+        QChar *const from = end;
+        end = append(spin, spin.alternatives[step.at + std::clamp(chosen, 1, step.size) - 1],
+                     signature, begin, end);
+        end = agreeArticleBefore(begin, from, end);
     }
+    return end;
+}
+
+// Lays out the steps of sequence side by side, then those of its groups'
+// alternatives.
+Spintax::Template::Range flatten(Spintax::Template &spin, const Spintax::Sequence &sequence)
+{
+    const qsizetype begin = spin.steps.size();
+    for (const Spintax::Piece &piece : sequence) {
+        spin.steps.append(
+            piece.group < 0
+                ? Spintax::Template::Step{-1, int(piece.text.size()), piece.at}
+                : Spintax::Template::Step{piece.group,
+                                          int(spin.groups[piece.group].alternatives.size()), 0});
+    }
+    const qsizetype end = spin.steps.size();
+    for (qsizetype i = begin; i < end; ++i) {
+        const int group = spin.steps[i].group;
+        if (group < 0)
+            continue;
+        const qsizetype first = spin.alternatives.size();
+        spin.steps[i].at = first;
+        const QList<Spintax::Sequence> &alternatives = spin.groups[group].alternatives;
+        spin.alternatives.resize(first + alternatives.size());
+        for (qsizetype k = 0; k < alternatives.size(); ++k)
+            spin.alternatives[first + k] = flatten(spin, alternatives[k]);
+    }
+    return {begin, end};
 }
 
 qsizetype longestText(const Spintax::Template &spin, const Spintax::Sequence &sequence)
@@ -225,6 +269,19 @@ std::optional<Spintax::Template> Spintax::parse(QStringView text, QString *error
     flush();
     spin.root = std::move(stack.first().current);
     spin.longestText = longestText(spin, spin.root);
+    auto pool = [&spin](Sequence &sequence) {
+        for (Piece &piece : sequence) {
+            piece.at = spin.literals.size();
+            spin.literals += piece.text;
+        }
+    };
+    pool(spin.root);
+    for (Group &group : spin.groups) {
+        for (Sequence &alternative : group.alternatives)
+            pool(alternative);
+    }
+    spin.literals += QString(CopyBlock, QChar());
+    spin.rootSteps = flatten(spin, spin.root);
     return spin;
 }
 
@@ -258,9 +315,8 @@ QString Spintax::resolve(const Template &spin, const QList<int> &signature)
 {
     const qsizetype longest =
         spin.longestText > 0 ? spin.longestText : longestText(spin, spin.root);
-    QString text(longest + spin.groups.size(), Qt::Uninitialized);
-    Output out{text.data(), text.data()};
-    append(spin, spin.root, signature, out);
-    text.truncate(out.end - out.begin);
+    QString text(longest + spin.groups.size() + CopyBlock, Qt::Uninitialized);
+    QChar *const begin = text.data();
+    text.truncate(append(spin, spin.rootSteps, signature, begin, begin) - begin);
     return text;
 }

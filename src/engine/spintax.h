@@ -16,6 +16,7 @@ struct Piece
 {
     QString text;
     int group = -1;
+    qsizetype at = 0; // where text starts in Template::literals
 };
 using Sequence = QList<Piece>;
 
@@ -31,6 +32,26 @@ struct Template
     QList<Group> groups;
     qsizetype longestText = 0; // the most characters a resolved text can have
     bool nested = false;       // a group inside an alternative
+    // What resolve walks: every piece's text one after another, with room to
+    // copy past the last one in whole blocks; the pieces as steps, those of
+    // each sequence side by side (a literal: size characters from at in
+    // literals; a group: its size alternatives, whose step ranges start at
+    // alternatives[at]); and the root's range.
+    QString literals;
+    struct Step
+    {
+        int group = -1;
+        int size = 0;
+        qsizetype at = 0;
+    };
+    struct Range
+    {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+    };
+    QList<Step> steps;
+    QList<Range> alternatives;
+    Range rootSteps;
 };
 
 // The article template (own marks escaped as "[<]" "[!]" "[>]" "[[]") as
