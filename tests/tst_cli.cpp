@@ -1,11 +1,15 @@
 // rewordix-cli's dictionary commands as a script would call them.
+#include "app/textfile.h"
 #include "engine_testutil.h"
+#include "testutil.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTest>
+
+#include <sys/resource.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -52,6 +56,8 @@ private Q_SLOTS:
         QTest::newRow("dict-info plans")
             << u"dict-info --json --plans --dictionary={db}"_s << 0 << u"plans/0"_s << u"*"_s;
         QTest::newRow("help command") << u"help synonyms"_s << 0 << QString() << u"--json"_s;
+        QTest::newRow("help usage")
+            << u"spin --help"_s << 0 << QString() << u"Usage: rewordix-cli spin [options] FILE"_s;
         QTest::newRow("command --help") << u"dict-info --help"_s << 0 << QString() << u"--plans"_s;
         QTest::newRow("no word") << u"synonyms --dictionary={db}"_s << 2 << QString() << QString();
         QTest::newRow("unknown option") << u"tag --jsn x"_s << 2 << QString() << QString();
@@ -97,6 +103,44 @@ private Q_SLOTS:
             QVERIFY(!found.isEmpty());
         else
             QCOMPARE(found, expected);
+    }
+
+    void fullDiskKeepsOlderFiles_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::newRow("folder") << u"--out"_s;
+        QTest::newRow("archive") << u"--zip"_s;
+    }
+
+    // Writes fail past a file-size limit as on a full disk: the run fails and
+    // leaves the older output as it was, with nothing of its own beside it.
+    void fullDiskKeepsOlderFiles()
+    {
+        QFETCH(QString, option);
+        QTemporaryDir work;
+        const QString article = work.filePath(u"article.txt"_s);
+        QVERIFY(TextFile::writeBytes(
+            article, QByteArray("The quick dog walked to the red house by car. ").repeated(40)));
+        const QString target = work.filePath(option == u"--out" ? u"out"_s : u"out.zip"_s);
+        const QString older = option == u"--out" ? target + u"/1.txt"_s : target;
+        QVERIFY(QDir().mkpath(QFileInfo(older).absolutePath()));
+        QVERIFY(TextFile::writeBytes(older, "older"));
+        QProcess cli;
+        cli.setChildProcessModifier([] {
+            const rlimit limit{1024, 1024};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        cli.start(cliPath(),
+                  {u"spin"_s, article, u"-n"_s, u"20"_s, u"--txt"_s, u"--quiet"_s, option, target,
+                   u"--dictionary"_s, m_dir.filePath(u"dictionary.db"_s)});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 1);
+        QVERIFY(!cli.readAllStandardError().isEmpty());
+        QCOMPARE(TestUtil::fileBytes(older), QByteArray("older"));
+        const QDir folder(QFileInfo(older).absolutePath());
+        QCOMPARE(folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+                 option == u"--out" ? 1 : 2); // the archive's folder holds the article too
     }
 
 private:

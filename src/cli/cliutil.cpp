@@ -4,6 +4,7 @@
 #include "app/config.h"
 #include "app/language.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 
 using namespace Qt::Literals::StringLiterals;
@@ -57,6 +58,15 @@ QString Cli::jsonQuoted(QStringView text)
     }
     quoted += u'"';
     return quoted;
+}
+
+QString Cli::helpText(const QCommandLineParser &parser, const QString &command)
+{
+    QString text = parser.helpText();
+    const qsizetype options = text.indexOf(u" [options]");
+    if (text.startsWith(u"Usage: ") && options > 0 && options < text.indexOf(u'\n'))
+        text.replace(0, options, u"Usage: rewordix-cli "_s + command);
+    return text;
 }
 
 void Cli::initialisePaths()

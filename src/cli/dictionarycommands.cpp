@@ -64,7 +64,7 @@ std::optional<int> parse(const QString &command, const QStringList &args, const 
     if (!parser.parse(QStringList{u"rewordix-cli "_s + command} + args))
         return fail(command, parser.errorText(), 2);
     if (parser.isSet(help)) {
-        Cli::out() << parser.helpText();
+        Cli::out() << Cli::helpText(parser, command);
         Cli::out().flush();
         return 0;
     }

@@ -143,7 +143,7 @@ std::optional<int> parseOptions(const QString &command, const QStringList &args,
     if (!parser.parse(QStringList{u"rewordix-cli "_s + command} + args))
         return fail(command, parser.errorText(), 2);
     if (given(help)) {
-        out() << parser.helpText();
+        out() << Cli::helpText(parser, command);
         out().flush();
         return 0;
     }
@@ -295,6 +295,10 @@ public:
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, &m_oldInt);
         sigaction(SIGTERM, &action, &m_oldTerm);
+        // Past a file-size limit (ulimit -f) a write fails with EFBIG like
+        // one on a full disk, instead of the signal killing the process
+        // before it can remove what it made.
+        std::signal(SIGXFSZ, SIG_IGN);
     }
     ~InterruptGuard()
     {
