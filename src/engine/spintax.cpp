@@ -88,14 +88,17 @@ bool mayEndWithArticle(const QChar *begin, const QChar *end)
     return false;
 }
 
-// Texts are copied in blocks of this many characters, past their end: a
-// memcpy call per piece costs more than the copying, pieces being a word or two.
+// Texts are copied in blocks of this many characters, past their end, at
+// least two blocks each: a memcpy call per piece, or a loop whose end the
+// processor mispredicts, costs more than the copying, pieces being a word or two.
 constexpr qsizetype CopyBlock = 8;
+constexpr qsizetype CopySlack = 2 * CopyBlock;
 
 // "a"/"an" before a group's text [from, end) agrees with it, as in the
 // articles the auto-rewrite makes: the text moves by the one character the
-// article gains or loses. Returns the new end.
-QChar *agreeArticleBefore(QChar *begin, QChar *from, QChar *end)
+// article gains or loses. takesAn: of the text, when known beforehand (-1
+// otherwise). Returns the new end.
+QChar *agreeArticleBefore(QChar *begin, QChar *from, QChar *end, int takesAn)
 {
     if (from == end || !mayEndWithArticle(begin, from))
         return end;
@@ -104,12 +107,12 @@ QChar *agreeArticleBefore(QChar *begin, QChar *from, QChar *end)
     if (!range)
         return end;
     const auto [start, stop] = *range;
-    const QString agreeing = IndefiniteArticle::agreeing(written.mid(start, stop - start),
-                                                         QStringView(from, end - from));
-    // Only "a" <-> "an" changes, so an article of the same length agrees already.
+    const QStringView next(from, end - from);
+    const bool an = takesAn >= 0 ? takesAn == 1 : IndefiniteArticle::takesAn(next);
+    if ((stop - start == 2) == an)
+        return end; // agrees already
+    const QString agreeing = IndefiniteArticle::agreeing(written.mid(start, stop - start), next);
     const qsizetype shift = agreeing.size() - (stop - start);
-    if (shift == 0)
-        return end;
     QChar *tail = begin + stop;
     memmove(tail + shift, tail, (end - tail) * sizeof(QChar));
     memcpy(begin + start, agreeing.constData(), agreeing.size() * sizeof(QChar));
@@ -118,7 +121,7 @@ QChar *agreeArticleBefore(QChar *begin, QChar *from, QChar *end)
 
 // Writes the text of range at end of a buffer that starts at begin, sized for
 // the longest text plus one character per group ("a" may become "an" before
-// each) plus a block; returns the new end. One buffer: QString::append per
+// each) plus CopySlack; returns the new end. One buffer: QString::append per
 // piece costs more than the copying itself.
 QChar *append(const Spintax::Template &spin, Spintax::Template::Range range,
               const QList<int> &signature, QChar *begin, QChar *end)
@@ -126,20 +129,19 @@ QChar *append(const Spintax::Template &spin, Spintax::Template::Range range,
     const Spintax::Template::Step *const steps = spin.steps.constData();
     for (qsizetype i = range.begin; i < range.end; ++i) {
         const Spintax::Template::Step step = steps[i];
-        if (step.group < 0) {
-            const QChar *text = spin.literals.constData() + step.at;
-            for (qsizetype k = 0; k < step.size; k += CopyBlock)
-                memcpy(end + k, text + k, CopyBlock * sizeof(QChar));
-            end += step.size;
-            continue;
-        }
-        if (step.size == 0)
+        const QChar *text = spin.literals.constData() + step.at;
+        memcpy(end, text, CopySlack * sizeof(QChar));
+        for (qsizetype k = CopySlack; k < step.size; k += CopyBlock)
+            memcpy(end + k, text + k, CopyBlock * sizeof(QChar));
+        end += step.size;
+        if (step.count == 0)
             continue;
         const int chosen = step.group < signature.size() ? signature[step.group] : 1;
+        const Spintax::Template::Range alternative =
+            spin.alternatives[step.first + std::clamp(chosen, 1, step.count) - 1];
         QChar *const from = end;
-        end = append(spin, spin.alternatives[step.at + std::clamp(chosen, 1, step.size) - 1],
-                     signature, begin, end);
-        end = agreeArticleBefore(begin, from, end);
+        end = append(spin, alternative, signature, begin, end);
+        end = agreeArticleBefore(begin, from, end, alternative.takesAn);
     }
     return end;
 }
@@ -150,11 +152,16 @@ Spintax::Template::Range flatten(Spintax::Template &spin, const Spintax::Sequenc
 {
     const qsizetype begin = spin.steps.size();
     for (const Spintax::Piece &piece : sequence) {
-        spin.steps.append(
-            piece.group < 0
-                ? Spintax::Template::Step{-1, int(piece.text.size()), piece.at}
-                : Spintax::Template::Step{piece.group,
-                                          int(spin.groups[piece.group].alternatives.size()), 0});
+        if (piece.group < 0) {
+            spin.steps.append({piece.at, 0, int(piece.text.size()), -1, 0});
+            continue;
+        }
+        // A group joins the text before it in one step.
+        if (spin.steps.size() == begin || spin.steps.last().group >= 0)
+            spin.steps.append({spin.literals.size() - CopySlack, 0, 0, -1, 0});
+        Spintax::Template::Step &step = spin.steps.last();
+        step.group = piece.group;
+        step.count = int(spin.groups[piece.group].alternatives.size());
     }
     const qsizetype end = spin.steps.size();
     for (qsizetype i = begin; i < end; ++i) {
@@ -162,11 +169,24 @@ Spintax::Template::Range flatten(Spintax::Template &spin, const Spintax::Sequenc
         if (group < 0)
             continue;
         const qsizetype first = spin.alternatives.size();
-        spin.steps[i].at = first;
+        spin.steps[i].first = first;
         const QList<Spintax::Sequence> &alternatives = spin.groups[group].alternatives;
         spin.alternatives.resize(first + alternatives.size());
-        for (qsizetype k = 0; k < alternatives.size(); ++k)
-            spin.alternatives[first + k] = flatten(spin, alternatives[k]);
+        for (qsizetype k = 0; k < alternatives.size(); ++k) {
+            Spintax::Template::Range range = flatten(spin, alternatives[k]);
+            // The first word decides "a" or "an": known when it ends within
+            // the alternative's own text.
+            const QString &text = alternatives[k].isEmpty() ? QString() : alternatives[k][0].text;
+            const qsizetype wordStart = std::find_if(text.cbegin(), text.cend(),
+                                                     [](QChar c) { return c.isLetterOrNumber(); }) -
+                                        text.cbegin();
+            const bool wordEnds = std::find_if(text.cbegin() + wordStart, text.cend(), [](QChar c) {
+                                      return !c.isLetterOrNumber();
+                                  }) != text.cend();
+            if (wordStart < text.size() && (wordEnds || alternatives[k].size() == 1))
+                range.takesAn = IndefiniteArticle::takesAn(text) ? 1 : 0;
+            spin.alternatives[first + k] = range;
+        }
     }
     return {begin, end};
 }
@@ -280,7 +300,8 @@ std::optional<Spintax::Template> Spintax::parse(QStringView text, QString *error
         for (Sequence &alternative : group.alternatives)
             pool(alternative);
     }
-    spin.literals += QString(CopyBlock, QChar());
+    // Every text can be copied in whole blocks; an empty one starts here.
+    spin.literals += QString(CopySlack, QChar());
     spin.rootSteps = flatten(spin, spin.root);
     return spin;
 }
@@ -315,7 +336,7 @@ QString Spintax::resolve(const Template &spin, const QList<int> &signature)
 {
     const qsizetype longest =
         spin.longestText > 0 ? spin.longestText : longestText(spin, spin.root);
-    QString text(longest + spin.groups.size() + CopyBlock, Qt::Uninitialized);
+    QString text(longest + spin.groups.size() + CopySlack, Qt::Uninitialized);
     QChar *const begin = text.data();
     text.truncate(append(spin, spin.rootSteps, signature, begin, begin) - begin);
     return text;

@@ -33,21 +33,26 @@ struct Template
     qsizetype longestText = 0; // the most characters a resolved text can have
     bool nested = false;       // a group inside an alternative
     // What resolve walks: every piece's text one after another, with room to
-    // copy past the last one in whole blocks; the pieces as steps, those of
-    // each sequence side by side (a literal: size characters from at in
-    // literals; a group: its size alternatives, whose step ranges start at
-    // alternatives[at]); and the root's range.
+    // copy past the last one in whole blocks; the steps of each sequence side
+    // by side, a step being size characters from at in literals and then,
+    // unless group is -1, that group, whose count alternatives have their
+    // ranges of steps from alternatives[first] on; and the root's range.
     QString literals;
     struct Step
     {
-        int group = -1;
-        int size = 0;
         qsizetype at = 0;
+        qsizetype first = 0;
+        int size = 0;
+        int group = -1;
+        int count = 0;
     };
     struct Range
     {
         qsizetype begin = 0;
         qsizetype end = 0;
+        // Whether the text starts with a word that takes "an"; -1 when that
+        // depends on the choices.
+        int takesAn = -1;
     };
     QList<Step> steps;
     QList<Range> alternatives;
