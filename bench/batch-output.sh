@@ -14,7 +14,7 @@
 #   WORDS      words in the generated article (default: 1000)
 # Set WORK to a folder on the disk to measure (default: a new folder in TMPDIR),
 # ROUNDS to the runs of each command (default: 5), DEGREE to the replacement
-# degree of the resolve template (default: 1, about 450 groups for 1000 words).
+# degree of the article's own resolve template (default: 1).
 set -euo pipefail
 
 build=${1:-build}
@@ -100,15 +100,39 @@ m1=$(peak_kb "${spin[@]}")
 m10=$(peak_kb "$cli" spin "$article" -n $((count * 10)) --degree 3 --txt --seed 1 --quiet --dictionary "$dictionary")
 echo "peak memory, no output: N=$count ${m1} KiB, N=$((count * 10)) ${m10} KiB, ratio $(ratio "$m10" "$m1")"
 
-# resolve: the article's own template as spintax, 10 N articles to nowhere.
+# resolve, 10 N articles to nowhere: the article's own template as spintax, and
+# a 1,000-word spintax with about 450 groups of 2-5 alternatives, as the field
+# writes them.
 "$cli" template "$article" --degree "${DEGREE:-1}" --dictionary "$dictionary" > "$work/bench-template.txt"
-groups=$(grep -o '{' "$work/bench-template.txt" | wc -l)
-empty=()
-full=()
-for ((round = 0; round < rounds; ++round)); do
-    empty+=("$(seconds "$cli" resolve "$work/bench-template.txt" -n 1 --seed 1 --quiet)")
-    full+=("$(seconds "$cli" resolve "$work/bench-template.txt" -n $((count * 10)) --seed 1 --quiet)")
+python3 - "$work/bench-spintax.txt" <<'PY'
+import random, sys
+vocab = ("quick fast rapid swift brisk big large huge vast great small little tiny minor house "
+         "home dwelling car auto vehicle road street way path walk stroll go move travel make "
+         "build create people persons folks children kids teachers tutors weather climate city "
+         "town centre heart friends pals projects plans growth rise health wellness times "
+         "periods change shift important key vital").split()
+r = random.Random(2)
+out = []
+for words in range(1, 1001):
+    if r.random() < 0.45:
+        alternatives = [" ".join(r.choice(vocab) for _ in range(r.randint(1, 2)))
+                        for _ in range(r.randint(2, 5))]
+        out.append("{" + "|".join(alternatives) + "}")
+    else:
+        out.append(r.choice(vocab))
+    if words % 15 == 0:
+        out[-1] += ".\n"
+open(sys.argv[1], "w").write(" ".join(out) + "\n")
+PY
+for spintax in "$work/bench-template.txt" "$work/bench-spintax.txt"; do
+    groups=$(grep -o '{' "$spintax" | wc -l)
+    empty=()
+    full=()
+    for ((round = 0; round < rounds; ++round)); do
+        empty+=("$(seconds "$cli" resolve "$spintax" -n 1 --seed 1 --quiet)")
+        full+=("$(seconds "$cli" resolve "$spintax" -n $((count * 10)) --seed 1 --quiet)")
+    done
+    t_empty=$(printf '%s\n' "${empty[@]}" | median)
+    t_resolve=$(printf '%s\n' "${full[@]}" | median)
+    echo "resolve of a $groups-group template: $(echo "($t_resolve - $t_empty) * 1000000 / ($count * 10)" | bc -l | xargs printf '%.1f') µs per article (start-up excluded)"
 done
-t_empty=$(printf '%s\n' "${empty[@]}" | median)
-t_resolve=$(printf '%s\n' "${full[@]}" | median)
-echo "resolve of a $groups-group template: $(echo "($t_resolve - $t_empty) * 1000000 / ($count * 10)" | bc -l | xargs printf '%.1f') µs per article (start-up excluded)"
