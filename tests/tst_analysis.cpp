@@ -7,6 +7,7 @@
 #include "engine_testutil.h"
 #include "testutil.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -241,6 +242,31 @@ private Q_SLOTS:
             QCOMPARE(result.normalisedText.mid(e.start, e.end - e.start), e.text);
     }
 
+    // The one-pass job that never holds the store leaves the temp.dat the
+    // passes leave.
+    void streamedStoreIsTheSame()
+    {
+        const QString article =
+            u"He looked after  him and took care of the cat.\r\nA quick art, a red car, zzz."_s;
+        QTemporaryDir whole;
+        QTemporaryDir streamed;
+        AnalysisParams params = paramsIn(whole, article);
+        params.reservedWords = u"red"_s;
+        JobControl control;
+        const AnalysisResult expected = Analysis::runAnalysis(params, *m_dictionary, control);
+        QCOMPARE(expected.status, AnalysisStatus::Finished);
+        params.storePath = streamed.filePath(u"temp.dat"_s);
+        params.replacedStorePath = streamed.filePath(u"replacedtemp.dat"_s);
+        params.keepStore = false;
+        const AnalysisResult result = Analysis::runAnalysis(params, *m_dictionary, control);
+        QCOMPARE(result.status, AnalysisStatus::Finished);
+        QVERIFY(result.store.isEmpty());
+        QCOMPARE(Store::readStore(params.storePath, true), expected.store);
+        QCOMPARE(result.underlineSpans, expected.underlineSpans);
+        QCOMPARE(result.wordsAmount, expected.wordsAmount);
+        QCOMPARE(QDir(streamed.path()).entryList(QDir::Files).size(), 2); // no part file left
+    }
+
     void plainStore()
     {
         QTemporaryDir work;
@@ -341,6 +367,10 @@ private Q_SLOTS:
                                  << u"[0,1]x(ignore_words)\r\n"_s;
         QTest::newRow("first") << u"[0,1]x(not_exist|y)\r\n"_s << u"[0,1]x(y)\r\n"_s;
         QTest::newRow("none") << u"[0,1]x(sp:y)\r\n"_s << u"[0,1]x(sp:y)\r\n"_s;
+        QTest::newRow("twice in a line")
+            << u"[0,1]x(not_exist|not_exist)\r\n"_s << u"[0,1]x()\r\n"_s;
+        QTest::newRow("many lines") << u"[0,1]a(not_exist)\r\n[2,3]b(if:b)\r\n[4,5]c(not_exist)"_s
+                                    << u"[0,1]a()\r\n[2,3]b(if:b)\r\n[4,5]c()"_s;
     }
 
     void removeNotExist()

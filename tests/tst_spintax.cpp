@@ -37,6 +37,13 @@ private Q_SLOTS:
         QTest::newRow("nested") << u"{a|b{c|d}}!"_s << u"a!/bc!/bd!"_s;
         QTest::newRow("empty alternative") << u"x{|y}"_s << u"x/xy"_s;
         QTest::newRow("escapes") << u"\\{{\\||\\}}\\\\"_s << u"{|\\/{}\\"_s;
+        QTest::newRow("a/an agrees")
+            << u"{a|the} {apple|pear}"_s << u"an apple/a pear/the apple/the pear"_s;
+        QTest::newRow("a/an in capitals") << u"An {hour|day} ago"_s << u"An hour ago/A day ago"_s;
+        QTest::newRow("a/an across a line end") << u"a\n{owl|cat}"_s << u"an\nowl/a\ncat"_s;
+        QTest::newRow("a/an nested")
+            << u"a {{old|big} owl|cat}"_s << u"an old owl/a big owl/a cat"_s;
+        QTest::newRow("a/an not a word") << u"Kafka {owl|cat}"_s << u"Kafka owl/Kafka cat"_s;
         QTest::newRow("unclosed") << u"{a|b"_s << QString();
         QTest::newRow("unopened") << u"a}"_s << QString();
     }

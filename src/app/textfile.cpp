@@ -80,6 +80,20 @@ bool TextFile::writeUtf16(const QString &path, QStringView text, QString *error)
 
 bool TextFile::writeScratchBytes(const QString &path, QByteArrayView bytes, QString *error)
 {
+    bool given = false;
+    return writeScratchPieces(
+        path,
+        [&] {
+            const QByteArrayView piece = given ? QByteArrayView() : bytes;
+            given = true;
+            return piece;
+        },
+        error);
+}
+
+bool TextFile::writeScratchPieces(const QString &path, const std::function<QByteArrayView()> &next,
+                                  QString *error)
+{
     if (const QString why = notRegularFileError(path); !why.isEmpty()) {
         setError(error, path, why);
         return false;
@@ -87,8 +101,9 @@ bool TextFile::writeScratchBytes(const QString &path, QByteArrayView bytes, QStr
     const QString part = path + u".part"_s;
     QFile file(part);
     errno = 0;
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) &&
-                   file.write(bytes.data(), bytes.size()) == bytes.size();
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+    for (QByteArrayView piece; written && !(piece = next()).isEmpty();)
+        written = file.write(piece.data(), piece.size()) == piece.size();
     // An unbuffered write that fails leaves Qt's text as "Unknown error".
     QString why = errno != 0 ? QString::fromLocal8Bit(std::strerror(errno)) : file.errorString();
     file.close();

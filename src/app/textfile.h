@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // Whole-file UTF-16LE text, the form of Config.ini, the language files and the
 // working store: size / 2 code units, no terminator; a byte-order mark is kept
 // as the first character.
@@ -31,5 +33,9 @@ bool writeBytes(const QString &path, QByteArrayView bytes, QString *error = null
 // nothing and still checked, but not synced, which costs a disk round trip.
 bool writeScratchUtf16(const QString &path, QStringView text, QString *error = nullptr);
 bool writeScratchBytes(const QString &path, QByteArrayView bytes, QString *error = nullptr);
+// The same with the bytes handed over in pieces: next() is called until it
+// returns an empty piece, so a large file needs no second copy in memory.
+bool writeScratchPieces(const QString &path, const std::function<QByteArrayView()> &next,
+                        QString *error = nullptr);
 
 } // namespace TextFile

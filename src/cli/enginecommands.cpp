@@ -20,9 +20,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -34,6 +31,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -145,7 +143,7 @@ std::optional<int> parseOptions(const QString &command, const QStringList &args,
     if (!parser.parse(QStringList{u"rewordix-cli "_s + command} + args))
         return fail(command, parser.errorText(), 2);
     if (given(help)) {
-        out() << parser.helpText();
+        out() << Cli::helpText(parser, command);
         out().flush();
         return 0;
     }
@@ -248,6 +246,10 @@ public:
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, &m_oldInt);
         sigaction(SIGTERM, &action, &m_oldTerm);
+        // Past a file-size limit (ulimit -f) a write fails with EFBIG like
+        // one on a full disk, instead of the signal killing the process
+        // before it can remove what it made.
+        std::signal(SIGXFSZ, SIG_IGN);
     }
     ~InterruptGuard()
     {
@@ -346,11 +348,17 @@ public:
                 *error = options.outDir + u": is not a folder"_s;
                 return false;
             }
-            if (!QDir().mkpath(options.outDir)) {
+            // A new folder is filled beside its place and renamed into it
+            // whole; into an existing one the files move one by one.
+            m_newFolder = !target.exists();
+            const QString parent = target.absolutePath();
+            if (!QDir().mkpath(m_newFolder ? parent : options.outDir)) {
                 *error = options.outDir + u": cannot create the folder"_s;
                 return false;
             }
-            m_staging.emplace(QDir(options.outDir).filePath(u".rewordix-XXXXXX"_s));
+            m_staging.emplace(
+                m_newFolder ? QDir(parent).filePath(u".%1.rewordix-XXXXXX"_s.arg(target.fileName()))
+                            : QDir(options.outDir).filePath(u".rewordix-XXXXXX"_s));
             if (!m_staging->isValid()) {
                 *error = options.outDir + u": "_s + m_staging->errorString();
                 return false;
@@ -396,6 +404,12 @@ public:
         if (m_staging) {
             if (!syncFileSystem(m_staging->path(), error))
                 return false;
+            if (m_newFolder && moveFolderIntoPlace())
+                return syncFileSystem(QFileInfo(m_options->outDir).absolutePath(), error);
+            if (!QDir().mkpath(m_options->outDir)) {
+                *error = m_options->outDir + u": cannot create the folder"_s;
+                return false;
+            }
             const QDir target(m_options->outDir);
             for (const QString &name : std::as_const(m_names)) {
                 const QString to = target.filePath(name);
@@ -421,6 +435,20 @@ public:
     }
 
 private:
+    // The staging folder becomes the output folder, with the permissions
+    // mkdir would have given it; false when something took the name meanwhile.
+    bool moveFolderIntoPlace()
+    {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        const QByteArray staging = QFile::encodeName(m_staging->path());
+        if (::chmod(staging.constData(), 0777 & ~mask) != 0 ||
+            ::rename(staging.constData(), QFile::encodeName(m_options->outDir).constData()) != 0)
+            return false;
+        m_staging->setAutoRemove(false);
+        return true;
+    }
+
     static bool copyToStandardOutput(const QString &path, QString *error)
     {
         QFile in(path);
@@ -445,6 +473,7 @@ private:
 
     const Options *m_options = nullptr;
     std::optional<QTemporaryDir> m_staging;
+    bool m_newFolder = false;
     QStringList m_names;
     ZipWriter m_zip;
 };
@@ -533,6 +562,8 @@ int runAnalyseCommand(const QStringList &args)
     params.storePath = job.work.store();
     params.replacedStorePath = job.work.replacedStore();
     params.scrambled = job.scrambled;
+    // The store is many times the article's size: it is printed from the file.
+    params.keepStore = false;
     JobControl control;
     const InterruptGuard interrupt(control);
     const AnalysisResult result = Analysis::runAnalysis(params, *job.dictionary, control);
@@ -548,28 +579,33 @@ int runAnalyseCommand(const QStringList &args)
     case AnalysisStatus::Finished:
         break;
     }
+    QString error;
+    bool first = true;
+    const bool printed = Store::forEachLine(
+        job.work.store(), job.scrambled,
+        [&](QStringView line, bool terminated) {
+            if (!job.options.json) {
+                out() << line << (terminated ? "\n" : "");
+                return;
+            }
+            if (line.isEmpty())
+                return;
+            // Entry by entry, keys in QJsonDocument's order.
+            const StoreEntry e = Store::parseEntry(line);
+            out() << (first ? "{\"entries\":[" : ",")
+                  << "{\"alternatives\":" << Cli::jsonQuoted(e.alternatives) << ",\"end\":" << e.end
+                  << ",\"start\":" << e.start << ",\"tag\":" << Cli::jsonQuoted(e.tag)
+                  << ",\"text\":" << Cli::jsonQuoted(e.text) << '}';
+            first = false;
+        },
+        &error);
+    if (!printed)
+        return fail(command, error);
     if (job.options.json) {
-        QJsonArray entries;
-        for (const StoreEntry &e : Store::parseEntries(result.store)) {
-            entries.append(QJsonObject{{u"start"_s, e.start},
-                                       {u"end"_s, e.end},
-                                       {u"text"_s, e.text},
-                                       {u"tag"_s, e.tag},
-                                       {u"alternatives"_s, e.alternatives}});
-        }
-        const QJsonObject document{{u"entries"_s, entries}, {u"wordsAmount"_s, result.wordsAmount}};
-        out() << QJsonDocument(document).toJson(QJsonDocument::Compact) << '\n';
+        out() << (first ? "{\"entries\":[" : "") << "],\"wordsAmount\":" << result.wordsAmount
+              << "}\n";
         out().flush();
         return 0;
-    }
-    // In blocks of whole lines: the store is many times the article's size.
-    const QStringView store = result.store;
-    for (qsizetype from = 0; from < store.size();) {
-        qsizetype end = store.indexOf(Store::LineEnd, std::min(from + (1 << 20), store.size()));
-        end = end < 0 ? store.size() : end + Store::LineEnd.size();
-        out() << Store::replacedAll(store.mid(from, end - from), Store::LineEnd, u"\n");
-        out().flush();
-        from = end;
     }
     if (!job.options.quiet) {
         out() << "Statistics: "

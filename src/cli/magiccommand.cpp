@@ -65,8 +65,7 @@ int runMagicCommand(const QStringList &args)
     if (!parser.parse(QStringList{u"rewordix-cli magic"_s} + args))
         return fail(parser.errorText(), 2);
     if (parser.isSet(help)) {
-        Cli::out() << parser.helpText().replace(u"rewordix-cli magic [options]"_s,
-                                                u"rewordix-cli magic [options] FILE"_s);
+        Cli::out() << Cli::helpText(parser, u"magic"_s);
         Cli::out().flush();
         return 0;
     }

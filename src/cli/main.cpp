@@ -53,15 +53,16 @@ void printUsage(QTextStream &to)
 const QList<Command> &commands()
 {
     static const QList<Command> list = {
-        {u"tag"_s, u"tag WORD...          each word and its inflection tag"_s,
+        {u"tag"_s, u"tag WORD... [--json] each word and its inflection tag"_s,
          DictionaryCommands::tag},
-        {u"synonyms"_s, u"synonyms WORD        the word's synonyms by part of speech"_s,
+        {u"synonyms"_s, u"synonyms WORD...     each word's synonyms by part of speech (--json)"_s,
          DictionaryCommands::synonyms},
         {u"inflect"_s, u"inflect WORD TAG     the word bent by TAG (sp, pp, ip, pl, tp, if)"_s,
          DictionaryCommands::inflect},
         {u"phrase"_s, u"phrase \"TEXT\"        phrase status: 1 longer phrase exists, 2 entry"_s,
          DictionaryCommands::phrase},
-        {u"dict-info"_s, u"dict-info [--plans]  the dictionary in use and its entry count"_s,
+        {u"dict-info"_s,
+         u"dict-info [OPT]      the dictionary in use and its entry count (--plans, --json)"_s,
          DictionaryCommands::info},
         {u"analyse"_s, QString::fromLatin1(AnalyseSynopsis), runAnalyseCommand},
         {u"spin"_s, QString::fromLatin1(SpinSynopsis), runSpinCommand},
@@ -85,8 +86,7 @@ const Command *findCommand(const QString &name)
     return nullptr;
 }
 
-// The engine commands describe their options themselves; the others have
-// their synopsis line.
+// Every command describes its own options.
 int help(const QStringList &args)
 {
     if (args.isEmpty()) {
@@ -98,8 +98,7 @@ int help(const QStringList &args)
         err() << "rewordix-cli help: unknown command '" << args.first() << "'\n";
         return 2;
     }
-    if (command->name == u"analyse" || command->name == u"spin" || command->name == u"template" ||
-        command->name == u"resolve" || command->name == u"magic")
+    if (command->name != u"help")
         return command->run({u"--help"_s});
     out() << "Usage: rewordix-cli " << command->synopsis << '\n';
     out().flush();

@@ -3,24 +3,32 @@
 #include "cli/cliutil.h"
 #include "update/updatecommand.h"
 
+#include <QCommandLineParser>
 #include <QEventLoop>
 
 using namespace Qt::Literals::StringLiterals;
 
 int runUpdateCheckCommand(const QStringList &args)
 {
-    std::optional<QString> url;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--url" && i + 1 < args.size())
-            url = args[++i];
-        else if (args[i].startsWith(u"--url="))
-            url = args[i].mid(6);
-        else {
-            Cli::err() << "usage: rewordix-cli update-check [--url URL]\n";
-            Cli::err().flush();
-            return 2;
-        }
+    QCommandLineParser parser;
+    const QCommandLineOption help({u"h"_s, u"help"_s}, u"show this help"_s);
+    const QCommandLineOption urlOption(
+        u"url"_s, u"the update folder to ask instead of the set one"_s, u"URL"_s);
+    parser.addOptions({help, urlOption});
+    if (!parser.parse(QStringList{u"rewordix-cli"_s} + args) ||
+        !parser.positionalArguments().isEmpty()) {
+        Cli::err() << "usage: rewordix-cli update-check [--url URL]\n";
+        Cli::err().flush();
+        return 2;
     }
+    if (parser.isSet(help)) {
+        Cli::out() << Cli::helpText(parser, u"update-check"_s);
+        Cli::out().flush();
+        return 0;
+    }
+    std::optional<QString> url;
+    if (parser.isSet(urlOption))
+        url = parser.value(urlOption);
 
     Cli::initialisePaths();
     UpdateCheckParams params = UpdateCommand::paramsFor(UpdateCommand::Origin::Command).check;

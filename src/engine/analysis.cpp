@@ -10,6 +10,8 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cstring>
+#include <functional>
 #include <utility>
 
 using namespace Qt::Literals::StringLiterals;
@@ -67,6 +69,182 @@ void appendTag(QString &store, const QString &tag)
 {
     store += u'(' + tag + u')' + Store::LineEnd;
 }
+
+// The tag of each word of the editor's text, as the Search Phrase pass gives
+// it: reserved words, a word's first tag for its later occurrences, one
+// lookup per word.
+class EditorTagging
+{
+public:
+    EditorTagging(const QList<TextSpan> &reservedSpans, const QString &reservedWords,
+                  const QString &ignoreWords, Dictionary &dictionary)
+        : m_wrappedReserved(u',' + reservedWords + u','), m_ignored(itemSet(ignoreWords)),
+          m_reservedCover(reservedSpans), m_dictionary(dictionary)
+    {}
+
+    QString tagOf(const WordSpan &word)
+    {
+        QString tag;
+        if (m_wrappedReserved.contains(word.text) && m_reservedCover.covers(word.start, word.end)) {
+            tag = ReservedTag;
+        } else if (const auto first = m_firstTag.constFind(word.text);
+                   first != m_firstTag.cend() && *first != ReservedTag) {
+            tag = *first;
+        } else if (const auto known = m_lookedUp.constFind(word.text); known != m_lookedUp.cend()) {
+            tag = *known;
+        } else {
+            tag = m_dictionary.inflectionTag(word.text);
+            if (m_ignored.contains(word.text))
+                tag = tag.isEmpty() ? IgnoreTag : IgnoreTag + u'|' + tag;
+            m_lookedUp.insert(word.text, tag);
+        }
+        if (!m_firstTag.contains(word.text))
+            m_firstTag.insert(word.text, tag);
+        return tag;
+    }
+
+private:
+    const QString m_wrappedReserved;
+    const QSet<QString> m_ignored;
+    SpanCover m_reservedCover;
+    Dictionary &m_dictionary;
+    // The tag of each word's first entry (what a search of the store text for
+    // "]" word "(" finds), and the lookups done so far.
+    QHash<QString, QString> m_firstTag;
+    QHash<QString, QString> m_lookedUp;
+};
+
+// The phrase merge over a stream of entry lines: runs of entries that form a
+// dictionary phrase become one entry. Only the lines of the phrase being
+// tried are held; the others go to emit(line) (without CR LF) as soon as no
+// phrase can take them any more.
+class PhraseMerger
+{
+public:
+    PhraseMerger(QStringView text, Dictionary &dictionary,
+                 std::function<void(QStringView line)> emit)
+        : m_text(text), m_dictionary(dictionary), m_emit(std::move(emit))
+    {}
+
+    void addLine(QStringView line)
+    {
+        if (m_passEnded) {
+            m_emit(line);
+            return;
+        }
+        const StoreEntry e = Store::parseEntry(line);
+        QString key = e.key();
+        if (key.isEmpty()) {
+            if (m_words > 1 && (m_lastStatus & 2))
+                commit(m_s0, m_e0, m_candidate);
+            // The pass ends here; the remaining entries stay as they are.
+            flushPending();
+            m_emit(line);
+            m_passEnded = true;
+            return;
+        }
+        if (m_candidate.isEmpty()) {
+            startCandidate(e, std::move(key));
+            addPending(line);
+            return;
+        }
+        const QString longer = m_candidate + slice(m_text, m_e0, e.start) + key;
+        const int status = phraseStatus(longer);
+        if (status & 1) {
+            m_candidate = longer;
+            ++m_words;
+            m_lastStatus = status;
+            m_e0 = e.end;
+            addPending(line);
+        } else if (status == 2) {
+            addPending(line);
+            commit(m_s0, e.end, longer);
+            m_candidate.clear();
+            m_words = 0;
+        } else {
+            if (m_words > 1 && (m_lastStatus & 2))
+                commit(m_s0, m_e0, m_candidate);
+            startCandidate(e, std::move(key));
+            addPending(line);
+        }
+    }
+
+    // A phrase still open at the end is not merged.
+    void finish() { flushPending(); }
+
+    QList<TextSpan> underlines; // the merged phrases
+
+private:
+    void addPending(QStringView line)
+    {
+        m_pending += line;
+        m_pendingEnds.append(m_pending.size());
+    }
+
+    void flushPending()
+    {
+        qsizetype from = 0;
+        for (const qsizetype end : std::as_const(m_pendingEnds)) {
+            m_emit(QStringView(m_pending).mid(from, end - from));
+            from = end;
+        }
+        m_pending.clear();
+        m_pendingEnds.clear();
+    }
+
+    void startCandidate(const StoreEntry &e, QString key)
+    {
+        flushPending();
+        m_candidate = std::move(key);
+        m_words = 1;
+        m_s0 = e.start;
+        m_e0 = e.end;
+    }
+
+    // Replaces the pending lines (the entries from a through b) by one entry.
+    void commit(qint64 a, qint64 b, const QString &phrase)
+    {
+        QString tag;
+        qsizetype from = 0;
+        for (const qsizetype end : std::as_const(m_pendingEnds)) {
+            const QStringView line = QStringView(m_pending).mid(from, end - from);
+            from = end;
+            const qsizetype colon = line.indexOf(u':');
+            if (colon >= 0) {
+                tag = line.mid(std::max<qsizetype>(colon - 2, 0), std::min<qsizetype>(colon, 2)) +
+                      u':' + phrase;
+                break;
+            }
+        }
+        m_pending = Store::formatEntry(a, b, slice(m_text, a, b), tag);
+        m_pending.chop(Store::LineEnd.size());
+        m_pendingEnds = {m_pending.size()};
+        underlines.append({qsizetype(a), qsizetype(b)});
+    }
+
+    int phraseStatus(const QString &candidate)
+    {
+        const auto known = m_statusOf.constFind(candidate);
+        if (known != m_statusOf.cend())
+            return *known;
+        const int status = m_dictionary.phraseStatus(candidate);
+        m_statusOf.insert(candidate, status);
+        return status;
+    }
+
+    QStringView m_text;
+    Dictionary &m_dictionary;
+    std::function<void(QStringView)> m_emit;
+    QHash<QString, int> m_statusOf;
+    QString m_candidate;  // C
+    int m_words = 0;      // k
+    int m_lastStatus = 0; // L
+    qint64 m_s0 = 0;
+    qint64 m_e0 = 0;
+    QString m_pending;              // the lines from the candidate's first entry on
+    QList<qsizetype> m_pendingEnds; // where each of them ends in m_pending
+    bool m_passEnded = false;
+};
 
 } // namespace
 
@@ -142,13 +320,7 @@ PassOutcome Analysis::taggingPassEditor(const QString &text, const QList<TextSpa
                                         const QString &reservedWords, const QString &ignoreWords,
                                         Dictionary &dictionary, const JobControl &control)
 {
-    const QString wrappedReserved = u',' + reservedWords + u',';
-    const QSet<QString> ignored = itemSet(ignoreWords);
-    SpanCover reservedCover(reservedSpans);
-    // The tag of each word's first entry (what a search of the store text for
-    // "]" word "(" finds), and the lookups done so far.
-    QHash<QString, QString> firstTag;
-    QHash<QString, QString> lookedUp;
+    EditorTagging tagging(reservedSpans, reservedWords, ignoreWords, dictionary);
     QString store;
     qsizetype caret = 0;
     for (;;) {
@@ -158,23 +330,7 @@ PassOutcome Analysis::taggingPassEditor(const QString &text, const QList<TextSpa
         if (control.waitWhilePaused())
             return {{}, true};
         appendSpanAndWord(store, word);
-        QString tag;
-        if (wrappedReserved.contains(word.text) && reservedCover.covers(word.start, word.end)) {
-            tag = ReservedTag;
-        } else if (const auto first = firstTag.constFind(word.text);
-                   first != firstTag.cend() && *first != ReservedTag) {
-            tag = *first;
-        } else if (const auto known = lookedUp.constFind(word.text); known != lookedUp.cend()) {
-            tag = *known;
-        } else {
-            tag = dictionary.inflectionTag(word.text);
-            if (ignored.contains(word.text))
-                tag = tag.isEmpty() ? IgnoreTag : IgnoreTag + u'|' + tag;
-            lookedUp.insert(word.text, tag);
-        }
-        appendTag(store, tag);
-        if (!firstTag.contains(word.text))
-            firstTag.insert(word.text, tag);
+        appendTag(store, tagging.tagOf(word));
         caret = word.end + 1;
     }
     return {store, false};
@@ -213,141 +369,125 @@ MergeOutcome Analysis::phraseMergePass(const QString &store, QStringView text,
                                        Dictionary &dictionary, const JobControl &control,
                                        bool pausable)
 {
-    // The output lines are kept as ranges of the input store, or of a merged
-    // entry: a list of every line as a string of its own would hold the store
-    // several times over.
-    struct Line
-    {
-        qsizetype start = 0;
-        qsizetype end = 0;
-        qsizetype merged = -1; // index in mergedEntries, or -1
-    };
     MergeOutcome outcome;
-    QList<Line> lines;
-    QStringList mergedEntries;
-    auto lineText = [&](const Line &l) {
-        return l.merged >= 0 ? QStringView(mergedEntries[l.merged])
-                             : QStringView(store).mid(l.start, l.end - l.start);
-    };
-    QHash<QString, int> statusOf;
-    auto phraseStatus = [&](const QString &candidate) {
-        const auto known = statusOf.constFind(candidate);
-        if (known != statusOf.cend())
-            return *known;
-        const int status = dictionary.phraseStatus(candidate);
-        statusOf.insert(candidate, status);
-        return status;
-    };
-
-    QString candidate;  // C
-    int words = 0;      // k
-    int lastStatus = 0; // L
-    qint64 s0 = 0;
-    qint64 e0 = 0;
-    qsizetype firstLine = 0; // the candidate's first entry in lines
-
-    // Replaces lines[firstLine..] (the entries from a through b) by one entry.
-    auto commit = [&](qint64 a, qint64 b, const QString &phrase) {
-        QString tag;
-        for (qsizetype i = firstLine; i < lines.size(); ++i) {
-            const QStringView text = lineText(lines[i]);
-            const qsizetype colon = text.indexOf(u':');
-            if (colon >= 0) {
-                tag = text.mid(std::max<qsizetype>(colon - 2, 0), std::min<qsizetype>(colon, 2)) +
-                      u':' + phrase;
-                break;
-            }
-        }
-        lines.remove(firstLine, lines.size() - firstLine);
-        QString entry = Store::formatEntry(a, b, slice(text, a, b), tag);
-        entry.chop(Store::LineEnd.size());
-        lines.append({0, 0, mergedEntries.size()});
-        mergedEntries.append(std::move(entry));
-        outcome.underlines.append({qsizetype(a), qsizetype(b)});
-    };
-    auto startCandidate = [&](const StoreEntry &e, QString key) {
-        candidate = std::move(key);
-        words = 1;
-        s0 = e.start;
-        e0 = e.end;
-        firstLine = lines.size();
-    };
-
+    outcome.store.reserve(store.size());
+    PhraseMerger merger(text, dictionary, [&](QStringView line) {
+        outcome.store += line;
+        outcome.store += Store::LineEnd;
+    });
     // Entry lines one by one; empty lines are skipped.
-    qsizetype from = 0;
-    auto nextLine = [&](Line &line) {
-        while (from < store.size()) {
-            qsizetype end = store.indexOf(Store::LineEnd, from);
-            if (end < 0)
-                end = store.size();
-            line = {from, end, -1};
-            from = end + Store::LineEnd.size();
-            if (end > line.start)
-                return true;
-        }
-        return false;
-    };
-    for (Line line; nextLine(line);) {
+    for (qsizetype from = 0, end; from < store.size(); from = end + Store::LineEnd.size()) {
+        end = store.indexOf(Store::LineEnd, from);
+        if (end < 0)
+            end = store.size();
+        if (end == from)
+            continue;
         if (pausable ? control.waitWhilePaused() : control.isAborted()) {
             outcome.aborted = true;
             outcome.store.clear();
-            outcome.underlines.clear();
             return outcome;
         }
-        const StoreEntry e = Store::parseEntry(lineText(line));
-        QString key = e.key();
-        if (key.isEmpty()) {
-            if (words > 1 && (lastStatus & 2))
-                commit(s0, e0, candidate);
-            // The pass ends here; the remaining entries stay as they are.
-            lines.append(line);
-            while (nextLine(line))
-                lines.append(line);
-            break;
-        }
-        if (candidate.isEmpty()) {
-            startCandidate(e, std::move(key));
-            lines.append(line);
-            continue;
-        }
-        const QString longer = candidate + slice(text, e0, e.start) + key;
-        const int status = phraseStatus(longer);
-        if (status & 1) {
-            candidate = longer;
-            ++words;
-            lastStatus = status;
-            e0 = e.end;
-            lines.append(line);
-        } else if (status == 2) {
-            lines.append(line);
-            commit(s0, e.end, longer);
-            candidate.clear();
-            words = 0;
-        } else {
-            if (words > 1 && (lastStatus & 2))
-                commit(s0, e0, candidate);
-            startCandidate(e, std::move(key));
-            lines.append(line);
-        }
+        merger.addLine(QStringView(store).mid(from, end - from));
     }
-
-    qsizetype size = 0;
-    for (const Line &l : std::as_const(lines))
-        size += lineText(l).size() + Store::LineEnd.size();
-    outcome.store.reserve(size);
-    for (const Line &l : std::as_const(lines)) {
-        outcome.store += lineText(l);
-        outcome.store += Store::LineEnd;
-    }
+    merger.finish();
+    outcome.underlines = std::move(merger.underlines);
     return outcome;
 }
 
 QString Analysis::removeNotExist(QString store)
 {
-    store = Store::replacedAll(store, u"|not_exist", {});
-    store = Store::replacedAll(store, u"not_exist|", {});
-    return Store::replacedAll(store, u"not_exist", {});
+    // In place, one pass per pattern: the store is many times the article's
+    // size, and a text never grows by removing from it.
+    for (const QStringView pattern : {u"|not_exist", u"not_exist|", u"not_exist"}) {
+        QChar *const data = store.data();
+        const QStringView text(data, store.size());
+        qsizetype kept = 0;
+        qsizetype from = 0;
+        for (qsizetype at; (at = text.indexOf(pattern, from)) >= 0; from = at + pattern.size()) {
+            memmove(data + kept, data + from, (at - from) * sizeof(QChar));
+            kept += at - from;
+        }
+        memmove(data + kept, data + from, (store.size() - from) * sizeof(QChar));
+        store.truncate(kept + store.size() - from);
+    }
+    return store;
 }
+
+namespace {
+
+// The Search Phrase job in one pass over the words: the tagged, merged and
+// cleaned lines go straight to files of their own, which then replace
+// temp.dat in the order the separate passes would leave it.
+AnalysisResult streamedAnalysis(const AnalysisParams &params, Dictionary &dictionary,
+                                const JobControl &control, AnalysisResult result)
+{
+    auto failed = [&] {
+        result.status = AnalysisStatus::Failed;
+        return result;
+    };
+    StoreWriter tagged(params.storePath, params.scrambled, u".tagged.part"_s);
+    StoreWriter merged(params.storePath, params.scrambled, u".merged.part"_s);
+    StoreWriter cleaned(params.storePath, params.scrambled, u".part"_s);
+    if (!tagged.open(&result.error) || !merged.open(&result.error) || !cleaned.open(&result.error))
+        return failed();
+    PhraseMerger merger(result.normalisedText, dictionary, [&](QStringView line) {
+        merged.append(line);
+        merged.append(Store::LineEnd);
+        if (line.contains(u"not_exist"))
+            cleaned.append(Analysis::removeNotExist(line.toString()));
+        else
+            cleaned.append(line);
+        cleaned.append(Store::LineEnd);
+    });
+    EditorTagging tagging(result.reservedSpans, params.reservedWords, params.ignoreWords,
+                          dictionary);
+    QString line;
+    for (qsizetype caret = 0;;) {
+        const WordSpan word = Scanner::nextWordInText(result.normalisedText, caret);
+        if (word.isEmpty())
+            break;
+        if (control.waitWhilePaused()) {
+            result.status = AnalysisStatus::Aborted;
+            return result;
+        }
+        line.clear();
+        appendSpanAndWord(line, word);
+        appendTag(line, tagging.tagOf(word));
+        tagged.append(line);
+        merger.addLine(QStringView(line).chopped(Store::LineEnd.size()));
+        ++result.wordsAmount;
+        caret = word.end + 1;
+    }
+    merger.finish();
+    if (const QString why = dictionary.lastError(); !why.isEmpty()) {
+        result.error = u"The dictionary cannot be read: "_s + why;
+        return failed();
+    }
+    if (!tagged.commit(&result.error))
+        return failed();
+    if (result.wordsAmount == 0) {
+        result.status = AnalysisStatus::NoWords;
+        return result;
+    }
+    control.report(3);
+    if (!merged.commit(&result.error))
+        return failed();
+    if (control.isAborted()) {
+        result.status = AnalysisStatus::Aborted;
+        return result;
+    }
+    if (!Store::truncateStore(params.replacedStorePath, &result.error) ||
+        !cleaned.commit(&result.error))
+        return failed();
+    result.underlineSpans = std::move(merger.underlines);
+    control.report(5);
+    result.status = AnalysisStatus::Finished;
+    control.report(6);
+    control.report(8);
+    return result;
+}
+
+} // namespace
 
 AnalysisResult Analysis::runAnalysis(const AnalysisParams &params, Dictionary &dictionary,
                                      const JobControl &control)
@@ -379,6 +519,9 @@ AnalysisResult Analysis::runAnalysis(const AnalysisParams &params, Dictionary &d
         result.status = AnalysisStatus::Aborted;
         return result;
     }
+
+    if (!params.keepStore)
+        return streamedAnalysis(params, dictionary, control, std::move(result));
 
     PassOutcome tagged =
         taggingPassEditor(result.normalisedText, result.reservedSpans, params.reservedWords,

@@ -40,6 +40,10 @@ struct AnalysisParams
     QString storePath = AppPaths::storeFile();
     QString replacedStorePath = AppPaths::replacedStoreFile();
     bool scrambled = true;
+    // False: the store goes to temp.dat only, never whole into memory, so that
+    // memory follows the article's size; the result has no store and no
+    // frequency summary, and an abort leaves temp.dat as it was.
+    bool keepStore = true;
 };
 
 enum class AnalysisStatus

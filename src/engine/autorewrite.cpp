@@ -20,6 +20,9 @@
 
 #include <cstring>
 #include <limits>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -209,6 +212,28 @@ qsizetype SignatureSource::highestAgreement(const QByteArray &compact) const
         qsizetype differences = 0;
         qsizetype g = 0;
         if (m_width == 1) {
+#if defined(__SSE2__)
+            // 128 groups at a time, which nearly always settles it at one
+            // predictable branch, then 64: the unequal bytes of each sixteen
+            // counted per lane, then summed. Stopping later than needed only
+            // lowers the agreement of an article that is no near-twin anyway.
+            const __m128i one = _mm_set1_epi8(1);
+            for (int blocks = 8; blocks >= 4; blocks /= 2) {
+                while (g + 16 * blocks <= m_groups && differences < allowedDifferences) {
+                    __m128i unequal = _mm_setzero_si128();
+                    for (int k = 0; k < blocks; ++k, g += 16) {
+                        const __m128i a =
+                            _mm_loadu_si128(reinterpret_cast<const __m128i *>(mine + g));
+                        const __m128i b =
+                            _mm_loadu_si128(reinterpret_cast<const __m128i *>(theirs + g));
+                        unequal =
+                            _mm_add_epi8(unequal, _mm_andnot_si128(_mm_cmpeq_epi8(a, b), one));
+                    }
+                    const __m128i sums = _mm_sad_epu8(unequal, _mm_setzero_si128());
+                    differences += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
+                }
+            }
+#endif
             // Eight groups at a time: the bytes that differ are the non-zero
             // bytes of the XOR.
             constexpr quint64 Low7 = 0x7F7F7F7F7F7F7F7FULL;

@@ -1,5 +1,7 @@
 #include "engine/spintax.h"
 
+#include "engine/indefinitearticle.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -58,22 +60,135 @@ void reach(const Spintax::Template &spin, const Spintax::Sequence &sequence,
     }
 }
 
-// Copies into a buffer sized for the longest text: QString::append per piece
-// costs more than the copying itself.
-void append(const Spintax::Template &spin, const Spintax::Sequence &sequence,
-            const QList<int> &signature, QChar *&out)
+// Could the text before end close with an "a" or "an" of its own, blanks,
+// a quote or a bracket between? A cheap test before the exact one: it runs
+// once per group of every article.
+bool mayEndWithArticle(const QChar *begin, const QChar *end)
 {
-    for (const Spintax::Piece &piece : sequence) {
-        if (piece.group < 0) {
-            memcpy(out, piece.text.constData(), piece.text.size() * sizeof(QChar));
-            out += piece.text.size();
+    const auto isLetter = [](char16_t c) {
+        return ((c | 0x20) >= u'a' && (c | 0x20) <= u'z') || c >= 0x80;
+    };
+    while (end > begin) {
+        const char16_t c = end[-1].unicode();
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'"' || c == u'\'' ||
+            c == u'(' || c == u'\u201C' || c == u'\u2018') {
+            --end;
             continue;
         }
-        const Spintax::Group &group = spin.groups[piece.group];
-        if (!group.alternatives.isEmpty())
-            append(spin, group.alternatives[choiceOf(spin, signature, piece.group)], signature,
-                   out);
+        const QChar *word = end - 1;
+        if ((c | 0x20) == u'n') {
+            if (word == begin || (word[-1].unicode() | 0x20) != u'a')
+                return false;
+            --word;
+        } else if ((c | 0x20) != u'a') {
+            return false;
+        }
+        return word == begin || !isLetter(word[-1].unicode());
     }
+    return false;
+}
+
+// Texts are copied in blocks of this many characters, past their end, at
+// least two blocks each: a memcpy call per piece, or a loop whose end the
+// processor mispredicts, costs more than the copying, pieces being a word or two.
+constexpr qsizetype CopyBlock = 8;
+constexpr qsizetype CopySlack = 2 * CopyBlock;
+
+// "a"/"an" before a group's text [from, end) agrees with it, as in the
+// articles the auto-rewrite makes: the text moves by the one character the
+// article gains or loses. takesAn: of the text, when known beforehand (-1
+// otherwise). Returns the new end.
+QChar *agreeArticleBefore(QChar *begin, QChar *from, QChar *end, int takesAn)
+{
+    if (from == end || !mayEndWithArticle(begin, from))
+        return end;
+    const QStringView written(begin, from - begin);
+    const auto range = IndefiniteArticle::articleBefore(written, written.size());
+    if (!range)
+        return end;
+    const auto [start, stop] = *range;
+    const QStringView next(from, end - from);
+    const bool an = takesAn >= 0 ? takesAn == 1 : IndefiniteArticle::takesAn(next);
+    if ((stop - start == 2) == an)
+        return end; // agrees already
+    const QString agreeing = IndefiniteArticle::agreeing(written.mid(start, stop - start), next);
+    const qsizetype shift = agreeing.size() - (stop - start);
+    QChar *tail = begin + stop;
+    memmove(tail + shift, tail, (end - tail) * sizeof(QChar));
+    memcpy(begin + start, agreeing.constData(), agreeing.size() * sizeof(QChar));
+    return end + shift;
+}
+
+// Writes the text of range at end of a buffer that starts at begin, sized for
+// the longest text plus one character per group ("a" may become "an" before
+// each) plus CopySlack; returns the new end. One buffer: QString::append per
+// piece costs more than the copying itself.
+QChar *append(const Spintax::Template &spin, Spintax::Template::Range range,
+              const QList<int> &signature, QChar *begin, QChar *end)
+{
+    const Spintax::Template::Step *const steps = spin.steps.constData();
+    for (qsizetype i = range.begin; i < range.end; ++i) {
+        const Spintax::Template::Step step = steps[i];
+        const QChar *text = spin.literals.constData() + step.at;
+        memcpy(end, text, CopySlack * sizeof(QChar));
+        for (qsizetype k = CopySlack; k < step.size; k += CopyBlock)
+            memcpy(end + k, text + k, CopyBlock * sizeof(QChar));
+        end += step.size;
+        if (step.count == 0)
+            continue;
+        const int chosen = step.group < signature.size() ? signature[step.group] : 1;
+        const Spintax::Template::Range alternative =
+            spin.alternatives[step.first + std::clamp(chosen, 1, step.count) - 1];
+        QChar *const from = end;
+        end = append(spin, alternative, signature, begin, end);
+        end = agreeArticleBefore(begin, from, end, alternative.takesAn);
+    }
+    return end;
+}
+
+// Lays out the steps of sequence side by side, then those of its groups'
+// alternatives.
+Spintax::Template::Range flatten(Spintax::Template &spin, const Spintax::Sequence &sequence)
+{
+    const qsizetype begin = spin.steps.size();
+    for (const Spintax::Piece &piece : sequence) {
+        if (piece.group < 0) {
+            spin.steps.append({piece.at, 0, int(piece.text.size()), -1, 0});
+            continue;
+        }
+        // A group joins the text before it in one step.
+        if (spin.steps.size() == begin || spin.steps.last().group >= 0)
+            spin.steps.append({spin.literals.size() - CopySlack, 0, 0, -1, 0});
+        Spintax::Template::Step &step = spin.steps.last();
+        step.group = piece.group;
+        step.count = int(spin.groups[piece.group].alternatives.size());
+    }
+    const qsizetype end = spin.steps.size();
+    for (qsizetype i = begin; i < end; ++i) {
+        const int group = spin.steps[i].group;
+        if (group < 0)
+            continue;
+        const qsizetype first = spin.alternatives.size();
+        spin.steps[i].first = first;
+        const QList<Spintax::Sequence> &alternatives = spin.groups[group].alternatives;
+        spin.alternatives.resize(first + alternatives.size());
+        for (qsizetype k = 0; k < alternatives.size(); ++k) {
+            Spintax::Template::Range range = flatten(spin, alternatives[k]);
+            // The first word decides "a" or "an": known when it ends within
+            // the alternative's own text.
+            const QString &text = alternatives[k].isEmpty() ? QString() : alternatives[k][0].text;
+            const qsizetype wordStart = std::find_if(text.cbegin(), text.cend(),
+                                                     [](QChar c) { return c.isLetterOrNumber(); }) -
+                                        text.cbegin();
+            const bool wordEnds = std::find_if(text.cbegin() + wordStart, text.cend(), [](QChar c) {
+                                      return !c.isLetterOrNumber();
+                                  }) != text.cend();
+            if (wordStart < text.size() && (wordEnds || alternatives[k].size() == 1))
+                range.takesAn = IndefiniteArticle::takesAn(text) ? 1 : 0;
+            spin.alternatives[first + k] = range;
+        }
+    }
+    return {begin, end};
 }
 
 qsizetype longestText(const Spintax::Template &spin, const Spintax::Sequence &sequence)
@@ -146,6 +261,7 @@ std::optional<Spintax::Template> Spintax::parse(QStringView text, QString *error
         } else if (c == u'{') {
             flush();
             const int group = int(spin.groups.size());
+            spin.nested = spin.nested || stack.size() > 1;
             spin.groups.append(Group());
             stack.last().current.append(Piece{QString(), group});
             stack.append(Open{group, Sequence(), i});
@@ -173,6 +289,20 @@ std::optional<Spintax::Template> Spintax::parse(QStringView text, QString *error
     flush();
     spin.root = std::move(stack.first().current);
     spin.longestText = longestText(spin, spin.root);
+    auto pool = [&spin](Sequence &sequence) {
+        for (Piece &piece : sequence) {
+            piece.at = spin.literals.size();
+            spin.literals += piece.text;
+        }
+    };
+    pool(spin.root);
+    for (Group &group : spin.groups) {
+        for (Sequence &alternative : group.alternatives)
+            pool(alternative);
+    }
+    // Every text can be copied in whole blocks; an empty one starts here.
+    spin.literals += QString(CopySlack, QChar());
+    spin.rootSteps = flatten(spin, spin.root);
     return spin;
 }
 
@@ -192,6 +322,8 @@ qint64 Spintax::distinctChoices(const Template &spin, qint64 max)
 
 void Spintax::canonicalise(const Template &spin, QList<int> &signature)
 {
+    if (!spin.nested)
+        return; // every group is reached
     QList<bool> reached(spin.groups.size(), false);
     reach(spin, spin.root, signature, reached);
     for (qsizetype g = 0; g < signature.size() && g < reached.size(); ++g) {
@@ -204,9 +336,8 @@ QString Spintax::resolve(const Template &spin, const QList<int> &signature)
 {
     const qsizetype longest =
         spin.longestText > 0 ? spin.longestText : longestText(spin, spin.root);
-    QString text(longest, Qt::Uninitialized);
-    QChar *end = text.data();
-    append(spin, spin.root, signature, end);
-    text.truncate(end - text.constData());
+    QString text(longest + spin.groups.size() + CopySlack, Qt::Uninitialized);
+    QChar *const begin = text.data();
+    text.truncate(append(spin, spin.rootSteps, signature, begin, begin) - begin);
     return text;
 }

@@ -16,6 +16,7 @@ struct Piece
 {
     QString text;
     int group = -1;
+    qsizetype at = 0; // where text starts in Template::literals
 };
 using Sequence = QList<Piece>;
 
@@ -30,6 +31,32 @@ struct Template
     Sequence root;
     QList<Group> groups;
     qsizetype longestText = 0; // the most characters a resolved text can have
+    bool nested = false;       // a group inside an alternative
+    // What resolve walks: every piece's text one after another, with room to
+    // copy past the last one in whole blocks; the steps of each sequence side
+    // by side, a step being size characters from at in literals and then,
+    // unless group is -1, that group, whose count alternatives have their
+    // ranges of steps from alternatives[first] on; and the root's range.
+    QString literals;
+    struct Step
+    {
+        qsizetype at = 0;
+        qsizetype first = 0;
+        int size = 0;
+        int group = -1;
+        int count = 0;
+    };
+    struct Range
+    {
+        qsizetype begin = 0;
+        qsizetype end = 0;
+        // Whether the text starts with a word that takes "an"; -1 when that
+        // depends on the choices.
+        int takesAn = -1;
+    };
+    QList<Step> steps;
+    QList<Range> alternatives;
+    Range rootSteps;
 };
 
 // The article template (own marks escaped as "[<]" "[!]" "[>]" "[[]") as
@@ -47,7 +74,8 @@ struct Template
 // Groups no chosen alternative reaches get choice 0, so that two signatures
 // that make the same choices are equal.
 void canonicalise(const Template &spin, QList<int> &signature);
-// The text for a signature (choices 1-based; out of range counts as 1).
+// The text for a signature (choices 1-based; out of range counts as 1). An
+// "a" or "an" right before a group's text agrees with it ("an hour").
 [[nodiscard]] QString resolve(const Template &spin, const QList<int> &signature);
 
 } // namespace Spintax

@@ -6,6 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -47,6 +52,107 @@ void clearReadOnly(const QString &path)
 
 } // namespace
 
+// Store files go to and from the disk in pieces of a whole number of
+// scrambler keys, so that every piece starts at key 0.
+constexpr qsizetype PieceUnits = StoreScrambler::KeyCount * 6096;
+
+StoreWriter::StoreWriter(const QString &path, bool scrambled, const QString &suffix)
+    : m_path(path), m_file(path + suffix), m_scrambled(scrambled)
+{}
+
+StoreWriter::~StoreWriter()
+{
+    if (!m_committed && m_file.fileName() != m_path) {
+        m_file.close();
+        m_file.remove();
+    }
+}
+
+bool StoreWriter::open(QString *error)
+{
+    m_why = TextFile::notRegularFileError(m_path);
+    if (m_why.isEmpty() && !m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        m_why = m_file.errorString();
+    if (!m_why.isEmpty() && error)
+        *error = u"%1: %2"_s.arg(m_path, m_why);
+    m_buffer.reserve(2 * PieceUnits);
+    return m_why.isEmpty();
+}
+
+void StoreWriter::append(QStringView text)
+{
+    m_buffer += text;
+    if (m_buffer.size() >= PieceUnits)
+        writeUnits(m_buffer.size() / StoreScrambler::KeyCount * StoreScrambler::KeyCount);
+}
+
+bool StoreWriter::writeUnits(qsizetype count)
+{
+    if (!m_why.isEmpty())
+        return false;
+    QString piece = m_buffer.left(count);
+    m_buffer.remove(0, count);
+    if (m_scrambled)
+        StoreScrambler::apply(piece);
+    const QByteArray bytes = TextFile::toUtf16Le(piece);
+    if (m_file.write(bytes) != bytes.size())
+        m_why = m_file.errorString();
+    return m_why.isEmpty();
+}
+
+bool StoreWriter::commit(QString *error)
+{
+    // Qt's buffer is flushed and checked here: close() would hide a failed flush.
+    if (writeUnits(m_buffer.size()) && !m_file.flush())
+        m_why = m_file.errorString();
+    m_file.close();
+    if (m_why.isEmpty() && m_file.error() != QFileDevice::NoError)
+        m_why = m_file.errorString();
+    if (m_why.isEmpty() && std::rename(QFile::encodeName(m_file.fileName()).constData(),
+                                       QFile::encodeName(m_path).constData()) != 0)
+        m_why = QString::fromLocal8Bit(std::strerror(errno));
+    if (!m_why.isEmpty()) {
+        if (error)
+            *error = u"%1: %2"_s.arg(m_path, m_why);
+        return false;
+    }
+    m_committed = true;
+    return true;
+}
+
+bool Store::forEachLine(const QString &path, bool scrambled,
+                        const std::function<void(QStringView, bool)> &use, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = u"%1: %2"_s.arg(path, file.errorString());
+        return false;
+    }
+    QString carry; // the start of a line the last piece did not finish
+    for (;;) {
+        const QByteArray bytes = file.read(2 * PieceUnits);
+        if (bytes.isEmpty())
+            break;
+        QString piece = TextFile::fromUtf16Le(bytes);
+        if (scrambled)
+            StoreScrambler::apply(piece);
+        carry += piece;
+        qsizetype from = 0;
+        for (qsizetype end; (end = carry.indexOf(LineEnd, from)) >= 0; from = end + LineEnd.size())
+            use(QStringView(carry).mid(from, end - from), true);
+        carry.remove(0, from);
+    }
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = u"%1: %2"_s.arg(path, file.errorString());
+        return false;
+    }
+    if (!carry.isEmpty())
+        use(carry, false);
+    return true;
+}
+
 QString StoreEntry::key() const
 {
     const qsizetype colon = tag.indexOf(u':');
@@ -64,9 +170,27 @@ QString Store::readStore(const QString &path, bool scrambled)
 bool Store::writeStore(const QString &path, const QString &text, bool scrambled, QString *error)
 {
     // The store is working data, rewritten at each step: checked, not synced.
-    if (!scrambled)
-        return TextFile::writeScratchUtf16(path, text, error);
-    return TextFile::writeScratchUtf16(path, StoreScrambler::applied(text), error);
+    // It is many times the article's size, so it goes out in pieces of a
+    // whole number of scrambler keys rather than as a second copy.
+    QByteArray piece;
+    qsizetype from = 0;
+    return TextFile::writeScratchPieces(
+        path,
+        [&]() -> QByteArrayView {
+            const QStringView units = QStringView(text).mid(from, PieceUnits);
+            from += units.size();
+            if (units.isEmpty())
+                return {};
+            if (!scrambled && QSysInfo::ByteOrder == QSysInfo::LittleEndian)
+                return QByteArrayView(reinterpret_cast<const char *>(units.utf16()),
+                                      units.size() * 2);
+            QString scrambledUnits = units.toString();
+            if (scrambled)
+                StoreScrambler::apply(scrambledUnits);
+            piece = TextFile::toUtf16Le(scrambledUnits);
+            return piece;
+        },
+        error);
 }
 
 bool Store::truncateStore(const QString &path, QString *error)

@@ -2,9 +2,12 @@
 
 #include "app/apppaths.h"
 
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringView>
+
+#include <functional>
 
 // One WordEntry line of temp.dat: "[" start "," end "]" text "(" tag ")"
 // alternatives, without its CR LF.
@@ -32,6 +35,31 @@ struct EntrySpan
     friend bool operator==(const EntrySpan &, const EntrySpan &) = default;
 };
 
+// A store file written in pieces, for a store too large to hold twice: the
+// text goes into path + suffix, which commit() renames over path, all or
+// nothing as writeStore. A writer destroyed before commit() removes its file.
+class StoreWriter
+{
+public:
+    StoreWriter(const QString &path, bool scrambled, const QString &suffix);
+    ~StoreWriter();
+    Q_DISABLE_COPY_MOVE(StoreWriter)
+
+    bool open(QString *error = nullptr);
+    void append(QStringView text);
+    bool commit(QString *error = nullptr);
+
+private:
+    bool writeUnits(qsizetype count);
+
+    QString m_path;
+    QFile m_file;
+    bool m_scrambled;
+    QString m_buffer;
+    QString m_why; // the first failure; later writes are skipped
+    bool m_committed = false;
+};
+
 // The working store: temp.dat (WordEntry lines, scrambled in scrambled mode),
 // replacedtemp.dat (ReplacementRecord lines, never scrambled) and the folder of
 // generated articles. Both files are UTF-16LE without mark, lines end with CR LF.
@@ -42,6 +70,12 @@ inline constexpr QStringView LineEnd = u"\r\n";
 // The whole file; empty when it is missing or unreadable. scrambled undoes the
 // StoreScrambler transform (temp.dat in scrambled mode only).
 [[nodiscard]] QString readStore(const QString &path, bool scrambled = false);
+// Calls use(line, terminated) for each line of the file, read in pieces,
+// without its CR LF (terminated: there was one). False with the reason when
+// the file cannot be read.
+bool forEachLine(const QString &path, bool scrambled,
+                 const std::function<void(QStringView line, bool terminated)> &use,
+                 QString *error = nullptr);
 // Replaces the file with text, all or nothing.
 bool writeStore(const QString &path, const QString &text, bool scrambled = false,
                 QString *error = nullptr);
