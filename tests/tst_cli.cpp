@@ -55,6 +55,9 @@ private Q_SLOTS:
             << u"dict-info --json --dictionary={db}"_s << 0 << u"scrambled"_s << u"true"_s;
         QTest::newRow("dict-info plans")
             << u"dict-info --json --plans --dictionary={db}"_s << 0 << u"plans/0"_s << u"*"_s;
+        QTest::newRow("inflect a phrase at its head")
+            << u"inflect --dictionary={db} \"look after\" sp"_s << 0 << QString()
+            << u"looked after"_s;
         QTest::newRow("help command") << u"help synonyms"_s << 0 << QString() << u"--json"_s;
         QTest::newRow("help usage")
             << u"spin --help"_s << 0 << QString() << u"Usage: rewordix-cli spin [options] FILE"_s;
@@ -71,7 +74,7 @@ private Q_SLOTS:
         QFETCH(int, exitCode);
         QFETCH(QString, json);
         QFETCH(QString, expected);
-        QStringList arguments = args.split(u' ');
+        QStringList arguments = QProcess::splitCommand(args);
         for (QString &a : arguments)
             a.replace(u"{db}"_s, m_dir.filePath(u"dictionary.db"_s));
         QProcess cli;

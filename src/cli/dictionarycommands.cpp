@@ -245,7 +245,13 @@ int DictionaryCommands::inflect(const QStringList &args)
     auto dictionary = openDictionary(call);
     if (!dictionary)
         return 1;
-    const QString form = dictionary->inflect(call.arguments[0], call.arguments[1]);
+    // A phrase bends at its head, as in the popup: "tear down" sp gives "tore
+    // down"; under "pl" it is a noun phrase.
+    const QString &word = call.arguments[0];
+    const QString &tag = call.arguments[1];
+    const QString form = word.contains(u' ')
+                             ? dictionary->inflectPhraseHead(word, tag, tag != u"pl")
+                             : dictionary->inflect(word, tag);
     if (lookupFailed(call, *dictionary))
         return 1;
     Cli::out() << form << '\n';
