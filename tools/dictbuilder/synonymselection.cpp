@@ -303,6 +303,9 @@ bool isGeneric(const QString &word)
                                        u"people"_s,
                                        u"human"_s,
                                        u"commodity"_s,
+                                       u"ordinal"_s, // seventh, third: a class, not a synonym
+                                       u"cardinal"_s,
+                                       u"fractional"_s,
                                        u"merchandise"_s};
     return generic.contains(word.toLower());
 }
@@ -470,7 +473,8 @@ std::optional<RankedSense> rankSense(const Thesaurus::Entry &entry, const Thesau
     QStringList similarWords;
     QList<WordRank> similarRanks;
     for (const QString &word : similar) {
-        if (similarWords.contains(word) || isGradedFormOf(word, headword.toLower()) ||
+        if (similarWords.contains(word) || isGeneric(word) ||
+            isGradedFormOf(word, headword.toLower()) ||
             std::any_of(own.cbegin(), own.cend(),
                         [&](const QString &w) { return isGradedFormOf(word, w); }))
             continue;
