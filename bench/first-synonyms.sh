@@ -12,7 +12,8 @@
 #
 # Candidates: the words of SCOWL's two most common levels (english-words.10
 # and .20), lower case, without the builder's function words; those without a
-# dictionary row are passed over.
+# dictionary row are passed over. CANDIDATES=FILE reads them from FILE instead
+# (one word per line, e.g. the output of bench/common-words.py).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -39,8 +40,12 @@ done
 
 functionWords=$(sed -e 's/#.*//' -e 's/[[:space:]]//g' -e '/^$/d' \
     "$here/data/dictionary/function-words.txt")
-candidates=$(cat "$scowl/english-words.10" "$scowl/english-words.20" |
-    grep -E '^[a-z]+$' | sort -u | grep -vxF -e "$functionWords")
+if [[ -n ${CANDIDATES:-} ]]; then
+    candidates=$(grep -vxF -e "$functionWords" "$CANDIDATES")
+else
+    candidates=$(cat "$scowl/english-words.10" "$scowl/english-words.20" |
+        grep -E '^[a-z]+$' | sort -u | grep -vxF -e "$functionWords")
+fi
 
 printf '%-14s %-10s %s\n' word type "first synonyms"
 printed=0
