@@ -3,6 +3,7 @@
 #include "ui/articleeditor.h"
 #include "ui/findreplacedialog.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -651,6 +652,69 @@ private Q_SLOTS:
         const QByteArray before = TestUtil::fileBytes(AppPaths::configFile());
         w.runCommand(Command::SaveAsZip);
         QCOMPARE(TestUtil::fileBytes(AppPaths::configFile()), before);
+    }
+
+    // What the accessibility bridge exports: a name on every control on show
+    // that takes the focus, in either language.
+    void everyControlHasAnAccessibleName_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << u"English"_s;
+        QTest::newRow("German") << u"Deutsch -- German"_s;
+    }
+
+    void everyControlHasAnAccessibleName()
+    {
+        QFETCH(QString, language);
+        MainWindow &w = openWindow();
+        w.applyLanguage(language);
+        w.setMode(MainWindowLogic::Mode::Auto);
+        const QList<QWidget *> controls = w.findChildren<QWidget *>();
+        int checked = 0;
+        for (QWidget *control : std::as_const(controls)) {
+            if (control->focusPolicy() == Qt::NoFocus || !control->window()->isVisible())
+                continue;
+            QAccessibleInterface *node = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(node);
+            const QString name = node->text(QAccessible::Name);
+            QVERIFY2(!name.trimmed().isEmpty(),
+                     qPrintable(QString::fromLatin1(control->metaObject()->className()) + u" "_s +
+                                control->property(SpecIdProperty).toString()));
+            ++checked;
+        }
+        QVERIFY(checked >= 25);
+    }
+
+    // A dark colour scheme: every caption stands out from what lies behind it.
+    void captionsAreReadableInADarkScheme()
+    {
+        const QPalette light = QApplication::palette();
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+        dark.setColor(QPalette::Text, Qt::white);
+        dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+        dark.setColor(QPalette::ButtonText, Qt::white);
+        dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+        dark.setColor(QPalette::HighlightedText, Qt::black);
+        dark.setColor(QPalette::Link, QColor(0x6a, 0xb0, 0xf3));
+        QApplication::setPalette(dark);
+        MainWindow &w = openWindow();
+        w.resize(1100, 720);
+        w.setMode(MainWindowLogic::Mode::Auto); // the most captions on the side panel
+        const QImage shot = w.grab().toImage();
+        QApplication::setPalette(light);
+        int checked = 0;
+        for (const QLabel *label : w.findChildren<QLabel *>()) {
+            if (!label->isVisibleTo(&w) || label->text().isEmpty())
+                continue;
+            const QRect area(label->mapTo(&w, QPoint(0, 0)), label->size());
+            QVERIFY2(GuiTest::contrastIn(shot.copy(area)) >= 4.5,
+                     qPrintable(label->property(SpecIdProperty).toString()));
+            ++checked;
+        }
+        QVERIFY2(checked >= 6, qPrintable(QString::number(checked)));
     }
 
     void exitClosesTheWindow()

@@ -18,6 +18,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QHash>
+#include <QImage>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -29,6 +31,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -260,6 +263,39 @@ inline QString menuTitle(const MainWindow &window, int id)
 {
     QAction *item = menuBarItem(window, id);
     return item ? QString(item->text()).remove(QLatin1Char('&')) : QString();
+}
+
+// The contrast ratio (1 to 21, as WCAG measures it) between the most common
+// colour of image, its background, and the colour that stands out most from it.
+inline double contrastIn(const QImage &image)
+{
+    const auto luminance = [](QRgb rgb) {
+        const auto channel = [](int value) {
+            const double c = value / 255.0;
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
+               0.0722 * channel(qBlue(rgb));
+    };
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y) | 0xff000000u];
+    QRgb background = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            background = it.key();
+        }
+    }
+    const double lb = luminance(background);
+    double best = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        const double l = luminance(it.key());
+        best = std::max(best, (std::max(l, lb) + 0.05) / (std::min(l, lb) + 0.05));
+    }
+    return best;
 }
 
 // The set-up every window test shares: fresh folders for each test function,

@@ -3,6 +3,7 @@
 // opens. Runs on a virtual X screen under openbox (run-under-openbox.sh); keys
 // are typed through the X server with xdotool, as a person types them.
 #include "gui_testutil.h"
+#include "ui/articleeditor.h"
 #include "ui/articlelist.h"
 #include "ui/autorewritewaitdialog.h"
 #include "ui/findreplacedialog.h"
@@ -11,6 +12,8 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QSemaphore>
@@ -138,6 +141,77 @@ private Q_SLOTS:
         QVERIFY(handler.handled());
         QCOMPARE(focused, 1088);
         QVERIFY(openAfterSpace);
+    }
+
+    // Every menu opens from the keyboard, and Down reaches each enabled item.
+    void menusOpenFromTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("menu"); // the menu-bar item's number
+        QTest::newRow("Alt+F") << u"alt+f"_s << 1108;
+        QTest::newRow("Alt+E") << u"alt+e"_s << 1109;
+        QTest::newRow("Alt+H") << u"alt+h"_s << 1111;
+        QTest::newRow("Alt+N") << u"alt+n"_s << 1112;
+        QTest::newRow("F10") << u"F10"_s << 1108;
+        QTest::newRow("F10, Right") << u"F10 Right"_s << 1109;
+        QTest::newRow("Alt+F, Left") << u"alt+f Left"_s << 1112;
+    }
+
+    void menusOpenFromTheKeyboard()
+    {
+        QFETCH(QString, keys);
+        QFETCH(int, menu);
+        MainWindow &w = openWindow();
+        w.articleEditor()->setPlainText(u"walk"_s);
+        w.articleEditor()->setFocus();
+        QVERIFY(typeKeys(keys));
+        QMenu *open = nullptr;
+        QTRY_VERIFY((open = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+        QCOMPARE(open->menuAction(), GuiTest::menuBarItem(w, menu));
+        QSet<QAction *> enabled;
+        for (QAction *a : open->actions()) {
+            if (!a->isSeparator() && a->isEnabled())
+                enabled.insert(a);
+        }
+        QVERIFY(!enabled.isEmpty());
+        QSet<QAction *> reached;
+        for (qsizetype i = 0; i <= open->actions().size(); ++i) {
+            const QAction *before = open->activeAction();
+            QVERIFY(typeKeys(u"Down"_s));
+            QTRY_VERIFY(open->activeAction() != before || open->actions().size() == 1);
+            reached.insert(open->activeAction());
+        }
+        QVERIFY(reached.contains(enabled));
+        QVERIFY(typeKeys(u"Escape Escape"_s));
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QVERIFY(w.isVisible());
+    }
+
+    // Enter chooses the highlighted item; Alt+S runs the settings at once.
+    void enterRunsTheHighlightedItem()
+    {
+        MainWindow &w = openWindow();
+        w.articleEditor()->setPlainText(u"walk home"_s);
+        w.articleEditor()->setFocus();
+        QVERIFY(typeKeys(u"alt+e"_s));
+        QMenu *edit = nullptr;
+        QTRY_VERIFY((edit = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+        for (int i = 0; i < 10 && edit->activeAction() != w.action(Command::SelectAll); ++i) {
+            const QAction *before = edit->activeAction();
+            QVERIFY(typeKeys(u"Down"_s));
+            QTRY_VERIFY(edit->activeAction() != before);
+        }
+        QCOMPARE(edit->activeAction(), w.action(Command::SelectAll));
+        QVERIFY(typeKeys(u"Return"_s));
+        QTRY_COMPARE(w.articleEditor()->textCursor().selectedText(), u"walk home"_s);
+
+        bool settingsShown = false;
+        GuiTest::ModalHandler<SettingsDialog> handler([&](SettingsDialog *dlg) {
+            settingsShown = true;
+            dlg->reject();
+        });
+        QVERIFY(typeKeys(u"alt+s"_s));
+        QTRY_VERIFY(settingsShown);
     }
 
     void altF4AsksAboutUnsavedText()

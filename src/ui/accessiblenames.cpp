@@ -41,6 +41,11 @@ void apply(QWidget *root, const QHash<QWidget *, QString> &given)
         }
         if (name.isEmpty())
             name = spoken(widget->toolTip());
+        // A part of a composite control (an editable list's text box, a
+        // drop-down's list) speaks for the control.
+        for (QWidget *up = widget->parentWidget(); name.isEmpty() && up && up != root;
+             up = up->parentWidget())
+            name = up->accessibleName();
         if (!name.isEmpty())
             widget->setAccessibleName(name);
     }

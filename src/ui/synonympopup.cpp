@@ -81,6 +81,12 @@ void SynonymPopup::buildControls()
     m_optButton = withSpecId(new QPushButton(u"Opt"_s, this), 1163);
     m_previousButton = withSpecId(new QPushButton(u"<"_s, this), 1135);
     m_nextButton = withSpecId(new QPushButton(u">"_s, this), 1134);
+    // Read out in place of the marks the popup shows.
+    m_wordEdit->setAccessibleName(u"Word"_s);
+    m_typeTabs->setAccessibleName(u"Part of speech"_s);
+    m_synonymList->setAccessibleName(u"Synonyms"_s);
+    m_previousButton->setAccessibleName(u"Previous word"_s);
+    m_nextButton->setAccessibleName(u"Next word"_s);
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(3);
     buttons->addWidget(m_optButton);
