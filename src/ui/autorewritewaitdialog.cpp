@@ -1,6 +1,7 @@
 #include "ui/autorewritewaitdialog.h"
 
 #include "app/language.h"
+#include "ui/dialogkeys.h"
 #include "ui/specid.h"
 
 #include <QCloseEvent>
@@ -72,13 +73,6 @@ void AutoRewriteWaitDialog::closeEvent(QCloseEvent *event)
 
 void AutoRewriteWaitDialog::keyPressEvent(QKeyEvent *event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
+    if (!DialogKeys::swallow(event))
         QDialog::keyPressEvent(event);
-    }
 }

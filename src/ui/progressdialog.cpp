@@ -2,6 +2,7 @@
 
 #include "app/language.h"
 #include "engine/jobcontrol.h"
+#include "ui/dialogkeys.h"
 #include "ui/specid.h"
 
 #include <QKeyEvent>
@@ -170,17 +171,8 @@ void ProgressDialog::paintEvent(QPaintEvent *)
 
 void ProgressDialog::keyPressEvent(QKeyEvent *event)
 {
-    // Escape never closes the dialog; Enter only reaches a focused button,
-    // which handles it before this point.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
+    if (!DialogKeys::swallow(event))
         QDialog::keyPressEvent(event);
-    }
 }
 
 void ProgressDialog::mousePressEvent(QMouseEvent *event)

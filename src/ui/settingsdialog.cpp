@@ -3,6 +3,7 @@
 #include "app/apppaths.h"
 #include "app/config.h"
 #include "app/language.h"
+#include "ui/dialogkeys.h"
 #include "ui/mainwindow.h"
 #include "ui/specid.h"
 
@@ -229,14 +230,6 @@ void SettingsDialog::save()
 
 void SettingsDialog::keyPressEvent(QKeyEvent *event)
 {
-    // The word boxes take Enter themselves; elsewhere Enter and Escape do nothing.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
+    if (!DialogKeys::swallow(event))
         QDialog::keyPressEvent(event);
-    }
 }
