@@ -300,7 +300,8 @@ private Q_SLOTS:
         MainWindow &w = openWindow();
         PromptAnswers answers;
         QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
-        start(u"I walk the big child."_s, 2, 5);
+        // Topmost drops the original words, so the copy on show always differs.
+        start(u"I walk the big child."_s, 2, 0);
         QVERIFY(finished.wait(10000));
         QVERIFY(w.isShowingArticle());
         const QString shown = w.articleEditor()->plainText();

@@ -374,21 +374,25 @@ void MainWindow::applyMainTexts(QStringView main)
             !caption.isEmpty())
             m_modeTabs->setTabText(tab, caption);
     }
-    // The figures after the captions' colons survive a language switch.
-    const std::pair<QStringView, QAbstractButton *> figured[] = {
-        {u"Btn WordsInfo Header", m_wordsButton}};
-    for (const auto &[name, button] : figured) {
-        if (const QString header = key(name); !header.isEmpty())
-            button->setText(MainWindowLogic::keepFigures(header, button->text()));
-    }
-    for (const auto &[name, label] :
-         {std::pair<QStringView, QLabel *>{u"Words Number", m_wordsNumberLabel},
-          {u"Replaced", m_replacedLabel}}) {
+    applyFigureTexts(main);
+    if (!m_articleLabel->text().contains(u'.'))
+        set(m_articleLabel, key(u"Operating Article"));
+}
+
+// The figures after the captions' colons survive a language switch.
+void MainWindow::applyFigureTexts(QStringView main)
+{
+    const auto key = [&](QStringView name) {
+        return LookupText(QString(u"\r\n" + name + u'='), main);
+    };
+    if (const QString header = key(u"Btn WordsInfo Header"); !header.isEmpty())
+        m_wordsButton->setText(MainWindowLogic::keepFigures(header, m_wordsButton->text()));
+    const std::pair<QStringView, QLabel *> labels[] = {{u"Words Number", m_wordsNumberLabel},
+                                                       {u"Replaced", m_replacedLabel}};
+    for (const auto &[name, label] : labels) {
         if (const QString caption = key(name); !caption.isEmpty())
             label->setText(MainWindowLogic::keepFigures(caption, label->text()));
     }
-    if (!m_articleLabel->text().contains(u'.'))
-        set(m_articleLabel, key(u"Operating Article"));
 }
 
 void MainWindow::applyTooltips(QStringView tooltips)

@@ -254,6 +254,7 @@ private:
     void fillFontLists();
     void fillSizeList(const QString &face);
     void applyMainTexts(QStringView main);
+    void applyFigureTexts(QStringView main);
     void applyTooltips(QStringView tooltips);
     void applyAccessibleNames();
     void applyModeLayout();

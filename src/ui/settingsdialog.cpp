@@ -74,6 +74,18 @@ SettingsDialog::SettingsDialog(MainWindow *mainWindow)
         edit->setTabChangesFocus(true);
         edit->setMinimumHeight(edit->fontMetrics().lineSpacing() * 4);
     }
+    buildButtons();
+    layoutControls();
+    resize(460, 480);
+
+    fillLanguages();
+    applyTexts();
+    loadValues();
+    m_languageCombo->setFocus(Qt::OtherFocusReason);
+}
+
+void SettingsDialog::buildButtons()
+{
     m_okButton = withSpecId(new QPushButton(this), 1);
     m_cancelButton = withSpecId(new QPushButton(this), 2);
     for (QPushButton *b : {m_okButton, m_cancelButton, m_closeButton}) {
@@ -86,14 +98,6 @@ SettingsDialog::SettingsDialog(MainWindow *mainWindow)
     });
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::reject);
-
-    layoutControls();
-    resize(460, 480);
-
-    fillLanguages();
-    applyTexts();
-    loadValues();
-    m_languageCombo->setFocus(Qt::OtherFocusReason);
 }
 
 void SettingsDialog::layoutControls()

@@ -27,6 +27,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void buildButtons();
     void layoutControls();
     void fillLanguages();
     void applyTexts();
