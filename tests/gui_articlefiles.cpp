@@ -1,10 +1,11 @@
 #include "app/articlefile.h"
+#include "app/articlesession.h"
 #include "gui_testutil.h"
 #include "promptanswers.h"
 #include "rtf/rtfreader.h"
 #include "rtf/rtfwriter.h"
+#include "ui/articleeditor.h"
 #include "ui/articlelist.h"
-#include "ui/cmyricheditctrl.h"
 
 #include <QCheckBox>
 #include <QCursor>
@@ -63,7 +64,7 @@ public:
                 return;
             opened = true;
             for (QAction *a : menu->actions())
-                actions.append(a->objectName());
+                actions.append(u"cmd"_s + a->property("commandId").toString());
             if (m_action)
                 m_action(menu);
             menu->close();
@@ -80,25 +81,12 @@ private:
 
 } // namespace
 
-class TestArticleFiles : public QObject
+class TestArticleFiles : public GuiTest::WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<GuiTest::Folders> m_folders;
-    std::unique_ptr<CLexiswapDlg> m_window;
     std::unique_ptr<QTemporaryDir> m_out;
-
-    CLexiswapDlg &openWindow()
-    {
-        m_window = std::make_unique<CLexiswapDlg>();
-        if (!m_window->initialise(m_folders->environment()))
-            qFatal("main window did not initialise");
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        (void)QTest::qWaitForWindowActive(m_window.get());
-        return *m_window;
-    }
 
     QString out(const QString &name) const { return m_out->filePath(name); }
 
@@ -116,7 +104,12 @@ private:
             const QByteArray rtf = Rtf::write(Rtf::fromPlainText(articleText(names[i]), format));
             if (!ArticleFile::writeRichText(tempPath(names[i] + u".rtf"_s), rtf))
                 qFatal("cannot write a test article");
-            list->addArticle(names[i], i < rates.size() ? rates[i] : u"%1.00%"_s.arg(i * 10));
+            // Listed the way a run lists them; index 0 would load the editor.
+            GeneratedArticle row;
+            row.index = i + 1;
+            row.name = names[i];
+            row.rate = i < rates.size() ? rates[i] : u"%1.00%"_s.arg(i * 10);
+            Q_EMIT m_window->session()->articleAdded(row);
         }
         m_window->setMode(MainWindowLogic::Mode::Auto);
         return list;
@@ -162,17 +155,14 @@ private Q_SLOTS:
 
     void init()
     {
-        g_bAutoRewriting = false;
-        m_folders = std::make_unique<GuiTest::Folders>();
-        QVERIFY(m_folders->isValid());
+        setUpFolders();
         m_out = std::make_unique<QTemporaryDir>();
         QVERIFY(m_out->isValid());
     }
 
     void cleanup()
     {
-        m_window.reset();
-        m_folders.reset();
+        tearDown();
         m_out.reset();
     }
 
@@ -191,7 +181,7 @@ private Q_SLOTS:
     void openTextFiles()
     {
         QFETCH(QString, file);
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         ArticleList *list = fillList(6);
         list->setCurrentItem(list->topLevelItem(2));
         QVERIFY(w.isShowingArticle());
@@ -201,7 +191,7 @@ private Q_SLOTS:
 
         PromptAnswers answers;
         answers.files << articleData(file);
-        w.runCommand(CLexiswapDlg::CmdOpen);
+        w.runCommand(Command::Open);
         QCOMPARE(answers.dialogs, QList<Dialog>{Dialog::Open});
         QVERIFY(answers.filters.first().contains(u"Text Files(*.txt)"));
         QVERIFY(answers.filters.first().contains(u"Formated Files(*.rtf)"));
@@ -235,11 +225,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         QFETCH(QString, expected);
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         const QString path = file.startsWith(u"own") ? articleData(file) : rtfData(file);
         PromptAnswers answers;
         answers.files << path;
-        w.runCommand(CLexiswapDlg::CmdOpen);
+        w.runCommand(Command::Open);
         const QString text = w.articleEditor()->plainText();
         QVERIFY2(text.contains(expected), qPrintable(text));
         QCOMPARE(w.windowTitle(), file + u" - Rewordix"_s);
@@ -253,21 +243,21 @@ private Q_SLOTS:
 
     void upperCaseRtfIsReadAsText()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         const QString path = out(u"NOTES.RTF"_s);
         QVERIFY(QFile::copy(rtfData(u"wordpad-basic.rtf"_s), path));
         PromptAnswers answers;
         answers.files << path;
-        w.runCommand(CLexiswapDlg::CmdOpen);
+        w.runCommand(Command::Open);
         QVERIFY(w.articleEditor()->plainText().startsWith(u"{\\rtf1\\ansi"));
     }
 
     void openCancelledChangesNothing()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.articleEditor()->setPlainText(u"kept"_s);
         PromptAnswers answers;
-        w.runCommand(CLexiswapDlg::CmdOpen);
+        w.runCommand(Command::Open);
         QCOMPARE(answers.dialogs.size(), 1);
         QCOMPARE(w.articleEditor()->plainText(), u"kept"_s);
         QCOMPARE(w.windowTitle(), u"Rewordix"_s);
@@ -275,13 +265,13 @@ private Q_SLOTS:
 
     void brokenRichTextKeepsTheArticle()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.articleEditor()->setPlainText(u"kept"_s);
         const QString path = out(u"broken.rtf"_s);
         QVERIFY(ArticleFile::writeText(path, u"no rich text here"_s));
         PromptAnswers answers;
         answers.files << path;
-        w.runCommand(CLexiswapDlg::CmdOpen);
+        w.runCommand(Command::Open);
         QCOMPARE(answers.messages.size(), 1);
         QVERIFY(answers.messages.first().contains(u"broken.rtf"));
         QCOMPARE(answers.icons.first(), QMessageBox::Critical);
@@ -291,11 +281,11 @@ private Q_SLOTS:
 
     void unreadableTextKeepsTheArticle()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.articleEditor()->setPlainText(u"old"_s);
         PromptAnswers answers;
         answers.files << out(u"gone.txt"_s);
-        w.runCommand(CLexiswapDlg::CmdOpen);
+        w.runCommand(Command::Open);
         QCOMPARE(answers.messages.size(), 1);
         QVERIFY(answers.messages.first().contains(u"gone.txt"));
         QCOMPARE(w.articleEditor()->plainText(), u"old"_s);
@@ -304,7 +294,7 @@ private Q_SLOTS:
 
     void dropOneFile()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         fillList(2);
         child<QLabel>(&w, 1073)->setText(u"Operating"_s);
         const auto drop = [&](const QStringList &paths) {
@@ -345,15 +335,15 @@ private Q_SLOTS:
         QFETCH(QString, chosen);
         QFETCH(QString, written);
         QFETCH(bool, rich);
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         QVERIFY(QDir().mkpath(out(u"my.docs"_s)));
         const QString text = u"First € line\nsecond line"_s;
         w.articleEditor()->setPlainText(text);
-        w.articleEditor()->mergeFormat(6, 7, CMyRichEditCtrl::makeFormat({}, 0, false, true, {}));
+        w.articleEditor()->mergeFormat(6, 7, ArticleEditor::makeFormat({}, 0, false, true, {}));
 
         PromptAnswers answers;
         answers.files << out(chosen);
-        w.runCommand(CLexiswapDlg::CmdSave);
+        w.runCommand(Command::Save);
         QCOMPARE(answers.dialogs, QList<Dialog>{Dialog::Save});
         QCOMPARE(answers.filters.first(), u"Text Files(*.txt);;Formated Files(*.rtf)"_s);
         QVERIFY(answers.questions.isEmpty());
@@ -384,21 +374,21 @@ private Q_SLOTS:
 
     void saveAsksBeforeOverwriting()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.articleEditor()->setPlainText(u"new"_s);
         QVERIFY(ArticleFile::writeText(out(u"notes.txt"_s), u"old"_s));
         PromptAnswers answers;
         // "notes" would overwrite notes.txt: asked, and No keeps it.
         answers.files << out(u"notes"_s);
         answers.answers << false;
-        w.runCommand(CLexiswapDlg::CmdSave);
+        w.runCommand(Command::Save);
         QCOMPARE(answers.questions, QStringList{u"File Exists, Overwrite It?"_s});
         QVERIFY(answers.messages.isEmpty());
         QCOMPARE(readTextFile(out(u"notes.txt"_s)), u"old"_s);
 
         answers.files << out(u"notes.txt"_s);
         answers.answers << true;
-        w.runCommand(CLexiswapDlg::CmdSave);
+        w.runCommand(Command::Save);
         QCOMPARE(answers.questions.size(), 2);
         QCOMPARE(readTextFile(out(u"notes.txt"_s)), u"new"_s);
         QCOMPARE(answers.messages, QStringList{u"Save File Succeed!"_s});
@@ -406,12 +396,12 @@ private Q_SLOTS:
 
     void failedSaveSaysSo()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.articleEditor()->setPlainText(u"text"_s);
         QVERIFY(ArticleFile::writeText(out(u"file"_s), u"x"_s));
         PromptAnswers answers;
         answers.files << out(u"file/notes.txt"_s);
-        w.runCommand(CLexiswapDlg::CmdSave);
+        w.runCommand(Command::Save);
         QCOMPARE(answers.messages.size(), 1);
         QVERIFY(!answers.messages.contains(u"Save File Succeed!"_s));
         QVERIFY(answers.messages.first().contains(u"notes.txt"));
@@ -422,7 +412,7 @@ private Q_SLOTS:
 
     void saveAllRightFifthOpensTheFormatMenu()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         ArticleList *list = fillList(3);
         list->setAllChecked(true);
         PromptAnswers answers;
@@ -430,7 +420,7 @@ private Q_SLOTS:
         {
             putCursorOnSaveAll(0.9);
             MenuWatcher menu;
-            w.runCommand(CLexiswapDlg::CmdSaveAll);
+            w.runCommand(Command::SaveAll);
             QVERIFY(menu.opened);
             QCOMPARE(menu.actions, (QStringList{u"cmd32830"_s, u"cmd32831"_s}));
             QVERIFY(answers.dialogs.isEmpty());
@@ -439,17 +429,17 @@ private Q_SLOTS:
             // The menu chooses a format and saves nothing.
             putCursorOnSaveAll(0.99);
             MenuWatcher menu([](QMenu *m) { m->actions().at(1)->trigger(); });
-            w.runCommand(CLexiswapDlg::CmdSaveAll);
+            w.runCommand(Command::SaveAll);
             QVERIFY(menu.opened);
             QCOMPARE(w.saveAllFormat(), 1);
             QCOMPARE(Config::saveAllFormat(), 1);
             QVERIFY(answers.dialogs.isEmpty());
-            w.runCommand(CLexiswapDlg::CmdSaveAsTxt);
+            w.runCommand(Command::SaveAsTxt);
         }
         {
             putCursorOnSaveAll(0.75);
             MenuWatcher menu;
-            w.runCommand(CLexiswapDlg::CmdSaveAll);
+            w.runCommand(Command::SaveAll);
             QVERIFY(!menu.opened);
             QCOMPARE(answers.dialogs, QList<Dialog>{Dialog::Folder});
             QVERIFY(QFile::exists(out(u"folder/1.txt"_s)));
@@ -458,12 +448,14 @@ private Q_SLOTS:
 
     void saveAllOnAnEmptyListIsSave()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
+        // Every row deleted: Save All stays usable and saves the editor's article.
+        fillList(1)->clear();
         putCursorOnSaveAll(0.1);
         w.articleEditor()->setPlainText(u"single"_s);
         PromptAnswers answers;
         answers.files << out(u"single"_s);
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.dialogs, QList<Dialog>{Dialog::Save});
         QCOMPARE(answers.filters.first(), u"Text Files(*.txt);;Formated Files(*.rtf)"_s);
         QCOMPARE(readTextFile(out(u"single.txt"_s)), u"single"_s);
@@ -472,11 +464,11 @@ private Q_SLOTS:
 
     void saveAllWithNothingChecked()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         putCursorOnSaveAll(0.1);
         fillList(2);
         PromptAnswers answers;
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages, QStringList{u"Please Select Articles to Save"_s});
         QCOMPARE(answers.icons.first(), QMessageBox::Critical);
         QVERIFY(answers.dialogs.isEmpty());
@@ -484,7 +476,7 @@ private Q_SLOTS:
 
     void textSaveAllMovesAndRecreates()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         putCursorOnSaveAll(0.1);
         ArticleList *list = fillList(3);
         list->setChecked(1, true);
@@ -494,7 +486,7 @@ private Q_SLOTS:
 
         PromptAnswers answers;
         answers.files << out(u"first/new"_s);
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.dialogs, QList<Dialog>{Dialog::Folder});
         QCOMPARE(answers.messages, QStringList{u"Save File Succeed!"_s});
         QCOMPARE(readTextFile(out(u"first/new/1.txt"_s)), articleText(u"1"_s));
@@ -509,7 +501,7 @@ private Q_SLOTS:
         // The moved files are made again from the .rtf files.
         answers.clear();
         answers.files << out(u"second"_s);
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages, QStringList{u"Save File Succeed!"_s});
         QCOMPARE(readTextFile(out(u"second/1.txt"_s)), articleText(u"1"_s));
         QCOMPARE(readTextFile(out(u"second/3.txt"_s)), articleText(u"3"_s));
@@ -517,7 +509,7 @@ private Q_SLOTS:
 
     void textSaveAllAsksBeforeReplacing()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         putCursorOnSaveAll(0.1);
         ArticleList *list = fillList(2);
         list->setChecked(1, true);
@@ -529,7 +521,7 @@ private Q_SLOTS:
         PromptAnswers answers;
         answers.files << out(u"target"_s);
         answers.answers << false << true;
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.questions.size(), 2);
         QCOMPARE(readTextFile(out(u"target/1.txt"_s)), u"user's own file"_s);
         QCOMPARE(readTextFile(out(u"target/2.txt"_s)), articleText(u"2"_s));
@@ -539,13 +531,13 @@ private Q_SLOTS:
 
     void textSaveAllIntoAnUnusableFolderSaysSo()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         putCursorOnSaveAll(0.1);
         fillList(1)->setChecked(1, true);
         QVERIFY(ArticleFile::writeText(out(u"file"_s), u"x"_s));
         PromptAnswers answers;
         answers.files << out(u"file/sub"_s);
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages.size(), 1);
         QVERIFY(answers.messages.first().startsWith(u"Save failed"));
         QCOMPARE(answers.icons.first(), QMessageBox::Critical);
@@ -554,15 +546,15 @@ private Q_SLOTS:
     void zipSaveAll()
     {
         const QString unzip = QStandardPaths::findExecutable(u"unzip"_s);
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         putCursorOnSaveAll(0.1);
-        w.runCommand(CLexiswapDlg::CmdSaveAsZip);
+        w.runCommand(Command::SaveAsZip);
         ArticleList *list = fillList(3);
         list->setChecked(3, true);
         list->setChecked(1, true);
         PromptAnswers answers;
         answers.files << out(u"archive"_s);
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.dialogs, QList<Dialog>{Dialog::Save});
         QCOMPARE(answers.filters.first(), u"Compressed File(*.zip)"_s);
         QCOMPARE(answers.messages, QStringList{u"Save File Succeed!"_s});
@@ -588,12 +580,12 @@ private Q_SLOTS:
         answers.clear();
         answers.files << archive;
         answers.answers << false;
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.questions, QStringList{u"File Exists, Overwrite It?"_s});
         QVERIFY(answers.messages.isEmpty());
         QCOMPARE(TestUtil::fileBytes(archive), before);
         answers.files << archive;
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages, QStringList{u"Save File Succeed!"_s});
         QCOMPARE(unzipTest(unzip, archive), 0);
         QVERIFY(TestUtil::fileBytes(archive) != before);
@@ -601,15 +593,15 @@ private Q_SLOTS:
 
     void zipSaveAllFailureSaysSo()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         putCursorOnSaveAll(0.1);
-        w.runCommand(CLexiswapDlg::CmdSaveAsZip);
+        w.runCommand(Command::SaveAsZip);
         fillList(1)->setChecked(1, true);
         QVERIFY(ArticleFile::writeText(out(u"file"_s), u"x"_s));
         // An older archive at the same place must not make a failure look like success.
         PromptAnswers answers;
         answers.files << out(u"file/a.zip"_s);
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages.size(), 1);
         QVERIFY(answers.messages.first().startsWith(u"Save failed"));
 
@@ -618,7 +610,7 @@ private Q_SLOTS:
         QFile::remove(tempPath(u"1.rtf"_s));
         answers.clear();
         answers.files << out(u"ro/old.zip"_s);
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages.size(), 1);
         QVERIFY(answers.messages.first().startsWith(u"Save failed"));
         QVERIFY(answers.messages.first().contains(u"1.rtf"));
@@ -626,20 +618,20 @@ private Q_SLOTS:
 
     void formatMenuItems()
     {
-        CLexiswapDlg &w = openWindow();
-        std::unique_ptr<QMenu> menu = w.buildFormatMenu();
+        MainWindow &w = openWindow();
+        QMenu *menu = w.formatMenu();
         QCOMPARE(menu->actions().size(), 2);
         QCOMPARE(menu->actions().at(0)->text(), u"Save as .txt"_s);
         QCOMPARE(menu->actions().at(1)->text(), u"Save as .zip"_s);
         QVERIFY(menu->actions().at(0)->isChecked());
         menu->actions().at(1)->trigger();
         QCOMPARE(Config::saveAllFormat(), 1);
-        menu = w.buildFormatMenu();
+        menu = w.formatMenu();
         QVERIFY(menu->actions().at(1)->isChecked());
         const QByteArray config = TestUtil::fileBytes(AppPaths::configFile());
         menu->actions().at(1)->trigger();
         QCOMPARE(TestUtil::fileBytes(AppPaths::configFile()), config);
-        w.runCommand(CLexiswapDlg::CmdSaveAsTxt);
+        w.runCommand(Command::SaveAsTxt);
         QCOMPARE(Config::saveAllFormat(), 0);
     }
 
@@ -647,7 +639,7 @@ private Q_SLOTS:
 
     void showAnArticle()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         ArticleList *list = fillList(3, {u"0.00%"_s, u"10.00%"_s, u"22.50%"_s, u"30.00%"_s});
         child<QLabel>(&w, 1043)->setText(u"Replaced:3/9=33.33%"_s);
         PromptAnswers answers;
@@ -673,7 +665,7 @@ private Q_SLOTS:
 
     void editsOfAShownArticleAreWrittenBack()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         ArticleList *list = fillList(2);
         clickRow(list, 1);
         QCOMPARE(child<QLabel>(&w, 1073)->text(), u"1.rtf"_s);
@@ -687,25 +679,25 @@ private Q_SLOTS:
         QCOMPARE(fileText(u"2.rtf"_s), articleText(u"2"_s));
 
         // After New no edit reaches a file, and New itself empties none.
-        w.runCommand(CLexiswapDlg::CmdNew);
+        w.runCommand(Command::New);
         QVERIFY(!w.isShowingArticle());
         QCOMPARE(fileText(u"1.rtf"_s), u"Edited "_s + articleText(u"1"_s));
         fillList(2);
         clickRow(w.articleList(), 2);
         PromptAnswers answers;
         answers.files << articleData(u"utf8.txt"_s);
-        w.runCommand(CLexiswapDlg::CmdOpen);
+        w.runCommand(Command::Open);
         QTest::keyClicks(w.articleEditor(), u"more"_s);
         QCOMPARE(fileText(u"2.rtf"_s), articleText(u"2"_s));
     }
 
     void loadsStartAFreshUndoHistory()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         ArticleList *list = fillList(3);
         clickRow(list, 2);
         clickRow(list, 3);
-        w.runCommand(CLexiswapDlg::CmdUndo);
+        w.runCommand(Command::Undo);
         QCOMPARE(w.articleEditor()->plainText(), articleText(u"3"_s));
         const auto fileText = [](const QString &name) {
             return Rtf::plainText(ArticleFile::readRichText(tempPath(name)).document);
@@ -714,16 +706,16 @@ private Q_SLOTS:
         // Nor does Undo bring back the list's article after an Open.
         PromptAnswers answers;
         answers.files << articleData(u"utf8.txt"_s);
-        w.runCommand(CLexiswapDlg::CmdOpen);
+        w.runCommand(Command::Open);
         QVERIFY(!w.articleEditor()->document()->isUndoAvailable());
-        w.runCommand(CLexiswapDlg::CmdUndo);
+        w.runCommand(Command::Undo);
         QCOMPARE(w.articleEditor()->plainText(), SampleText);
         QCOMPARE(fileText(u"3.rtf"_s), articleText(u"3"_s));
     }
 
     void dropOnAShownArticleWritesNoFile()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         clickRow(fillList(2), 1);
         QVERIFY(w.isShowingArticle());
         QVERIFY(GuiTest::dropOnEditor(w, {articleData(u"utf8.txt"_s)}));
@@ -739,9 +731,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("command"); // 0: a drop
         QTest::addColumn<QString>("reply");
         QTest::addColumn<bool>("left");
-        const int newCmd = CLexiswapDlg::CmdNew;
-        const int open = CLexiswapDlg::CmdOpen;
-        const int exit = CLexiswapDlg::CmdExit;
+        const int newCmd = Command::New;
+        const int open = Command::Open;
+        const int exit = Command::Exit;
         QTest::newRow("New, Save") << newCmd << u"yes"_s << true;
         QTest::newRow("New, Discard") << newCmd << u"discard"_s << true;
         QTest::newRow("New, Cancel") << newCmd << QString() << false;
@@ -758,7 +750,7 @@ private Q_SLOTS:
         QFETCH(int, command);
         QFETCH(QString, reply);
         QFETCH(bool, left);
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.articleEditor()->setFocus();
         QTest::keyClicks(w.articleEditor(), u"typed"_s);
         GuiTest::Replies replies(reply, {out(u"saved.txt"_s), articleData(u"utf8.txt"_s)});
@@ -768,22 +760,22 @@ private Q_SLOTS:
             w.runCommand(command);
         QCOMPARE(replies.questions,
                  QStringList{u"The article has changed. Save it before you go on?"_s});
-        if (command == CLexiswapDlg::CmdExit)
+        if (command == Command::Exit)
             QCOMPARE(w.isVisible(), !left);
         else
             QCOMPARE(w.articleEditor()->plainText() == u"typed", !left);
         if (reply == u"yes")
             QCOMPARE(readTextFile(out(u"saved.txt"_s)), u"typed"_s);
         // Once saved or loaded anew, nothing is asked.
-        if (left && command != CLexiswapDlg::CmdExit) {
-            w.runCommand(CLexiswapDlg::CmdNew);
+        if (left && command != Command::Exit) {
+            w.runCommand(Command::New);
             QCOMPARE(replies.questions.size(), 1);
         }
     }
 
     void clickTogglesTheCheckMark()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         ArticleList *list = fillList(3);
         QSignalSpy changed(list, &QTreeWidget::itemChanged);
         clickRow(list, 1);
@@ -803,7 +795,7 @@ private Q_SLOTS:
 
     void contextMenuOnRowsOnly()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         ArticleList *list = fillList(2);
         const auto rightClick = [&](const QPoint &pos) {
             QContextMenuEvent event(QContextMenuEvent::Mouse, pos,
@@ -822,7 +814,7 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
             QVERIFY(!menu.opened);
         }
-        const std::unique_ptr<QMenu> menu = w.buildListMenu();
+        const QMenu *menu = w.listMenu();
         QCOMPARE(menu->actions().at(0)->text(), u"&Delete\tDelete"_s);
         QCOMPARE(menu->actions().at(1)->text(), u"&Save"_s);
         QCOMPARE(menu->actions().at(2)->text(), u"Save &All"_s);
@@ -830,7 +822,7 @@ private Q_SLOTS:
 
     void sortingTheRateColumnTwiceReverses()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         ArticleList *list =
             fillList(4, {u"0.00%"_s, u"12.349%"_s, u"30.00%"_s, u"12.345%"_s, u"5.00%"_s});
         QHeaderView *header = list->header();
@@ -861,7 +853,7 @@ private Q_SLOTS:
 
     void selectAllChecksEveryRow()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         ArticleList *list = fillList(6);
         auto *box = child<QCheckBox>(&w, 1065);
         QVERIFY(box->isVisible());
@@ -873,7 +865,7 @@ private Q_SLOTS:
 
     void deletingDownToFiveRowsHidesSelectAll()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         ArticleList *list = fillList(6);
         auto *box = child<QCheckBox>(&w, 1065);
         QVERIFY(box->isVisible());
@@ -896,7 +888,7 @@ private Q_SLOTS:
         // Delete from the context menu takes the selected row too.
         list->setCurrentItem(list->topLevelItem(1));
         QCOMPARE(list->nameAt(1), u"2"_s);
-        w.buildListMenu()->actions().at(0)->trigger();
+        w.listMenu()->actions().at(0)->trigger();
         QCOMPARE(list->topLevelItemCount(), 4);
         QVERIFY(!QFile::exists(tempPath(u"2.rtf"_s)));
         QCOMPARE(w.articleEditor()->plainText(), articleText(u"2"_s));

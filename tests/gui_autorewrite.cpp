@@ -1,9 +1,9 @@
 #include "app/articlefile.h"
 #include "gui_testutil.h"
 #include "promptanswers.h"
+#include "ui/articleeditor.h"
 #include "ui/articlelist.h"
-#include "ui/cautorewritemsgdlg.h"
-#include "ui/cmyricheditctrl.h"
+#include "ui/autorewritewaitdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -45,34 +45,17 @@ const QString Busy = u"Previous Auto-Rewriting Not Finished, Please Try Again La
 
 } // namespace
 
-class TestAutoRewrite : public QObject
+class TestAutoRewrite : public GuiTest::WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<GuiTest::Folders> m_folders;
-    std::unique_ptr<CLexiswapDlg> m_window;
-    QSemaphore m_gate;
-    QSemaphore m_reached;
-    std::atomic<int> m_holdAt{-1};
-
-    CLexiswapDlg &openWindow(const QString &dictionary = {})
+    MainWindow &openWindow(const QString &dictionary = {})
     {
-        CLexiswapDlg::Environment env = m_folders->environment(dictionary);
-        env.afterArticle = [this](int article) {
-            if (article == m_holdAt.load()) {
-                m_reached.release();
-                (void)m_gate.tryAcquire(1, 10000);
-            }
-        };
-        m_window = std::make_unique<CLexiswapDlg>();
-        if (!m_window->initialise(env))
-            qFatal("main window did not initialise");
-        m_window->setMode(MainWindowLogic::Mode::Auto);
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        (void)QTest::qWaitForWindowActive(m_window.get());
-        return *m_window;
+        MainWindow &w = WindowTest::openWindow(dictionary.isEmpty() ? MainWindow::Environment{}
+                                                                    : dictionaryAt(dictionary));
+        w.setMode(MainWindowLogic::Mode::Auto);
+        return w;
     }
 
     void start(const QString &article, int count, int degree)
@@ -102,27 +85,13 @@ private:
 private Q_SLOTS:
     void initTestCase() { GuiTest::quietPlatformWarnings(); }
 
-    void init()
-    {
-        g_bAutoRewriting = false;
-        m_holdAt = -1;
-        m_folders = std::make_unique<GuiTest::Folders>();
-        QVERIFY(m_folders->isValid());
-    }
+    void init() { setUpFolders(); }
 
-    void cleanup()
-    {
-        m_gate.release(4);
-        m_window.reset();
-        m_gate.acquire(m_gate.available());
-        m_reached.acquire(m_reached.available());
-        m_folders.reset();
-        g_bAutoRewriting = false;
-    }
+    void cleanup() { tearDown(); }
 
     void refusals()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         PromptAnswers answers;
         g_bAutoRewriting = true;
         start(u"walk"_s, 2, 5);
@@ -149,12 +118,12 @@ private Q_SLOTS:
 
     void generatesTheArticles()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         PromptAnswers answers;
         QStringList editorTexts;
         connect(w.articleEditor(), &QTextEdit::textChanged, this,
                 [&] { editorTexts.append(w.articleEditor()->plainText()); });
-        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         const QString article = u"I walk the big child."_s;
         start(article, 5, 5);
         QVERIFY(w.waitDialog()->isVisible());
@@ -217,9 +186,9 @@ private Q_SLOTS:
 
     void countLoweredToTheDistinctArticles()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         PromptAnswers answers;
-        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         // Two groups of two alternatives: four distinct articles.
         start(u"walk big"_s, 10, 5);
         QVERIFY(finished.wait(10000));
@@ -237,10 +206,10 @@ private Q_SLOTS:
 
     void abortKeepsWhatWasGenerated()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         PromptAnswers answers;
         QVERIFY(ArticleFile::writeText(tempPath(u"old.rtf"_s), u"earlier run"_s));
-        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         m_holdAt = 2;
         start(u"I walk the big child."_s, 10, 5);
         QTRY_VERIFY_WITH_TIMEOUT(m_reached.available() > 0, 10000);
@@ -252,7 +221,7 @@ private Q_SLOTS:
         w.articleList()->setCurrentItem(w.articleList()->topLevelItem(1));
         QVERIFY(!w.isShowingArticle());
         QCOMPARE(child<QLabel>(&w, 1073)->text(), u"Operating Article"_s);
-        w.runCommand(CLexiswapDlg::CmdAutoRewrite);
+        w.runCommand(Command::AutoRewrite);
         QCOMPARE(answers.messages, QStringList{Busy});
 
         QTest::mouseClick(child<QPushButton>(w.waitDialog(), 2), Qt::LeftButton);
@@ -287,12 +256,12 @@ private Q_SLOTS:
 
     void aFailedRunSaysSo()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         PromptAnswers answers;
         // temp/ is a file: no article can be written.
         QVERIFY(QDir(AppPaths::articlesDir()).removeRecursively());
         QVERIFY(ArticleFile::writeText(AppPaths::articlesDir(), u"in the way"_s));
-        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         start(u"walk big"_s, 2, 5);
         QVERIFY(finished.wait(10000));
         QCOMPARE(finished.first().first().toBool(), false);
@@ -307,11 +276,11 @@ private Q_SLOTS:
 
     void badAmountsKeepTheLastRun()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         // Typed amounts are taken as typed, never completed from the list.
         QVERIFY(!child<QComboBox>(&w, 1012)->completer());
         PromptAnswers answers;
-        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         start(u"walk big"_s, 2, 5);
         QVERIFY(finished.wait(10000));
         answers.clear();
@@ -328,10 +297,11 @@ private Q_SLOTS:
 
     void secondRunStartsFromTheOriginal()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         PromptAnswers answers;
-        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
-        start(u"I walk the big child."_s, 2, 5);
+        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
+        // Topmost drops the original words, so the copy on show always differs.
+        start(u"I walk the big child."_s, 2, 0);
         QVERIFY(finished.wait(10000));
         QVERIFY(w.isShowingArticle());
         const QString shown = w.articleEditor()->plainText();
@@ -346,9 +316,9 @@ private Q_SLOTS:
 
     void closingTheWaitDialogAborts()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         PromptAnswers answers;
-        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         m_holdAt = 1;
         start(u"I walk the big child."_s, 10, 5);
         QTRY_VERIFY_WITH_TIMEOUT(m_reached.available() > 0, 10000);
@@ -358,8 +328,7 @@ private Q_SLOTS:
 
         // Until the run has stopped, nothing touches the editor, list or files.
         answers.clear();
-        for (int command : {CLexiswapDlg::CmdNew, CLexiswapDlg::CmdOpen, CLexiswapDlg::CmdSaveAll,
-                            CLexiswapDlg::CmdDeleteArticles})
+        for (int command : {Command::New, Command::Open, Command::SaveAll, Command::DeleteArticles})
             w.runCommand(command);
         QVERIFY(GuiTest::dropOnEditor(w, {engineArticle(u"citywalk.txt"_s)}));
         QCOMPARE(answers.messages, QStringList(5, Busy));
@@ -381,16 +350,16 @@ private Q_SLOTS:
         const QString unzip = QStandardPaths::findExecutable(u"unzip"_s);
         if (unzip.isEmpty())
             QSKIP("unzip is not installed");
-        CLexiswapDlg &w = openWindow(GuiTest::realDictionary());
+        MainWindow &w = openWindow(GuiTest::realDictionary());
         QTemporaryDir out;
         PromptAnswers answers;
         answers.files << engineArticle(u"citywalk.txt"_s);
-        w.runCommand(CLexiswapDlg::CmdOpen);
+        w.runCommand(Command::Open);
         QVERIFY(w.articleEditor()->plainText().size() > 1000);
 
         child<QComboBox>(&w, 1012)->setEditText(u"20"_s);
         child<QComboBox>(&w, 1075)->setCurrentIndex(2); // High
-        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         QTest::mouseClick(child<QPushButton>(&w, 1005), Qt::LeftButton);
         QVERIFY(finished.wait(30000));
         QCOMPARE(finished.first().first().toBool(), true);
@@ -403,11 +372,11 @@ private Q_SLOTS:
 
         for (int i = 1; i <= count; ++i)
             list->setChecked(i, true);
-        w.runCommand(CLexiswapDlg::CmdSaveAsZip);
+        w.runCommand(Command::SaveAsZip);
         QCursor::setPos(child<QToolButton>(&w, 1004)->mapToGlobal(QPoint(2, 2)));
         const QString archive = out.filePath(u"articles.zip"_s);
         answers.files << archive;
-        w.runCommand(CLexiswapDlg::CmdSaveAll);
+        w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages.last(), u"Save File Succeed!"_s);
 
         QProcess test;
@@ -441,7 +410,7 @@ private Q_SLOTS:
     {
         if (!QFileInfo::exists(GuiTest::realDictionary()))
             QSKIP("the built dictionary is not there");
-        CLexiswapDlg &w = openWindow(GuiTest::realDictionary());
+        MainWindow &w = openWindow(GuiTest::realDictionary());
         PromptAnswers answers;
         QString article;
         for (const QString &name : {u"citywalk.txt"_s, u"garden.txt"_s, u"remote.txt"_s})
@@ -458,7 +427,7 @@ private Q_SLOTS:
                 longestGap = std::max(longestGap, sinceTick.elapsed());
             sinceTick.restart();
         });
-        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         QElapsedTimer clock;
         clock.start();
         ticker.start();

@@ -1,11 +1,11 @@
 #include "engine/jobcontrol.h"
 #include "gui_testutil.h"
-#include "ui/cautorewritemsgdlg.h"
-#include "ui/cconfigdlg.h"
-#include "ui/cdlgwelcome.h"
-#include "ui/cfindandreplacedlg.h"
-#include "ui/cmyricheditctrl.h"
-#include "ui/cprogressnewdlg.h"
+#include "ui/articleeditor.h"
+#include "ui/autorewritewaitdialog.h"
+#include "ui/findreplacedialog.h"
+#include "ui/progressdialog.h"
+#include "ui/settingsdialog.h"
+#include "ui/splashscreen.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QToolButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -23,42 +24,28 @@ namespace {
 
 bool isLit(const QImage &image, int segment)
 {
-    const QColor c = image.pixelColor(CProgressNewDlg::segmentRect(segment).center());
+    const QColor c = image.pixelColor(ProgressDialog::segmentRect(segment).center());
     return c.blue() > c.red() + 60;
 }
 
 } // namespace
 
-class TestDialogs : public QObject
+class TestDialogs : public GuiTest::WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<GuiTest::Folders> m_folders;
-    std::unique_ptr<CLexiswapDlg> m_window;
-
-    CLexiswapDlg &openWindow()
+    FindReplaceDialog &openFind(const QString &text)
     {
-        m_window = std::make_unique<CLexiswapDlg>();
-        if (!m_window->initialise(m_folders->environment()))
-            qFatal("main window did not initialise");
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        (void)QTest::qWaitForWindowActive(m_window.get());
-        return *m_window;
-    }
-
-    CFindAndReplaceDlg &openFind(const QString &text)
-    {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.articleEditor()->setPlainText(text);
         w.articleEditor()->setFocus();
         w.articleEditor()->setCaret(0);
-        w.runCommand(CLexiswapDlg::CmdFindReplace);
+        w.runCommand(Command::FindReplace);
         return *w.findDialog();
     }
 
-    void setFindTexts(CFindAndReplaceDlg &dlg, const QString &find, const QString &replacement)
+    void setFindTexts(FindReplaceDialog &dlg, const QString &find, const QString &replacement)
     {
         child<QLineEdit>(&dlg, 1041)->setText(find);
         child<QLineEdit>(&dlg, 1042)->setText(replacement);
@@ -74,18 +61,9 @@ private:
 private Q_SLOTS:
     void initTestCase() { GuiTest::quietPlatformWarnings(); }
 
-    void init()
-    {
-        g_bAutoRewriting = false;
-        m_folders = std::make_unique<GuiTest::Folders>();
-        QVERIFY(m_folders->isValid());
-    }
+    void init() { setUpFolders(); }
 
-    void cleanup()
-    {
-        m_window.reset();
-        m_folders.reset();
-    }
+    void cleanup() { tearDown(); }
 
     // --- Progress dialog ---
 
@@ -100,20 +78,20 @@ private Q_SLOTS:
     void progressSegments()
     {
         QFETCH(int, position);
-        CProgressNewDlg dlg;
+        ProgressDialog dlg;
         JobControl control;
         dlg.begin(&control, false);
         dlg.show();
         dlg.setPosition(position);
         const QImage image = dlg.grab().toImage();
-        for (int i = 0; i < CProgressNewDlg::Segments; ++i)
+        for (int i = 0; i < ProgressDialog::Segments; ++i)
             QCOMPARE(isLit(image, i), i < position);
-        QCOMPARE(CProgressNewDlg::segmentRect(9), QRect(17 + 24 * 9, 40, 24, 11));
+        QCOMPARE(ProgressDialog::segmentRect(9), QRect(17 + 24 * 9, 40, 24, 11));
     }
 
     void pauseTogglesAndAbortDoesNotClose()
     {
-        CProgressNewDlg dlg;
+        ProgressDialog dlg;
         JobControl control;
         dlg.begin(&control, false);
         dlg.showModal();
@@ -140,7 +118,7 @@ private Q_SLOTS:
 
     void progressKeysNeverClose()
     {
-        CProgressNewDlg dlg;
+        ProgressDialog dlg;
         JobControl control;
         dlg.begin(&control, false);
         dlg.showModal();
@@ -158,7 +136,7 @@ private Q_SLOTS:
 
     void abortOnlyModeCentresAbort()
     {
-        CProgressNewDlg dlg;
+        ProgressDialog dlg;
         JobControl control;
         dlg.begin(&control, true);
         dlg.show();
@@ -173,7 +151,7 @@ private Q_SLOTS:
 
     void progressDialogIsDraggable()
     {
-        CProgressNewDlg dlg;
+        ProgressDialog dlg;
         dlg.show();
         dlg.move(100, 100);
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -188,9 +166,8 @@ private Q_SLOTS:
 
     void waitDialog()
     {
-        CAutoRewriteMsgDlg dlg;
-        std::atomic<bool> aborted{false};
-        dlg.setAbortFlag(&aborted);
+        AutoRewriteWaitDialog dlg;
+        QSignalSpy aborted(&dlg, &AutoRewriteWaitDialog::aborted);
         dlg.open();
         QCOMPARE(child<QLabel>(&dlg, 1171)->text(), u"Auto-rewriting,Please wait..."_s);
         QCOMPARE(child<QPushButton>(&dlg, 2)->text(), u"Abort"_s);
@@ -198,15 +175,15 @@ private Q_SLOTS:
         QTest::keyClick(&dlg, Qt::Key_Escape);
         QTest::keyClick(&dlg, Qt::Key_Return);
         QVERIFY(dlg.isVisible());
-        QVERIFY(!aborted);
+        QVERIFY(aborted.isEmpty());
         QTest::mouseClick(child<QPushButton>(&dlg, 2), Qt::LeftButton);
-        QVERIFY(aborted);
+        QCOMPARE(aborted.size(), 1);
         QVERIFY(!dlg.isVisible());
     }
 
     void splash()
     {
-        CDlgWelcome splash;
+        SplashScreen splash;
         splash.show();
         QCOMPARE(splash.size(), QSize(456, 300));
         QCOMPARE(splash.pos(), QGuiApplication::primaryScreen()->geometry().topLeft());
@@ -218,8 +195,8 @@ private Q_SLOTS:
 
     void settingsOpenWithTheDefaults()
     {
-        CLexiswapDlg &w = openWindow();
-        CConfigDlg dlg(&w);
+        MainWindow &w = openWindow();
+        SettingsDialog dlg(&w);
         QCOMPARE(child<QComboBox>(&dlg, 1012)->currentText(), u"10"_s);
         QCOMPARE(child<QComboBox>(&dlg, 1096)->currentIndex(), 5);
         QCOMPARE(child<QComboBox>(&dlg, 1096)->currentText(), u"Very Low"_s);
@@ -242,12 +219,12 @@ private Q_SLOTS:
 
     void okWithoutChangesRewritesThreeKeys()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         WriteConfigValue(u"Default Replace Degree="_s, u"05"_s);
         WriteConfigValue(u"Always Display Source Article="_s, u"00"_s);
         const QString ignoreBefore =
             ReadKeyValue(AppPaths::configFile(), u"Default Ignore Words="_s);
-        CConfigDlg dlg(&w);
+        SettingsDialog dlg(&w);
         dlg.show();
         click(&dlg, 1);
         QVERIFY(!dlg.isVisible());
@@ -261,8 +238,8 @@ private Q_SLOTS:
 
     void okWithGermanSwitchesTheCaptionsAtOnce()
     {
-        CLexiswapDlg &w = openWindow();
-        CConfigDlg dlg(&w);
+        MainWindow &w = openWindow();
+        SettingsDialog dlg(&w);
         dlg.show();
         auto *languages = child<QComboBox>(&dlg, 1088);
         const int german = languages->findText(u"Deutsch -- German"_s);
@@ -277,16 +254,16 @@ private Q_SLOTS:
         QVERIFY(child<QPushButton>(&w, 1006)->text() != u"Search Phrase"_s);
         QCOMPARE(child<QToolButton>(&w, 1133)->text(), u"Schrift"_s);
         // The next opening shows the German texts.
-        CConfigDlg again(&w);
+        SettingsDialog again(&w);
         QCOMPARE(child<QPushButton>(&again, 2)->text(),
                  LookupText(u"\r\nCancel=", Language::sectionFrom(text, u"[Config Dialog]")));
     }
 
     void alwaysDisplaySourceArticleAppliesAtOnce()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         {
-            CConfigDlg dlg(&w);
+            SettingsDialog dlg(&w);
             dlg.show();
             child<QCheckBox>(&dlg, 1087)->setChecked(true);
             click(&dlg, 1);
@@ -296,7 +273,7 @@ private Q_SLOTS:
         QVERIFY(child<QCheckBox>(&w, 1074)->isChecked());
         QVERIFY(Config::alwaysDisplaySourceArticle());
         {
-            CConfigDlg dlg(&w);
+            SettingsDialog dlg(&w);
             dlg.show();
             QVERIFY(child<QCheckBox>(&dlg, 1087)->isChecked());
             child<QCheckBox>(&dlg, 1087)->setChecked(false);
@@ -309,8 +286,8 @@ private Q_SLOTS:
 
     void wordBoxesAreWrittenOnlyWhenEdited()
     {
-        CLexiswapDlg &w = openWindow();
-        CConfigDlg dlg(&w);
+        MainWindow &w = openWindow();
+        SettingsDialog dlg(&w);
         dlg.show();
         auto *reserved = child<QPlainTextEdit>(&dlg, 1056);
         reserved->setFocus();
@@ -332,9 +309,9 @@ private Q_SLOTS:
 
     void settingsKeysAndCancel()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         const QByteArray before = TestUtil::fileBytes(AppPaths::configFile());
-        CConfigDlg dlg(&w);
+        SettingsDialog dlg(&w);
         dlg.open();
         QApplication::setActiveWindow(&dlg);
         child<QComboBox>(&dlg, 1012)->setFocus();
@@ -349,19 +326,19 @@ private Q_SLOTS:
 
     void settingsButtonRunsTheDialogModally()
     {
-        CLexiswapDlg &w = openWindow();
-        GuiTest::ModalHandler<CConfigDlg> handler([](CConfigDlg *dlg) {
+        MainWindow &w = openWindow();
+        GuiTest::ModalHandler<SettingsDialog> handler([](SettingsDialog *dlg) {
             QTest::mouseClick(child<QPushButton>(dlg, 1109), Qt::LeftButton);
         });
-        QTest::mouseClick(child<QPushButton>(&w, 1110), Qt::LeftButton);
+        GuiTest::menuBarItem(w, 1110)->trigger();
         QVERIFY(handler.handled());
     }
 
     void settingsWithoutLanguageFiles()
     {
         m_folders = std::make_unique<GuiTest::Folders>(true, QStringList{u"none"_s});
-        CLexiswapDlg &w = openWindow();
-        CConfigDlg dlg(&w);
+        MainWindow &w = openWindow();
+        SettingsDialog dlg(&w);
         dlg.show();
         QCOMPARE(child<QComboBox>(&dlg, 1088)->count(), 0);
         const QString before = Language::currentName();
@@ -373,14 +350,14 @@ private Q_SLOTS:
 
     void findNextFindsWholeWordsOnly()
     {
-        CFindAndReplaceDlg &dlg = openFind(u"cat concat cat's"_s);
+        FindReplaceDialog &dlg = openFind(u"cat concat cat's"_s);
         QVERIFY(dlg.isVisible());
         QCOMPARE(dlg.focusWidget(), child<QLineEdit>(&dlg, 1041));
         QCOMPARE(dlg.pos(), QPoint(400, 300));
         QCOMPARE(child<QPushButton>(&dlg, 1011)->text(), u"Find Next"_s);
         QCOMPARE(child<QLabel>(&dlg, 1136)->text(), u"Find & Replace"_s);
         setFindTexts(dlg, u"cat"_s, QString());
-        CMyRichEditCtrl *editor = m_window->articleEditor();
+        ArticleEditor *editor = m_window->articleEditor();
         GuiTest::MessageCatcher catcher;
         click(&dlg, 1011);
         QCOMPARE(editor->selectionStart(), 0);
@@ -398,7 +375,7 @@ private Q_SLOTS:
 
     void findMatchesCase()
     {
-        CFindAndReplaceDlg &dlg = openFind(u"cat"_s);
+        FindReplaceDialog &dlg = openFind(u"cat"_s);
         setFindTexts(dlg, u"Cat"_s, QString());
         GuiTest::MessageCatcher catcher;
         click(&dlg, 1011);
@@ -407,7 +384,7 @@ private Q_SLOTS:
 
     void enterInTheFindBoxFindsNext()
     {
-        CFindAndReplaceDlg &dlg = openFind(u"a cat"_s);
+        FindReplaceDialog &dlg = openFind(u"a cat"_s);
         setFindTexts(dlg, u"cat"_s, QString());
         QTest::keyClick(child<QLineEdit>(&dlg, 1041), Qt::Key_Return);
         QCOMPARE(m_window->articleEditor()->selectionStart(), 2);
@@ -434,7 +411,7 @@ private Q_SLOTS:
         QFETCH(QString, find);
         QFETCH(QString, replacement);
         QFETCH(QString, expected);
-        CFindAndReplaceDlg &dlg = openFind(text);
+        FindReplaceDialog &dlg = openFind(text);
         setFindTexts(dlg, find, replacement);
         GuiTest::MessageCatcher catcher;
         click(&dlg, 1047);
@@ -445,7 +422,7 @@ private Q_SLOTS:
 
     void emptyFindTextIsRefused()
     {
-        CFindAndReplaceDlg &dlg = openFind(u"cat"_s);
+        FindReplaceDialog &dlg = openFind(u"cat"_s);
         GuiTest::MessageCatcher catcher;
         click(&dlg, 1011);
         click(&dlg, 1047);
@@ -457,9 +434,9 @@ private Q_SLOTS:
 
     void replaceReplacesTheSelectionOnly()
     {
-        CFindAndReplaceDlg &dlg = openFind(u"one two"_s);
+        FindReplaceDialog &dlg = openFind(u"one two"_s);
         setFindTexts(dlg, u"zzz"_s, u"three"_s);
-        CMyRichEditCtrl *editor = m_window->articleEditor();
+        ArticleEditor *editor = m_window->articleEditor();
         GuiTest::MessageCatcher catcher;
         click(&dlg, 1046);
         QCOMPARE(editor->plainText(), u"one two"_s);
@@ -473,7 +450,7 @@ private Q_SLOTS:
 
     void searchFollowsTheLastFocusedEditor()
     {
-        CFindAndReplaceDlg &dlg = openFind(u"cat"_s);
+        FindReplaceDialog &dlg = openFind(u"cat"_s);
         m_window->showSourceArticle(true);
         m_window->sourceEditor()->setPlainText(u"a cat"_s);
         m_window->activateWindow();
@@ -489,11 +466,11 @@ private Q_SLOTS:
 
     void cancelHidesAndTheTextsStay()
     {
-        CFindAndReplaceDlg &dlg = openFind(u"cat"_s);
+        FindReplaceDialog &dlg = openFind(u"cat"_s);
         setFindTexts(dlg, u"cat"_s, u"dog"_s);
         click(&dlg, 2);
         QVERIFY(!dlg.isVisible());
-        m_window->runCommand(CLexiswapDlg::CmdFindReplace);
+        m_window->runCommand(Command::FindReplace);
         QVERIFY(dlg.isVisible());
         QCOMPARE(child<QLineEdit>(&dlg, 1041)->text(), u"cat"_s);
         click(&dlg, 1102);
@@ -502,7 +479,7 @@ private Q_SLOTS:
 
     void findDialogFollowsTheLanguage()
     {
-        CFindAndReplaceDlg &dlg = openFind(u"cat"_s);
+        FindReplaceDialog &dlg = openFind(u"cat"_s);
         Language::setCurrentName(u"Deutsch -- German"_s);
         m_window->applyLanguage(u"Deutsch -- German"_s);
         const QString text = LoadLanguageText(u"Deutsch -- German"_s);

@@ -1,8 +1,9 @@
 #include "gui_testutil.h"
 #include "promptanswers.h"
-#include "ui/cfindandreplacedlg.h"
-#include "ui/cmyricheditctrl.h"
+#include "ui/articleeditor.h"
+#include "ui/findreplacedialog.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -41,37 +42,16 @@ public Q_SLOTS:
     void open(const QUrl &url) { urls.append(url); }
 };
 
-class TestMainWindow : public QObject
+class TestMainWindow : public GuiTest::WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<GuiTest::Folders> m_folders;
-    std::unique_ptr<CLexiswapDlg> m_window;
+    QAction *menuAction(QMenu &menu, int command) { return GuiTest::commandAction(&menu, command); }
 
-    CLexiswapDlg &openWindow(CLexiswapDlg::Environment env = {})
+    void trigger(MainWindow::MenuKind kind, int command)
     {
-        if (!env.openDictionary)
-            env = m_folders->environment();
-        m_window = std::make_unique<CLexiswapDlg>();
-        const bool ok = m_window->initialise(env);
-        if (!ok)
-            qFatal("main window did not initialise");
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        if (!QTest::qWaitForWindowActive(m_window.get()))
-            qWarning("window not active");
-        return *m_window;
-    }
-
-    QAction *menuAction(QMenu &menu, int command)
-    {
-        return menu.findChild<QAction *>(u"cmd"_s + QString::number(command));
-    }
-
-    void trigger(CLexiswapDlg::MenuKind kind, int command)
-    {
-        const auto menu = m_window->buildMenu(kind);
+        const auto menu = m_window->menu(kind);
         QAction *action = menuAction(*menu, command);
         QVERIFY(action);
         QVERIFY(action->isEnabled());
@@ -81,34 +61,33 @@ private:
 private Q_SLOTS:
     void initTestCase() { GuiTest::quietPlatformWarnings(); }
 
-    void init()
-    {
-        g_bAutoRewriting = false;
-        m_folders = std::make_unique<GuiTest::Folders>();
-        QVERIFY(m_folders->isValid());
-    }
+    void init() { setUpFolders(); }
 
-    void cleanup()
-    {
-        m_window.reset();
-        m_folders.reset();
-    }
+    void cleanup() { tearDown(); }
 
     void everyControlIsNamedByItsId()
     {
-        CLexiswapDlg &w = openWindow();
-        const int ids[] = {1002, 1003, 1069, 1073, 1078, 1040, 1113, 1006, 1074, 1142, 1044,
-                           1012, 1082, 1075, 1005, 1100, 1079, 1068, 1065, 1004, 1167, 1057,
-                           1083, 1015, 1034, 1043, 1133, 1130, 1126, 1131, 1132, 1025, 1026,
-                           1028, 1108, 1109, 1110, 1111, 1112, 1101, 1102};
+        MainWindow &w = openWindow();
+        const int ids[] = {1002, 1003, 1069, 1073, 1078, 1040, 1113, 1006, 1074, 1142, 1044, 1012,
+                           1082, 1075, 1005, 1100, 1079, 1068, 1065, 1004, 1167, 1057, 1083, 1015,
+                           1034, 1043, 1133, 1130, 1126, 1131, 1132, 1025, 1026, 1028};
         for (int id : ids)
             QVERIFY2(child<QWidget>(&w, id), qPrintable(QString::number(id)));
+        for (int id : {1108, 1109, 1110, 1111, 1112})
+            QVERIFY2(GuiTest::menuBarItem(w, id), qPrintable(QString::number(id)));
+        // Each command is one action that carries its number.
+        for (int id : {57600, 32779, 1057,  1004,  32830, 32831, 32799, 1102,  1101,
+                       1006,  1005,  1100,  32785, 32786, 32787, 32792, 32791, 32793,
+                       32794, 32777, 32836, 32833, 32834, 32835, 32837}) {
+            QAction *action = GuiTest::commandAction(&w, id);
+            QVERIFY2(action && action == w.action(id), qPrintable(QString::number(id)));
+        }
         QCOMPARE(w.windowTitle(), u"Rewordix"_s);
     }
 
     void initialStateIsTheManualMode()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         QCOMPARE(child<QTabBar>(&w, 1113)->currentIndex(), 0);
         QCOMPARE(child<QTabBar>(&w, 1113)->tabText(0), u"Manual"_s);
         for (int id : {1074, 1006, 1142, 1040, 1002, 1057})
@@ -127,21 +106,21 @@ private Q_SLOTS:
         QCOMPARE(child<QPushButton>(&w, 1006)->text(), u"Search Phrase"_s);
         QCOMPARE(child<QPushButton>(&w, 1006)->toolTip(),
                  u"Found Out All Phrases From Operating Article"_s);
-        QCOMPARE(child<QPushButton>(&w, 1112)->text(), u"English"_s);
-        QCOMPARE(child<QPushButton>(&w, 1111)->text(), u"Help"_s);
+        QCOMPARE(GuiTest::menuTitle(w, 1112), u"English"_s);
+        QCOMPARE(GuiTest::menuTitle(w, 1111), u"Help"_s);
     }
 
     void emptyArticlesNumberShowsTwo()
     {
         Config::setArticlesNumber(QString());
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         QCOMPARE(child<QComboBox>(&w, 1012)->currentText(), u"2"_s);
     }
 
     void alwaysDisplaySourceArticle()
     {
         Config::setAlwaysDisplaySourceArticle(true);
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         QVERIFY(child<QWidget>(&w, 1003)->isVisible());
         QVERIFY(child<QWidget>(&w, 1069)->isVisible());
         QVERIFY(child<QCheckBox>(&w, 1074)->isChecked());
@@ -150,7 +129,7 @@ private Q_SLOTS:
 
     void sourceCheckBoxShowsAndHidesThePane()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         auto *box = child<QCheckBox>(&w, 1074);
         QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
         QVERIFY(box->isChecked());
@@ -164,7 +143,7 @@ private Q_SLOTS:
     {
         WriteConfigValue(u"Default Words Size="_s, u"16"_s); // the default text's value
         Config::setReplacedColor(0);
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         QCOMPARE(w.defaultFormat().fontPointSize(), 16.0);
         QVERIFY(w.defaultFormat().fontWeight() >= QFont::Bold);
         QCOMPARE(w.defaultFormat().fontFamilies().toStringList(),
@@ -198,12 +177,12 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         m_folders = std::make_unique<GuiTest::Folders>(true, installed);
         QCOMPARE(Config::language(), QString());
-        CLexiswapDlg::Environment env = m_folders->environment();
+        MainWindow::Environment env = m_folders->environment();
         env.systemLocale = locale;
-        CLexiswapDlg &w = openWindow(env);
+        MainWindow &w = openWindow(env);
         QCOMPARE(Config::language(), expected);
         QCOMPARE(Language::currentName(), expected);
-        QCOMPARE(child<QPushButton>(&w, 1112)->text(), expected);
+        QCOMPARE(GuiTest::menuTitle(w, 1112), expected);
         if (expected == u"Deutsch -- German")
             QCOMPARE(child<QPushButton>(&w, 1006)->text(),
                      LookupText(u"\r\nAnalyze=",
@@ -214,28 +193,28 @@ private Q_SLOTS:
     {
         QCOMPARE(Config::wordsNumber(), QString());
         {
-            CLexiswapDlg &w = openWindow();
+            MainWindow &w = openWindow();
             QCOMPARE(Config::wordsNumber(), u"16"_s);
             QCOMPARE(child<QPushButton>(&w, 1142)->text(), u"Words:16"_s);
         }
         m_window.reset();
         // A stored number is shown as it is, without counting again.
         Config::setWordsNumber(u"523"_s);
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         QCOMPARE(child<QPushButton>(&w, 1142)->text(), u"Words:523"_s);
         QCOMPARE(Config::wordsNumber(), u"523"_s);
     }
 
     void dictionaryFailureEndsWithItsMessage()
     {
-        CLexiswapDlg::Environment env = m_folders->environment(m_folders->work() + u"/none.dll"_s);
+        MainWindow::Environment env = m_folders->environment(m_folders->work() + u"/none.dll"_s);
         env.openDictionary = [] {
             ProgramDictionary result;
             result.messageNumber = 1;
             return result;
         };
         GuiTest::MessageCatcher catcher;
-        CLexiswapDlg w;
+        MainWindow w;
         QVERIFY(!w.initialise(env));
         QCOMPARE(catcher.texts, QStringList{u"Can not find Database,Please Reinstall!"_s});
         QCOMPARE(catcher.captions, QStringList{u"Rewordix"_s});
@@ -243,7 +222,7 @@ private Q_SLOTS:
 
     void escapeNeverClosesTheWindow()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         for (int id : {1002, 1040, 1012, 1006}) {
             auto *target = child<QWidget>(&w, id);
             target->setFocus();
@@ -257,8 +236,8 @@ private Q_SLOTS:
 
     void enterBreaksLinesOnlyInTheTextBoxes()
     {
-        CLexiswapDlg &w = openWindow();
-        auto *article = child<CMyRichEditCtrl>(&w, 1002);
+        MainWindow &w = openWindow();
+        auto *article = child<ArticleEditor>(&w, 1002);
         article->setFocus();
         QTest::keyClicks(article, u"ab"_s);
         QTest::keyClick(article, Qt::Key_Return);
@@ -284,8 +263,8 @@ private Q_SLOTS:
 
     void arrowKeysMoveTheCaretWordByWord()
     {
-        CLexiswapDlg &w = openWindow();
-        auto *article = child<CMyRichEditCtrl>(&w, 1002);
+        MainWindow &w = openWindow();
+        auto *article = child<ArticleEditor>(&w, 1002);
         article->setPlainText(u"It's 10:30, well-known $5 deal"_s);
         article->setFocus();
         article->setCaret(0);
@@ -304,7 +283,7 @@ private Q_SLOTS:
 
         // The source editor moves by characters as usual.
         w.showSourceArticle(true);
-        auto *source = child<CMyRichEditCtrl>(&w, 1003);
+        auto *source = child<ArticleEditor>(&w, 1003);
         source->setPlainText(u"It's 10:30"_s);
         source->setFocus();
         source->setCaret(0);
@@ -314,14 +293,14 @@ private Q_SLOTS:
 
     void undoLeavesNoSelection()
     {
-        CLexiswapDlg &w = openWindow();
-        auto *article = child<CMyRichEditCtrl>(&w, 1002);
+        MainWindow &w = openWindow();
+        auto *article = child<ArticleEditor>(&w, 1002);
         article->setFocus();
         QTest::keyClicks(article, u"one two"_s);
         article->select(4, 7);
         QTest::keyClicks(article, u"three"_s);
         QCOMPARE(article->plainText(), u"one three"_s);
-        trigger(CLexiswapDlg::MenuKind::Edit, CLexiswapDlg::CmdUndo);
+        trigger(MainWindow::MenuKind::Edit, Command::Undo);
         QCOMPARE(article->plainText(), u"one two"_s);
         QVERIFY(!article->textCursor().hasSelection());
         QCOMPARE(article->textCursor().position(), 7);
@@ -329,54 +308,53 @@ private Q_SLOTS:
 
     void editMenuIsGreyedByTheActiveEditor()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         {
-            const auto menu = w.buildMenu(CLexiswapDlg::MenuKind::Edit);
-            QVERIFY(!menuAction(*menu, CLexiswapDlg::CmdUndo)->isEnabled());
-            for (int id : {CLexiswapDlg::CmdCut, CLexiswapDlg::CmdCopy, CLexiswapDlg::CmdDelete})
+            const auto menu = w.menu(MainWindow::MenuKind::Edit);
+            QVERIFY(!menuAction(*menu, Command::Undo)->isEnabled());
+            for (int id : {Command::Cut, Command::Copy, Command::Delete})
                 QVERIFY(!menuAction(*menu, id)->isEnabled());
-            QVERIFY(menuAction(*menu, CLexiswapDlg::CmdSelectAll)->isEnabled());
-            QCOMPARE(menuAction(*menu, CLexiswapDlg::CmdUndo)->text(), u"&Undo\tCtrl+Z"_s);
-            QCOMPARE(menuAction(*menu, CLexiswapDlg::CmdFindReplace)->text(),
+            QVERIFY(menuAction(*menu, Command::SelectAll)->isEnabled());
+            QCOMPARE(menuAction(*menu, Command::Undo)->text(), u"&Undo\tCtrl+Z"_s);
+            QCOMPARE(menuAction(*menu, Command::FindReplace)->text(),
                      u"&Find && Replace\tCtrl+H"_s);
         }
-        auto *article = child<CMyRichEditCtrl>(&w, 1002);
+        auto *article = child<ArticleEditor>(&w, 1002);
         article->setFocus();
         QTest::keyClicks(article, u"word"_s);
         article->selectAll();
-        const auto menu = w.buildMenu(CLexiswapDlg::MenuKind::Edit);
-        for (int id : {CLexiswapDlg::CmdUndo, CLexiswapDlg::CmdCut, CLexiswapDlg::CmdCopy,
-                       CLexiswapDlg::CmdDelete})
+        const auto menu = w.menu(MainWindow::MenuKind::Edit);
+        for (int id : {Command::Undo, Command::Cut, Command::Copy, Command::Delete})
             QVERIFY(menuAction(*menu, id)->isEnabled());
     }
 
     void fileMenuGreying()
     {
-        CLexiswapDlg &w = openWindow();
-        auto menu = w.buildMenu(CLexiswapDlg::MenuKind::File);
-        QVERIFY(!menuAction(*menu, CLexiswapDlg::CmdSave)->isEnabled());
-        QVERIFY(!menuAction(*menu, CLexiswapDlg::CmdSaveAll)->isEnabled());
-        QVERIFY(menuAction(*menu, CLexiswapDlg::CmdNew)->isEnabled());
-        child<CMyRichEditCtrl>(&w, 1002)->setPlainText(u"text"_s);
-        menu = w.buildMenu(CLexiswapDlg::MenuKind::File);
-        QVERIFY(menuAction(*menu, CLexiswapDlg::CmdSave)->isEnabled());
-        QCOMPARE(menuAction(*menu, CLexiswapDlg::CmdExit)->text(), u"E&xit"_s);
+        MainWindow &w = openWindow();
+        auto menu = w.menu(MainWindow::MenuKind::File);
+        QVERIFY(!menuAction(*menu, Command::Save)->isEnabled());
+        QVERIFY(!menuAction(*menu, Command::SaveAll)->isEnabled());
+        QVERIFY(menuAction(*menu, Command::New)->isEnabled());
+        child<ArticleEditor>(&w, 1002)->setPlainText(u"text"_s);
+        menu = w.menu(MainWindow::MenuKind::File);
+        QVERIFY(menuAction(*menu, Command::Save)->isEnabled());
+        QCOMPARE(menuAction(*menu, Command::Exit)->text(), u"E&xit"_s);
     }
 
     void editCommandsWorkOnTheEditorLastFocused()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.showSourceArticle(true);
-        auto *article = child<CMyRichEditCtrl>(&w, 1002);
-        auto *source = child<CMyRichEditCtrl>(&w, 1003);
+        auto *article = child<ArticleEditor>(&w, 1002);
+        auto *source = child<ArticleEditor>(&w, 1003);
         article->setPlainText(u"article"_s);
         source->setPlainText(u"source"_s);
         source->setFocus();
         QCOMPARE(w.activeEditor(), source);
-        trigger(CLexiswapDlg::MenuKind::Edit, CLexiswapDlg::CmdSelectAll);
+        trigger(MainWindow::MenuKind::Edit, Command::SelectAll);
         QCOMPARE(source->selectedPlainText(), u"source"_s);
         QVERIFY(!article->textCursor().hasSelection());
-        trigger(CLexiswapDlg::MenuKind::Edit, CLexiswapDlg::CmdDelete);
+        trigger(MainWindow::MenuKind::Edit, Command::Delete);
         QCOMPARE(source->plainText(), QString());
         QCOMPARE(article->plainText(), u"article"_s);
         article->setFocus();
@@ -385,8 +363,8 @@ private Q_SLOTS:
 
     void rightButtonOnTheActiveEditorOpensTheEditMenu()
     {
-        CLexiswapDlg &w = openWindow();
-        auto *article = child<CMyRichEditCtrl>(&w, 1002);
+        MainWindow &w = openWindow();
+        auto *article = child<ArticleEditor>(&w, 1002);
         article->setFocus();
         QStringList seen;
         QTimer closer;
@@ -394,7 +372,7 @@ private Q_SLOTS:
         connect(&closer, &QTimer::timeout, this, [&] {
             if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
                 for (QAction *a : menu->actions())
-                    seen.append(a->objectName());
+                    seen.append(u"cmd"_s + a->property("commandId").toString());
                 menu->close();
             }
         });
@@ -407,7 +385,7 @@ private Q_SLOTS:
 
     void selectAllBoxFollowsTheRowCount()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         auto *list = child<QTreeWidget>(&w, 1068);
         for (int i = 0; i < 5; ++i)
             new QTreeWidgetItem(list, {QString::number(i + 1), u"0.00%"_s});
@@ -425,7 +403,7 @@ private Q_SLOTS:
 
     void modeSwitchShowsEachModesControls()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         auto *tab = child<QTabBar>(&w, 1113);
         QTest::mouseClick(tab, Qt::LeftButton, {}, tab->tabRect(1).center());
         for (int id : {1044, 1082, 1079, 1012, 1075, 1005, 1068, 1004, 1100, 1057, 1040})
@@ -441,7 +419,7 @@ private Q_SLOTS:
 
     void fontButtonTogglesTheFontBar()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         auto *font = child<QToolButton>(&w, 1133);
         auto *face = child<QComboBox>(&w, 1130);
         // Off at the start while the bar itself is shown.
@@ -458,7 +436,7 @@ private Q_SLOTS:
 
     void fontListsAndTheirKeys()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         auto *face = child<QComboBox>(&w, 1130);
         auto *size = child<QComboBox>(&w, 1126);
         QVERIFY(face->count() > 0);
@@ -490,7 +468,7 @@ private Q_SLOTS:
 
     void colourButtonsWriteTheirKeys()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         QColor offered;
         QColor answer = QColor(0, 0x80, 0);
         w.setColorChooser([&](const QColor &initial, QWidget *) {
@@ -510,13 +488,13 @@ private Q_SLOTS:
 
     void languageMenuSwitchesEveryCaption()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         child<QLabel>(&w, 1034)->setText(u"Word Amount:523"_s);
-        const auto menu = w.buildMenu(CLexiswapDlg::MenuKind::Language);
+        const auto menu = w.menu(MainWindow::MenuKind::Language);
         const QList<QAction *> actions = menu->actions();
         QVERIFY(actions.size() >= 2);
         QCOMPARE(actions.first()->text(), u"English"_s);
-        QCOMPARE(actions.first()->objectName(), u"cmd32800"_s);
+        QCOMPARE(actions.first()->property("commandId").toInt(), 32800);
         QAction *german = nullptr;
         for (QAction *a : actions) {
             if (a->text() == u"Deutsch -- German")
@@ -525,11 +503,11 @@ private Q_SLOTS:
         QVERIFY(german);
         german->trigger();
         QCOMPARE(Config::language(), u"Deutsch -- German"_s);
-        QCOMPARE(child<QPushButton>(&w, 1112)->text(), u"Deutsch -- German"_s);
+        QCOMPARE(GuiTest::menuTitle(w, 1112), u"Deutsch -- German"_s);
         const QString text = LoadLanguageText(u"Deutsch -- German"_s);
         const QStringView main = Language::mainDialogSection(text);
         QCOMPARE(child<QPushButton>(&w, 1006)->text(), LookupText(u"\r\nAnalyze=", main));
-        QCOMPARE(child<QPushButton>(&w, 1108)->text(), LookupText(u"\r\nID_FILE=", text));
+        QCOMPARE(GuiTest::menuTitle(w, 1108), LookupText(u"\r\nID_FILE=", text));
         QCOMPARE(child<QLabel>(&w, 1034)->text(),
                  LookupText(u"\r\nWords Number=", main) + u"523"_s);
         QVERIFY(child<QPushButton>(&w, 1142)->text().endsWith(u"16"_s));
@@ -545,17 +523,17 @@ private Q_SLOTS:
 
     void languageMenuWithoutTheLanguageFolder()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         QVERIFY(QDir(AppPaths::languageDir()).removeRecursively());
         GuiTest::MessageCatcher catcher;
-        QTest::mouseClick(child<QPushButton>(&w, 1112), Qt::LeftButton);
-        QCOMPARE(catcher.texts, QStringList{u"No language file!"_s});
+        w.menuBar()->setActiveAction(GuiTest::menuBarItem(w, 1112));
+        QTRY_COMPARE(catcher.texts, QStringList{u"No language file!"_s});
         QCOMPARE(Config::language(), u"English"_s);
     }
 
     void operatingArticleCaptionWithAFileNameIsKept()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         child<QLabel>(&w, 1073)->setText(u"story.txt"_s);
         w.applyLanguage(u"Deutsch -- German"_s);
         QCOMPARE(child<QLabel>(&w, 1073)->text(), u"story.txt"_s);
@@ -563,21 +541,22 @@ private Q_SLOTS:
 
     void acceleratorsAndFileCommands()
     {
-        CLexiswapDlg &w = openWindow();
-        child<CMyRichEditCtrl>(&w, 1002)->setFocus();
+        MainWindow &w = openWindow();
+        child<ArticleEditor>(&w, 1002)->setFocus();
         QTest::keyClick(&w, Qt::Key_H, Qt::ControlModifier);
         QTRY_VERIFY(w.findDialog() && w.findDialog()->isVisible());
         QCOMPARE(w.findDialog()->pos(), QPoint(400, 300));
         w.findDialog()->hide();
         w.activateWindow();
-        child<CMyRichEditCtrl>(&w, 1002)->setFocus();
+        child<ArticleEditor>(&w, 1002)->setFocus();
 
         {
             PromptAnswers answers; // Ctrl+S and Open ask their file dialogs; Cancel ends them.
-            QTest::keyClick(child<CMyRichEditCtrl>(&w, 1002), Qt::Key_S, Qt::ControlModifier);
+            child<ArticleEditor>(&w, 1002)->setPlainText(u"to keep"_s);
+            QTest::keyClick(child<ArticleEditor>(&w, 1002), Qt::Key_S, Qt::ControlModifier);
             QTRY_COMPARE(answers.dialogs,
                          QList<UiMessage::FileDialog>{UiMessage::FileDialog::Save});
-            trigger(CLexiswapDlg::MenuKind::File, CLexiswapDlg::CmdOpen);
+            trigger(MainWindow::MenuKind::File, Command::Open);
             QCOMPARE(answers.dialogs.last(), UiMessage::FileDialog::Open);
             QVERIFY(answers.messages.isEmpty());
         }
@@ -587,11 +566,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("command");
         QTest::addColumn<QString>("fragment");
-        QTest::newRow("Handbook") << int(CLexiswapDlg::CmdHandbook) << QString();
-        QTest::newRow("FAQ") << int(CLexiswapDlg::CmdFaq) << u"faq"_s;
-        QTest::newRow("Support") << int(CLexiswapDlg::CmdSupport) << u"support"_s;
-        QTest::newRow("Homepage") << int(CLexiswapDlg::CmdHomepage) << QString();
-        QTest::newRow("Update") << int(CLexiswapDlg::CmdUpdate) << u"updates"_s;
+        QTest::newRow("Handbook") << int(Command::Handbook) << QString();
+        QTest::newRow("FAQ") << int(Command::Faq) << u"faq"_s;
+        QTest::newRow("Support") << int(Command::Support) << u"support"_s;
+        QTest::newRow("Homepage") << int(Command::Homepage) << QString();
+        QTest::newRow("Update") << int(Command::Update) << u"updates"_s;
     }
 
     void helpOpensTheShippedHandbook()
@@ -605,7 +584,7 @@ private Q_SLOTS:
         openWindow();
         UrlCatcher catcher;
         PromptAnswers answers;
-        trigger(CLexiswapDlg::MenuKind::Help, command);
+        trigger(MainWindow::MenuKind::Help, command);
         QVERIFY(answers.messages.isEmpty());
         QCOMPARE(catcher.urls.size(), 1);
         const QUrl url = catcher.urls.first();
@@ -626,19 +605,19 @@ private Q_SLOTS:
         const QIcon icon(QStringLiteral(REWORDIX_BIN_DIR "/rewordix.svg"));
         QVERIFY(!icon.pixmap(32).isNull());
         AppPaths::initialise(QStringLiteral(REWORDIX_BIN_DIR), m_folders->work());
-        CLexiswapDlg window;
+        MainWindow window;
         QVERIFY(!window.windowIcon().pixmap(32).isNull());
     }
 
     void searchPhraseRefusals()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         GuiTest::MessageCatcher catcher;
         QTest::mouseClick(child<QPushButton>(&w, 1006), Qt::LeftButton);
         QCOMPARE(catcher.texts, QStringList{u"No Article!"_s});
         QCOMPARE(catcher.icons.last(), QMessageBox::Warning);
 
-        child<CMyRichEditCtrl>(&w, 1002)->setPlainText(u"walk"_s);
+        child<ArticleEditor>(&w, 1002)->setPlainText(u"walk"_s);
         g_bAutoRewriting = true;
         QTest::mouseClick(child<QPushButton>(&w, 1006), Qt::LeftButton);
         g_bAutoRewriting = false;
@@ -650,15 +629,15 @@ private Q_SLOTS:
 
     void newClearsTheArticle()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.showSourceArticle(true);
-        child<CMyRichEditCtrl>(&w, 1002)->setPlainText(u"a"_s);
-        child<CMyRichEditCtrl>(&w, 1003)->setPlainText(u"b"_s);
+        child<ArticleEditor>(&w, 1002)->setPlainText(u"a"_s);
+        child<ArticleEditor>(&w, 1003)->setPlainText(u"b"_s);
         new QTreeWidgetItem(child<QTreeWidget>(&w, 1068), {u"1"_s, u"0.00%"_s});
         GuiTest::Replies replies(u"discard"_s);
-        trigger(CLexiswapDlg::MenuKind::File, CLexiswapDlg::CmdNew);
-        QCOMPARE(child<CMyRichEditCtrl>(&w, 1002)->plainText(), QString());
-        QCOMPARE(child<CMyRichEditCtrl>(&w, 1003)->plainText(), QString());
+        trigger(MainWindow::MenuKind::File, Command::New);
+        QCOMPARE(child<ArticleEditor>(&w, 1002)->plainText(), QString());
+        QCOMPARE(child<ArticleEditor>(&w, 1003)->plainText(), QString());
         QCOMPARE(child<QTreeWidget>(&w, 1068)->topLevelItemCount(), 0);
         QCOMPARE(child<QLabel>(&w, 1073)->text(), u"NewArticle"_s);
         QVERIFY(!child<QWidget>(&w, 1004)->isEnabled());
@@ -666,19 +645,82 @@ private Q_SLOTS:
 
     void saveAllFormatMenu()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         QCOMPARE(Config::saveAllFormat(), 0);
-        w.runCommand(CLexiswapDlg::CmdSaveAsZip);
+        w.runCommand(Command::SaveAsZip);
         QCOMPARE(Config::saveAllFormat(), 1);
         const QByteArray before = TestUtil::fileBytes(AppPaths::configFile());
-        w.runCommand(CLexiswapDlg::CmdSaveAsZip);
+        w.runCommand(Command::SaveAsZip);
         QCOMPARE(TestUtil::fileBytes(AppPaths::configFile()), before);
+    }
+
+    // What the accessibility bridge exports: a name on every control on show
+    // that takes the focus, in either language.
+    void everyControlHasAnAccessibleName_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("English") << u"English"_s;
+        QTest::newRow("German") << u"Deutsch -- German"_s;
+    }
+
+    void everyControlHasAnAccessibleName()
+    {
+        QFETCH(QString, language);
+        MainWindow &w = openWindow();
+        w.applyLanguage(language);
+        w.setMode(MainWindowLogic::Mode::Auto);
+        const QList<QWidget *> controls = w.findChildren<QWidget *>();
+        int checked = 0;
+        for (QWidget *control : std::as_const(controls)) {
+            if (control->focusPolicy() == Qt::NoFocus || !control->window()->isVisible())
+                continue;
+            QAccessibleInterface *node = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(node);
+            const QString name = node->text(QAccessible::Name);
+            QVERIFY2(!name.trimmed().isEmpty(),
+                     qPrintable(QString::fromLatin1(control->metaObject()->className()) + u" "_s +
+                                control->property(SpecIdProperty).toString()));
+            ++checked;
+        }
+        QVERIFY(checked >= 25);
+    }
+
+    // A dark colour scheme: every caption stands out from what lies behind it.
+    void captionsAreReadableInADarkScheme()
+    {
+        const QPalette light = QApplication::palette();
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+        dark.setColor(QPalette::Text, Qt::white);
+        dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+        dark.setColor(QPalette::ButtonText, Qt::white);
+        dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+        dark.setColor(QPalette::HighlightedText, Qt::black);
+        dark.setColor(QPalette::Link, QColor(0x6a, 0xb0, 0xf3));
+        QApplication::setPalette(dark);
+        MainWindow &w = openWindow();
+        w.resize(1100, 720);
+        w.setMode(MainWindowLogic::Mode::Auto); // the most captions on the side panel
+        const QImage shot = w.grab().toImage();
+        QApplication::setPalette(light);
+        int checked = 0;
+        for (const QLabel *label : w.findChildren<QLabel *>()) {
+            if (!label->isVisibleTo(&w) || label->text().isEmpty())
+                continue;
+            const QRect area(label->mapTo(&w, QPoint(0, 0)), label->size());
+            QVERIFY2(GuiTest::contrastIn(shot.copy(area)) >= 4.5,
+                     qPrintable(label->property(SpecIdProperty).toString()));
+            ++checked;
+        }
+        QVERIFY2(checked >= 6, qPrintable(QString::number(checked)));
     }
 
     void exitClosesTheWindow()
     {
-        CLexiswapDlg &w = openWindow();
-        QTest::mouseClick(child<QToolButton>(&w, 1102), Qt::LeftButton);
+        MainWindow &w = openWindow();
+        menuAction(*w.menu(MainWindow::MenuKind::File), Command::Exit)->trigger();
         QVERIFY(!w.isVisible());
     }
 };

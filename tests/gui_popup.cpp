@@ -1,7 +1,7 @@
 #include "engine/store.h"
 #include "gui_testutil.h"
-#include "ui/cdlgreplace.h"
-#include "ui/cmyricheditctrl.h"
+#include "ui/articleeditor.h"
+#include "ui/synonympopup.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -39,15 +39,12 @@ QList<TestDictionary::Entry> popupEntries()
 
 } // namespace
 
-class TestPopup : public QObject
+class TestPopup : public GuiTest::WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<GuiTest::Folders> m_folders;
-    std::unique_ptr<CLexiswapDlg> m_window;
-
-    CLexiswapDlg &openWindow(const QString &article, bool analyse, const QString &dictionary = {})
+    MainWindow &openWindow(const QString &article, bool analyse, const QString &dictionary = {})
     {
         QString path = dictionary;
         if (path.isEmpty()) {
@@ -55,12 +52,7 @@ private:
             if (!QFile::exists(path))
                 TestDictionary::create(path, popupEntries(), TestDictionary::standardIrregulars());
         }
-        m_window = std::make_unique<CLexiswapDlg>();
-        if (!m_window->initialise(m_folders->environment(path)))
-            qFatal("main window did not initialise");
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        (void)QTest::qWaitForWindowActive(m_window.get());
+        WindowTest::openWindow(dictionaryAt(path));
         editor()->setPlainText(article);
         if (analyse)
             runSearchPhrase();
@@ -69,14 +61,14 @@ private:
 
     void runSearchPhrase(int timeoutMs = 10000)
     {
-        QSignalSpy finished(m_window.get(), &CLexiswapDlg::analysisFinished);
+        QSignalSpy finished(m_window.get(), &MainWindow::analysisFinished);
         QTest::mouseClick(child<QPushButton>(m_window.get(), 1006), Qt::LeftButton);
         QVERIFY(finished.wait(timeoutMs));
         QCOMPARE(finished.first().first().toBool(), true);
     }
 
-    CDlgReplace *popup() const { return m_window->replaceDialog(); }
-    CMyRichEditCtrl *editor() const { return m_window->articleEditor(); }
+    SynonymPopup *popup() const { return m_window->replaceDialog(); }
+    ArticleEditor *editor() const { return m_window->articleEditor(); }
     QLineEdit *wordBox() const { return child<QLineEdit>(popup(), 1020); }
     QListWidget *list() const { return child<QListWidget>(popup(), 1018); }
     QTabBar *tabBar() const { return child<QTabBar>(popup(), 1098); }
@@ -148,18 +140,9 @@ private:
 private Q_SLOTS:
     void initTestCase() { GuiTest::quietPlatformWarnings(); }
 
-    void init()
-    {
-        g_bAutoRewriting = false;
-        m_folders = std::make_unique<GuiTest::Folders>();
-        QVERIFY(m_folders->isValid());
-    }
+    void init() { setUpFolders(); }
 
-    void cleanup()
-    {
-        m_window.reset();
-        m_folders.reset();
-    }
+    void cleanup() { tearDown(); }
 
     void oneGroupShowsOneTabAndBlankFirst()
     {
@@ -237,7 +220,7 @@ private Q_SLOTS:
         clickWord(u"big"_s);
         chooseRow(u"huge"_s);
         QCOMPARE(replacedLabel(), u"Replaced:1/3=33.33%"_s);
-        m_window->runCommand(CLexiswapDlg::CmdUndo);
+        m_window->runCommand(Command::Undo);
         QCOMPARE(replacedLabel(), u"Replaced:0/3=0.00%"_s);
         editor()->redo();
         QCOMPARE(replacedLabel(), u"Replaced:1/3=33.33%"_s);
@@ -251,7 +234,7 @@ private Q_SLOTS:
         QVERIFY(popup()->isVisible());
         // A command's selection is not the popup's: it hides, and a choice
         // made anyway changes nothing.
-        m_window->runCommand(CLexiswapDlg::CmdSelectAll);
+        m_window->runCommand(Command::SelectAll);
         QVERIFY(!popup()->isVisible());
         popup()->show();
         chooseRow(u"huge"_s);
@@ -358,7 +341,7 @@ private Q_SLOTS:
         clickWord(u"big"_s);
         chooseRow(u"very large"_s);
         QCOMPARE(editor()->plainText(), u"the very large child"_s);
-        m_window->runCommand(CLexiswapDlg::CmdUndo);
+        m_window->runCommand(Command::Undo);
         QCOMPARE(editor()->plainText(), u"the big child"_s);
         QCOMPARE(editor()->formatAt(4).foreground().color(), plain);
         QVERIFY(!editor()->formatAt(4).fontUnderline());

@@ -1,5 +1,5 @@
 #include "gui_testutil.h"
-#include "ui/cmyricheditctrl.h"
+#include "ui/articleeditor.h"
 
 #include <QClipboard>
 #include <QSignalSpy>
@@ -15,7 +15,7 @@ private Q_SLOTS:
 
     void positionsCountAParagraphBreakOnce()
     {
-        CMyRichEditCtrl edit;
+        ArticleEditor edit;
         edit.setPlainTextIn(u"one\ntwo\r\nthree"_s, {});
         QCOMPARE(edit.plainText(), u"one\ntwo\nthree"_s);
         QCOMPARE(edit.textLength(), 13);
@@ -30,14 +30,14 @@ private Q_SLOTS:
 
     void formatsByRange()
     {
-        CMyRichEditCtrl edit;
+        ArticleEditor edit;
         const QTextCharFormat base =
-            CMyRichEditCtrl::makeFormat(u"DejaVu Serif"_s, 320, true, false, 0x0000FFu);
+            ArticleEditor::makeFormat(u"DejaVu Serif"_s, 320, true, false, 0x0000FFu);
         QCOMPARE(base.fontPointSize(), 16.0);
         QCOMPARE(base.foreground().color(), QColor(255, 0, 0));
         QVERIFY(!base.hasProperty(QTextFormat::FontItalic));
         edit.setPlainTextIn(u"walk the dog"_s, base);
-        edit.mergeFormat(5, 8, CMyRichEditCtrl::underlineFormat());
+        edit.mergeFormat(5, 8, ArticleEditor::underlineFormat());
         QVERIFY(edit.formatAt(5).fontUnderline());
         QVERIFY(edit.formatAt(7).fontUnderline());
         QVERIFY(!edit.formatAt(8).fontUnderline());
@@ -50,9 +50,9 @@ private Q_SLOTS:
 
     void selectionNotificationCanBeSwitchedOff()
     {
-        CMyRichEditCtrl edit;
+        ArticleEditor edit;
         edit.setPlainText(u"one two"_s);
-        QSignalSpy spy(&edit, &CMyRichEditCtrl::selectionNotified);
+        QSignalSpy spy(&edit, &ArticleEditor::selectionNotified);
         edit.select(0, 3);
         QVERIFY(spy.count() > 0);
         spy.clear();
@@ -67,7 +67,7 @@ private Q_SLOTS:
 
     void findAndReplace()
     {
-        CMyRichEditCtrl edit;
+        ArticleEditor edit;
         edit.setPlainText(u"cat concat cat's cat"_s);
         QCOMPARE(edit.findWholeWord(u"cat"_s, 0), 0);
         QCOMPARE(edit.findWholeWord(u"cat"_s, 1), 17);
@@ -81,11 +81,11 @@ private Q_SLOTS:
 
     void undoCollapsesTheSelection()
     {
-        CMyRichEditCtrl edit;
+        ArticleEditor edit;
         edit.setPlainText(u"one two"_s);
         edit.select(0, 3);
         edit.replaceSelection(u"three"_s);
-        QSignalSpy spy(&edit, &CMyRichEditCtrl::selectionNotified);
+        QSignalSpy spy(&edit, &ArticleEditor::selectionNotified);
         edit.undoCollapsed();
         QCOMPARE(edit.plainText(), u"one two"_s);
         QVERIFY(!edit.textCursor().hasSelection());
@@ -95,18 +95,18 @@ private Q_SLOTS:
 
     void rtfRoundTrip()
     {
-        CMyRichEditCtrl edit;
+        ArticleEditor edit;
         const QTextCharFormat base =
-            CMyRichEditCtrl::makeFormat(u"DejaVu Sans"_s, 240, false, false, 0x800000u);
+            ArticleEditor::makeFormat(u"DejaVu Sans"_s, 240, false, false, 0x800000u);
         edit.setPlainTextIn(u"Größe walk\nthe dog"_s, base);
         QTextCharFormat red;
         red.setForeground(QColor(255, 0, 0));
         edit.mergeFormat(6, 10, red);
-        edit.mergeFormat(11, 14, CMyRichEditCtrl::underlineFormat());
+        edit.mergeFormat(11, 14, ArticleEditor::underlineFormat());
         const QByteArray rtf = edit.rtf();
         QVERIFY(rtf.startsWith("{\\rtf"));
 
-        CMyRichEditCtrl copy;
+        ArticleEditor copy;
         QVERIFY(copy.setRtf(rtf));
         QCOMPARE(copy.plainText(), edit.plainText());
         QCOMPARE(copy.formatAt(6).foreground().color(), QColor(255, 0, 0));
@@ -124,10 +124,10 @@ private Q_SLOTS:
     void copyContentKeepsFormatsWithoutTheClipboard()
     {
         QApplication::clipboard()->setText(u"mine"_s);
-        CMyRichEditCtrl from;
-        CMyRichEditCtrl to;
+        ArticleEditor from;
+        ArticleEditor to;
         from.setPlainTextIn(u"look after him"_s, {});
-        from.mergeFormat(0, 10, CMyRichEditCtrl::underlineFormat());
+        from.mergeFormat(0, 10, ArticleEditor::underlineFormat());
         to.setPlainText(u"old"_s);
         to.copyContentFrom(from);
         QCOMPARE(to.plainText(), u"look after him"_s);
@@ -139,7 +139,7 @@ private Q_SLOTS:
 
     void escapeIsSwallowed()
     {
-        CMyRichEditCtrl edit;
+        ArticleEditor edit;
         QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
         QApplication::sendEvent(&edit, &escape);
         QVERIFY(escape.isAccepted());

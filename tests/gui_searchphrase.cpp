@@ -1,7 +1,7 @@
 #include "engine/store.h"
 #include "gui_testutil.h"
-#include "ui/cmyricheditctrl.h"
-#include "ui/cprogressnewdlg.h"
+#include "ui/articleeditor.h"
+#include "ui/progressdialog.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -47,30 +47,17 @@ qint64 residentKiB()
 
 } // namespace
 
-class TestSearchPhrase : public QObject
+class TestSearchPhrase : public GuiTest::WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<GuiTest::Folders> m_folders;
-    std::unique_ptr<CLexiswapDlg> m_window;
-    QSemaphore m_gate;
-
     // holdWorker: the worker waits at its start until the test releases it.
-    CLexiswapDlg &openWindow(bool holdWorker = false, const QString &dictionary = {})
+    MainWindow &openWindow(bool holdWorker = false, const QString &dictionary = {})
     {
-        CLexiswapDlg::Environment env = m_folders->environment(dictionary);
-        if (holdWorker)
-            env.beforeAnalysis = [this] {
-                (void)m_gate.tryAcquire(1, 10000);
-            };
-        m_window = std::make_unique<CLexiswapDlg>();
-        if (!m_window->initialise(env))
-            qFatal("main window did not initialise");
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        (void)QTest::qWaitForWindowActive(m_window.get());
-        return *m_window;
+        m_holdAnalysis = holdWorker;
+        return WindowTest::openWindow(dictionary.isEmpty() ? MainWindow::Environment{}
+                                                           : dictionaryAt(dictionary));
     }
 
     void clickSearch()
@@ -86,30 +73,19 @@ private:
 private Q_SLOTS:
     void initTestCase() { GuiTest::quietPlatformWarnings(); }
 
-    void init()
-    {
-        g_bAutoRewriting = false;
-        m_folders = std::make_unique<GuiTest::Folders>();
-        QVERIFY(m_folders->isValid());
-    }
+    void init() { setUpFolders(); }
 
-    void cleanup()
-    {
-        m_gate.release(4);
-        m_window.reset();
-        m_gate.acquire(m_gate.available());
-        m_folders.reset();
-    }
+    void cleanup() { tearDown(); }
 
     void searchPhraseMarksAndCounts()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         child<QPlainTextEdit>(&w, 1040)->setPlainText(u"big"_s);
         QApplication::clipboard()->setText(u"the user's own text"_s);
-        CMyRichEditCtrl *editor = w.articleEditor();
+        ArticleEditor *editor = w.articleEditor();
         editor->setPlainText(u"I look after him  and  walk the big child."_s);
         editor->setCaret(10);
-        QSignalSpy finished(&w, &CLexiswapDlg::analysisFinished);
+        QSignalSpy finished(&w, &MainWindow::analysisFinished);
         clickSearch();
         QVERIFY(w.progressDialog()->isVisible());
         QVERIFY(w.progressDialog()->isModal());
@@ -153,9 +129,9 @@ private Q_SLOTS:
 
     void theOriginalPaneKeepsTheFirstArticle()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.articleEditor()->setPlainText(u"walk the big child"_s);
-        QSignalSpy finished(&w, &CLexiswapDlg::analysisFinished);
+        QSignalSpy finished(&w, &MainWindow::analysisFinished);
         clickSearch();
         QVERIFY(finished.wait(5000));
         w.articleEditor()->setCaret(0);
@@ -166,7 +142,7 @@ private Q_SLOTS:
         QCOMPARE(w.sourceEditor()->plainText(), u"walk the big child"_s);
         // New starts another article: no original, no figures.
         GuiTest::Replies replies(u"discard"_s);
-        w.runCommand(CLexiswapDlg::CmdNew);
+        w.runCommand(Command::New);
         QVERIFY(!w.hasOriginalArticle());
         QCOMPARE(child<QLabel>(&w, 1043)->text(), u"Replaced:"_s);
         QCOMPARE(child<QLabel>(&w, 1034)->text(), u"Word Amount:"_s);
@@ -175,9 +151,9 @@ private Q_SLOTS:
 
     void analysisOfTextWithoutWords()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.articleEditor()->setPlainText(u"... !!!"_s);
-        QSignalSpy finished(&w, &CLexiswapDlg::analysisFinished);
+        QSignalSpy finished(&w, &MainWindow::analysisFinished);
         clickSearch();
         QVERIFY(finished.wait(5000));
         QCOMPARE(finished.first().first().toBool(), false);
@@ -187,9 +163,9 @@ private Q_SLOTS:
 
     void pauseTwiceLetsTheWorkerGoOn()
     {
-        CLexiswapDlg &w = openWindow(true);
+        MainWindow &w = openWindow(true);
         w.articleEditor()->setPlainText(u"walk the big child"_s);
-        QSignalSpy finished(&w, &CLexiswapDlg::analysisFinished);
+        QSignalSpy finished(&w, &MainWindow::analysisFinished);
         clickSearch();
         QVERIFY(w.progressDialog()->isVisible());
         clickInDialog(1106);
@@ -210,11 +186,11 @@ private Q_SLOTS:
 
     void abortDoesNotCloseTheDialogByItself()
     {
-        CLexiswapDlg &w = openWindow(true);
+        MainWindow &w = openWindow(true);
         TestUtil::writeUtf16(AppPaths::storeFile(), u"left alone"_s);
         child<QPlainTextEdit>(&w, 1040)->setPlainText(u"big"_s);
         w.articleEditor()->setPlainText(u"walk  the big child"_s);
-        QSignalSpy finished(&w, &CLexiswapDlg::analysisFinished);
+        QSignalSpy finished(&w, &MainWindow::analysisFinished);
         clickSearch();
         clickInDialog(1107);
         QCoreApplication::processEvents();
@@ -237,9 +213,9 @@ private Q_SLOTS:
 
     void abortWhilePausedEndsWithinASecond()
     {
-        CLexiswapDlg &w = openWindow(true);
+        MainWindow &w = openWindow(true);
         w.articleEditor()->setPlainText(u"walk the big child"_s);
-        QSignalSpy finished(&w, &CLexiswapDlg::analysisFinished);
+        QSignalSpy finished(&w, &MainWindow::analysisFinished);
         clickSearch();
         clickInDialog(1106);
         m_gate.release();
@@ -256,7 +232,7 @@ private Q_SLOTS:
     {
         if (!QFileInfo::exists(GuiTest::realDictionary()))
             QSKIP("the built dictionary is not there");
-        CLexiswapDlg &w = openWindow(false, GuiTest::realDictionary());
+        MainWindow &w = openWindow(false, GuiTest::realDictionary());
         w.articleEditor()->setPlainText(TestUtil::generatedArticle(2000, 2011));
         PaintCounter painter;
         w.progressDialog()->installEventFilter(&painter);
@@ -266,7 +242,7 @@ private Q_SLOTS:
         connect(&ticker, &QTimer::timeout, this, [&] { ++ticks; });
         ticker.start();
 
-        QSignalSpy finished(&w, &CLexiswapDlg::analysisFinished);
+        QSignalSpy finished(&w, &MainWindow::analysisFinished);
         QElapsedTimer clock;
         clock.start();
         clickSearch();
@@ -297,9 +273,9 @@ private Q_SLOTS:
 #endif
         if (!QFileInfo::exists(GuiTest::realDictionary()))
             QSKIP("the built dictionary is not there");
-        CLexiswapDlg &w = openWindow(false, GuiTest::realDictionary());
+        MainWindow &w = openWindow(false, GuiTest::realDictionary());
         w.articleEditor()->setPlainText(TestUtil::generatedArticle(10000, 2011));
-        QSignalSpy finished(&w, &CLexiswapDlg::analysisFinished);
+        QSignalSpy finished(&w, &MainWindow::analysisFinished);
         QElapsedTimer clock;
         clock.start();
         clickSearch();

@@ -7,8 +7,9 @@
 #include "dictionary/programdictionary.h"
 #include "testdictionary.h"
 #include "testutil.h"
-#include "ui/clexiswapdlg.h"
-#include "ui/cmyricheditctrl.h"
+#include "ui/articleeditor.h"
+#include "ui/mainwindow.h"
+#include "ui/specid.h"
 #include "ui/uimessage.h"
 
 #include <QAbstractButton>
@@ -17,14 +18,20 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QHash>
+#include <QImage>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
+#include <QSemaphore>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
 
+#include <atomic>
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -73,11 +80,11 @@ public:
 
     // Opens path (the small dictionary by default) the way the program opens
     // its own.
-    [[nodiscard]] CLexiswapDlg::Environment environment(QString path = {}) const
+    [[nodiscard]] MainWindow::Environment environment(QString path = {}) const
     {
         if (path.isEmpty())
             path = m_dictionary;
-        CLexiswapDlg::Environment env;
+        MainWindow::Environment env;
         env.systemLocale = QStringLiteral("en_US");
         env.openDictionary = [path] {
             ProgramDictionary result;
@@ -193,7 +200,7 @@ private:
 
 // A file drop of paths on the article editor, as the desktop delivers it;
 // false when the editor refused the drag.
-inline bool dropOnEditor(CLexiswapDlg &window, const QStringList &paths)
+inline bool dropOnEditor(MainWindow &window, const QStringList &paths)
 {
     QMimeData mime;
     QList<QUrl> urls;
@@ -223,9 +230,143 @@ inline void quietPlatformWarnings()
         });
 }
 
-template<typename W> W *child(QObject *parent, int id)
+// The control of parent with the number id (its "specId" property).
+template<typename W> W *child(const QObject *parent, int id)
 {
-    return parent->findChild<W *>(QStringLiteral("ctl") + QString::number(id));
+    return findBySpecId<W>(parent, id);
 }
+
+// The action of a menu, a window or a widget that carries the command number id.
+inline QAction *commandAction(const QWidget *owner, int id)
+{
+    const auto actions = owner->actions();
+    for (QAction *a : actions) {
+        if (a->property("commandId").toInt() == id)
+            return a;
+    }
+    return nullptr;
+}
+
+// The menu-bar item with the number id (1108 File ... 1112 Language).
+inline QAction *menuBarItem(const MainWindow &window, int id)
+{
+    const auto items = window.menuBar()->actions();
+    for (QAction *a : items) {
+        if (a->property(SpecIdProperty).toInt() == id)
+            return a;
+    }
+    return nullptr;
+}
+
+// A menu-bar title as shown, without its access-key mark.
+inline QString menuTitle(const MainWindow &window, int id)
+{
+    QAction *item = menuBarItem(window, id);
+    return item ? QString(item->text()).remove(QLatin1Char('&')) : QString();
+}
+
+// The contrast ratio (1 to 21, as WCAG measures it) between the most common
+// colour of image, its background, and the colour that stands out most from it.
+inline double contrastIn(const QImage &image)
+{
+    const auto luminance = [](QRgb rgb) {
+        const auto channel = [](int value) {
+            const double c = value / 255.0;
+            return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) +
+               0.0722 * channel(qBlue(rgb));
+    };
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y) | 0xff000000u];
+    QRgb background = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            background = it.key();
+        }
+    }
+    const double lb = luminance(background);
+    double best = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        const double l = luminance(it.key());
+        best = std::max(best, (std::max(l, lb) + 0.05) / (std::min(l, lb) + 0.05));
+    }
+    return best;
+}
+
+// The set-up every window test shares: fresh folders for each test function,
+// the main window over the small dictionary, and two gates that hold the
+// workers (Search Phrase before it starts, Auto-rewrite after article
+// m_holdAt) until the test releases them.
+class WindowTest : public QObject
+{
+protected:
+    std::unique_ptr<Folders> m_folders;
+    std::unique_ptr<MainWindow> m_window;
+    QSemaphore m_gate;
+    QSemaphore m_reached;
+    std::atomic<int> m_holdAt{-1};
+    bool m_holdAnalysis = false;
+
+    void setUpFolders(bool withConfig = true, const QStringList &languages = {})
+    {
+        g_bAutoRewriting = false;
+        m_holdAt = -1;
+        m_holdAnalysis = false;
+        m_folders = std::make_unique<Folders>(withConfig, languages);
+        QVERIFY(m_folders->isValid());
+    }
+
+    void tearDown()
+    {
+        m_gate.release(8);
+        m_window.reset();
+        m_folders.reset();
+        m_gate.acquire(m_gate.available());
+        m_reached.acquire(m_reached.available());
+        g_bAutoRewriting = false;
+    }
+
+    // env without a dictionary: the small one of the folders.
+    MainWindow &openWindow(MainWindow::Environment env = {})
+    {
+        if (!env.openDictionary)
+            env.openDictionary = m_folders->environment().openDictionary;
+        if (env.systemLocale.isEmpty())
+            env.systemLocale = QStringLiteral("en_US");
+        if (!env.beforeAnalysis)
+            env.beforeAnalysis = [this] {
+                if (m_holdAnalysis) {
+                    m_reached.release();
+                    (void)m_gate.tryAcquire(1, 20000);
+                }
+            };
+        if (!env.afterArticle)
+            env.afterArticle = [this](int article) {
+                if (article == m_holdAt.load()) {
+                    m_reached.release();
+                    (void)m_gate.tryAcquire(1, 20000);
+                }
+            };
+        m_window = std::make_unique<MainWindow>();
+        if (!m_window->initialise(env))
+            qFatal("main window did not initialise");
+        m_window->show();
+        m_window->activateWindow();
+        QApplication::setActiveWindow(m_window.get());
+        if (!QTest::qWaitForWindowActive(m_window.get()))
+            qWarning("main window not active");
+        return *m_window;
+    }
+
+    MainWindow::Environment dictionaryAt(const QString &path) const
+    {
+        return m_folders->environment(path);
+    }
+};
 
 } // namespace GuiTest

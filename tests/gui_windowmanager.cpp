@@ -3,14 +3,17 @@
 // opens. Runs on a virtual X screen under openbox (run-under-openbox.sh); keys
 // are typed through the X server with xdotool, as a person types them.
 #include "gui_testutil.h"
+#include "ui/articleeditor.h"
 #include "ui/articlelist.h"
-#include "ui/cautorewritemsgdlg.h"
-#include "ui/cconfigdlg.h"
-#include "ui/cfindandreplacedlg.h"
-#include "ui/cprogressnewdlg.h"
+#include "ui/autorewritewaitdialog.h"
+#include "ui/findreplacedialog.h"
+#include "ui/progressdialog.h"
+#include "ui/settingsdialog.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QSemaphore>
@@ -35,38 +38,17 @@ bool typeKeys(const QString &keys)
 
 } // namespace
 
-class TestWindowManager : public QObject
+class TestWindowManager : public GuiTest::WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<GuiTest::Folders> m_folders;
-    std::unique_ptr<CLexiswapDlg> m_window;
-    QSemaphore m_gate;
-    QSemaphore m_reached;
-
-    CLexiswapDlg &openWindow()
+    // Both workers wait at their first stop until the test lets them go.
+    MainWindow &openWindow()
     {
-        CLexiswapDlg::Environment env = m_folders->environment();
-        // Both workers wait at their first stop until the test lets them go.
-        env.beforeAnalysis = [this] {
-            m_reached.release();
-            (void)m_gate.tryAcquire(1, 20000);
-        };
-        env.afterArticle = [this](int article) {
-            if (article == 1) {
-                m_reached.release();
-                (void)m_gate.tryAcquire(1, 20000);
-            }
-        };
-        m_window = std::make_unique<CLexiswapDlg>();
-        if (!m_window->initialise(env))
-            qFatal("main window did not initialise");
-        m_window->show();
-        m_window->activateWindow();
-        if (!QTest::qWaitForWindowActive(m_window.get()))
-            qWarning("main window not active");
-        return *m_window;
+        m_holdAnalysis = true;
+        m_holdAt = 1;
+        return WindowTest::openWindow();
     }
 
     // Activates window through the window manager and waits until it has the focus.
@@ -84,29 +66,16 @@ private Q_SLOTS:
             QSKIP("needs an X screen with a window manager (run-under-openbox.sh)");
     }
 
-    void init()
-    {
-        g_bAutoRewriting = false;
-        m_folders = std::make_unique<GuiTest::Folders>();
-        QVERIFY(m_folders->isValid());
-    }
+    void init() { setUpFolders(); }
 
-    void cleanup()
-    {
-        m_gate.release(4);
-        m_window.reset();
-        m_gate.acquire(m_gate.available());
-        m_reached.acquire(m_reached.available());
-        m_folders.reset();
-        g_bAutoRewriting = false;
-    }
+    void cleanup() { tearDown(); }
 
     void altF4OnTheWaitDialogAborts()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.setMode(MainWindowLogic::Mode::Auto);
         GuiTest::Replies replies{QString()};
-        QSignalSpy finished(&w, &CLexiswapDlg::autoRewriteFinished);
+        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         w.articleEditor()->setPlainText(u"I walk the big child."_s);
         child<QComboBox>(&w, 1012)->setEditText(u"10"_s);
         QTest::mouseClick(child<QPushButton>(&w, 1005), Qt::LeftButton);
@@ -116,8 +85,8 @@ private Q_SLOTS:
         QTRY_VERIFY(!w.waitDialog()->isVisible());
 
         // The run is stopping: the window refuses what would touch its results.
-        w.runCommand(CLexiswapDlg::CmdNew);
-        w.runCommand(CLexiswapDlg::CmdDeleteArticles);
+        w.runCommand(Command::New);
+        w.runCommand(Command::DeleteArticles);
         QCOMPARE(replies.messages, QStringList(2, Busy));
         m_gate.release();
         QVERIFY(finished.wait(10000));
@@ -128,8 +97,8 @@ private Q_SLOTS:
 
     void altF4OnTheProgressDialogAborts()
     {
-        CLexiswapDlg &w = openWindow();
-        QSignalSpy finished(&w, &CLexiswapDlg::analysisFinished);
+        MainWindow &w = openWindow();
+        QSignalSpy finished(&w, &MainWindow::analysisFinished);
         w.articleEditor()->setPlainText(u"walk the big child"_s);
         QTest::mouseClick(child<QPushButton>(&w, 1006), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(m_reached.available() > 0, 10000);
@@ -146,7 +115,7 @@ private Q_SLOTS:
 
     void findAndReplaceOpensInTheFindBox()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.articleEditor()->setFocus();
         QVERIFY(typeKeys(u"ctrl+h"_s));
         QTRY_VERIFY(w.findDialog() && w.findDialog()->isActiveWindow());
@@ -155,28 +124,99 @@ private Q_SLOTS:
 
     void spaceInTheSettingsDialogClosesNothing()
     {
-        CLexiswapDlg &w = openWindow();
-        QWidget *focused = nullptr;
+        MainWindow &w = openWindow();
+        int focused = 0; // the focused control's number; the dialog is gone afterwards
         bool openAfterSpace = false;
-        GuiTest::ModalHandler<CConfigDlg> handler([&](CConfigDlg *dlg) {
+        GuiTest::ModalHandler<SettingsDialog> handler([&](SettingsDialog *dlg) {
             if (QTest::qWaitFor([dlg] { return QApplication::activeWindow() == dlg; }, 5000)) {
-                focused = QApplication::focusWidget();
+                if (QWidget *widget = QApplication::focusWidget())
+                    focused = widget->property(SpecIdProperty).toInt();
                 (void)typeKeys(u"space"_s);
                 QTest::qWait(300);
                 openAfterSpace = dlg->isVisible();
             }
             dlg->reject();
         });
-        w.runCommand(CLexiswapDlg::CmdSettings);
+        w.runCommand(Command::Settings);
         QVERIFY(handler.handled());
-        QVERIFY(focused);
-        QCOMPARE(focused->objectName(), u"ctl1088"_s);
+        QCOMPARE(focused, 1088);
         QVERIFY(openAfterSpace);
+    }
+
+    // Every menu opens from the keyboard, and Down reaches each enabled item.
+    void menusOpenFromTheKeyboard_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("menu"); // the menu-bar item's number
+        QTest::newRow("Alt+F") << u"alt+f"_s << 1108;
+        QTest::newRow("Alt+E") << u"alt+e"_s << 1109;
+        QTest::newRow("Alt+H") << u"alt+h"_s << 1111;
+        QTest::newRow("Alt+N") << u"alt+n"_s << 1112;
+        QTest::newRow("F10") << u"F10"_s << 1108;
+        QTest::newRow("F10, Right") << u"F10 Right"_s << 1109;
+        QTest::newRow("Alt+F, Left") << u"alt+f Left"_s << 1112;
+    }
+
+    void menusOpenFromTheKeyboard()
+    {
+        QFETCH(QString, keys);
+        QFETCH(int, menu);
+        MainWindow &w = openWindow();
+        w.articleEditor()->setPlainText(u"walk"_s);
+        w.articleEditor()->setFocus();
+        QVERIFY(typeKeys(keys));
+        QMenu *open = nullptr;
+        QTRY_VERIFY((open = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+        QCOMPARE(open->menuAction(), GuiTest::menuBarItem(w, menu));
+        QSet<QAction *> enabled;
+        for (QAction *a : open->actions()) {
+            if (!a->isSeparator() && a->isEnabled())
+                enabled.insert(a);
+        }
+        QVERIFY(!enabled.isEmpty());
+        QSet<QAction *> reached;
+        for (qsizetype i = 0; i <= open->actions().size(); ++i) {
+            const QAction *before = open->activeAction();
+            QVERIFY(typeKeys(u"Down"_s));
+            QTRY_VERIFY(open->activeAction() != before || open->actions().size() == 1);
+            reached.insert(open->activeAction());
+        }
+        QVERIFY(reached.contains(enabled));
+        QVERIFY(typeKeys(u"Escape Escape"_s));
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QVERIFY(w.isVisible());
+    }
+
+    // Enter chooses the highlighted item; Alt+S runs the settings at once.
+    void enterRunsTheHighlightedItem()
+    {
+        MainWindow &w = openWindow();
+        w.articleEditor()->setPlainText(u"walk home"_s);
+        w.articleEditor()->setFocus();
+        QVERIFY(typeKeys(u"alt+e"_s));
+        QMenu *edit = nullptr;
+        QTRY_VERIFY((edit = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+        for (int i = 0; i < 10 && edit->activeAction() != w.action(Command::SelectAll); ++i) {
+            const QAction *before = edit->activeAction();
+            QVERIFY(typeKeys(u"Down"_s));
+            QTRY_VERIFY(edit->activeAction() != before);
+        }
+        QCOMPARE(edit->activeAction(), w.action(Command::SelectAll));
+        QVERIFY(typeKeys(u"Return"_s));
+        QTRY_COMPARE(w.articleEditor()->textCursor().selectedText(), u"walk home"_s);
+
+        bool settingsShown = false;
+        GuiTest::ModalHandler<SettingsDialog> handler([&](SettingsDialog *dlg) {
+            settingsShown = true;
+            dlg->reject();
+        });
+        QVERIFY(typeKeys(u"alt+s"_s));
+        QTRY_VERIFY(settingsShown);
     }
 
     void altF4AsksAboutUnsavedText()
     {
-        CLexiswapDlg &w = openWindow();
+        MainWindow &w = openWindow();
         w.articleEditor()->setFocus();
         QVERIFY(typeKeys(u"T y p e d"_s));
         QTRY_COMPARE(w.articleEditor()->plainText(), u"Typed"_s);

@@ -1,9 +1,9 @@
 #include "dictionary/wordlibrary.h"
 #include "engine/store.h"
 #include "gui_testutil.h"
-#include "ui/cdlgreplace.h"
-#include "ui/cmyricheditctrl.h"
-#include "ui/cwordsoptimization.h"
+#include "ui/articleeditor.h"
+#include "ui/synonympopup.h"
+#include "ui/wordlibrarydialog.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -33,25 +33,23 @@ QList<TestDictionary::Entry> libraryEntries()
 
 } // namespace
 
-class TestWordLibraryEditor : public QObject
+class TestWordLibraryEditor : public GuiTest::WindowTest
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<GuiTest::Folders> m_folders;
-    std::unique_ptr<CLexiswapDlg> m_window;
     std::unique_ptr<GuiTest::MessageCatcher> m_messages;
     QString m_sourceDb;
 
     // The window in maintenance mode on a plain, writable dictionary, with an
     // analysed article.
-    CLexiswapDlg &openWindow(const QString &article)
+    MainWindow &openWindow(const QString &article)
     {
         m_sourceDb = m_folders->work() + u"/source.db"_s;
         TestDictionary::create(m_sourceDb, libraryEntries(), TestDictionary::standardIrregulars(),
                                false);
         WriteConfigValue(u"Enable Optimization="_s, u"1"_s);
-        CLexiswapDlg::Environment env = m_folders->environment();
+        MainWindow::Environment env;
         env.openDictionary = [path = m_sourceDb] {
             ProgramDictionary result;
             result.path = path;
@@ -59,29 +57,24 @@ private:
             result.dictionary = Dictionary::open(path, false, true, &result.error);
             return result;
         };
-        m_window = std::make_unique<CLexiswapDlg>();
-        if (!m_window->initialise(env))
-            qFatal("main window did not initialise");
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        (void)QTest::qWaitForWindowActive(m_window.get());
+        WindowTest::openWindow(env);
         m_window->articleEditor()->setPlainText(article);
-        QSignalSpy finished(m_window.get(), &CLexiswapDlg::analysisFinished);
+        QSignalSpy finished(m_window.get(), &MainWindow::analysisFinished);
         QTest::mouseClick(child<QPushButton>(m_window.get(), 1006), Qt::LeftButton);
         if (!finished.wait(10000))
             qFatal("the analysis did not finish");
         return *m_window;
     }
 
-    CDlgReplace *popup() const { return m_window->replaceDialog(); }
-    CWordsOptimization *editor() const { return popup()->wordsOptimization(); }
+    SynonymPopup *popup() const { return m_window->replaceDialog(); }
+    WordLibraryDialog *editor() const { return popup()->wordsOptimization(); }
     QTreeWidget *list() const { return child<QTreeWidget>(editor(), 1158); }
     QComboBox *types() const { return child<QComboBox>(editor(), 1156); }
 
     // Clicks the word in the article and then Opt.
     void openEditorOn(const QString &word)
     {
-        CMyRichEditCtrl *article = m_window->articleEditor();
+        ArticleEditor *article = m_window->articleEditor();
         const qsizetype at = article->plainText().indexOf(word);
         QVERIFY(at >= 0);
         QTextCursor cursor(article->document());
@@ -153,17 +146,14 @@ private Q_SLOTS:
 
     void init()
     {
-        g_bAutoRewriting = false;
-        m_folders = std::make_unique<GuiTest::Folders>();
-        QVERIFY(m_folders->isValid());
+        setUpFolders();
         m_messages = std::make_unique<GuiTest::MessageCatcher>();
     }
 
     void cleanup()
     {
         m_messages.reset();
-        m_window.reset();
-        m_folders.reset();
+        tearDown();
     }
 
     void optOpensTheEditorOnTheLookupKey()

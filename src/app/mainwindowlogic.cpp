@@ -164,6 +164,28 @@ QString menuText(const QString &languageText)
     return languageText.left(labelEnd) + u'\t' + shortcut;
 }
 
+QString withAccessKey(const QString &title, QString *taken)
+{
+    for (qsizetype i = 0; i + 1 < title.size(); ++i) {
+        if (title[i] != u'&')
+            continue;
+        if (title[i + 1] != u'&') {
+            taken->append(title[i + 1].toLower());
+            return title;
+        }
+        ++i; // "&&" is a literal "&"
+    }
+    for (qsizetype i = 0; i < title.size(); ++i) {
+        const QChar c = title[i];
+        // Keys a keyboard can type with Alt: the ASCII letters and digits.
+        if (c.unicode() < 128 && c.isLetterOrNumber() && !taken->contains(c.toLower())) {
+            taken->append(c.toLower());
+            return title.left(i) + u'&' + title.mid(i);
+        }
+    }
+    return title;
+}
+
 std::optional<int> parseArticleAmount(QStringView text)
 {
     const QStringView digits = text.trimmed();

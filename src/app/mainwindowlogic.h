@@ -60,6 +60,11 @@ enum class Mode
 // a tab separates the shortcut column the language files align with blanks.
 [[nodiscard]] QString menuText(const QString &languageText);
 
+// A menu-bar title with an access key for Alt: a title that has one ("&File")
+// keeps it; otherwise the first ASCII letter or digit not yet in taken gets
+// the mark (none for a title without one). The key chosen is added to taken (lower case).
+[[nodiscard]] QString withAccessKey(const QString &title, QString *taken);
+
 // The article amount typed or chosen for Auto-rewrite: digits only, blanks
 // around them allowed, at least 1; nullopt for anything else ("abc", "0",
 // "-3", "l0", "8x").

@@ -86,7 +86,7 @@ void ArticleList::setAllChecked(bool checked)
 
 void ArticleList::sortRows(int column)
 {
-    m_bSortAscending = !m_bSortAscending;
+    m_sortAscending = !m_sortAscending;
     const QSignalBlocker block(this);
     QTreeWidgetItem *current = currentItem();
     const QList<QTreeWidgetItem *> selected = selectedItems();
@@ -94,7 +94,7 @@ void ArticleList::sortRows(int column)
     items.reserve(topLevelItemCount());
     while (topLevelItemCount() > 0)
         items.append(takeTopLevelItem(0));
-    const int sign = m_bSortAscending ? 1 : -1;
+    const int sign = m_sortAscending ? 1 : -1;
     const std::function<int(QTreeWidgetItem *const &, QTreeWidgetItem *const &)> compare =
         [column, sign](QTreeWidgetItem *const &a, QTreeWidgetItem *const &b) {
             const int order = column == 1 ? ArticleListLogic::compareRates(a->text(1), b->text(1))

@@ -27,7 +27,7 @@ public:
 
     // Sorts by column (0 names, 1 rates); the first sort is ascending.
     void sortRows(int column);
-    [[nodiscard]] bool nextSortAscending() const { return !m_bSortAscending; }
+    [[nodiscard]] bool nextSortAscending() const { return !m_sortAscending; }
 
     // The first selected row in list order, or nullptr.
     [[nodiscard]] QTreeWidgetItem *firstSelected() const;
@@ -44,5 +44,5 @@ protected:
 private:
     [[nodiscard]] bool onCheckIndicator(const QModelIndex &index, const QPoint &pos) const;
 
-    bool m_bSortAscending = false;
+    bool m_sortAscending = false;
 };

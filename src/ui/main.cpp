@@ -5,8 +5,8 @@
 #include "app/language.h"
 #include "app/singleinstance.h"
 #include "app/startup.h"
-#include "ui/cdlgwelcome.h"
-#include "ui/clexiswapdlg.h"
+#include "ui/mainwindow.h"
+#include "ui/splashscreen.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -30,7 +30,7 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    CDlgWelcome splash;
+    SplashScreen splash;
     splash.show();
     splash.repaint();
 
@@ -41,9 +41,9 @@ int main(int argc, char *argv[])
     Startup::prepareWorkingFiles(AppPaths::workDir());
     Language::setCurrentName(Config::language());
 
-    CLexiswapDlg window;
+    MainWindow window;
     QObject::connect(&instance, &SingleInstance::activationRequested, &window,
-                     &CLexiswapDlg::bringToFront);
+                     &MainWindow::bringToFront);
     QTimer::singleShot(SplashMs, &splash, [&] {
         splash.hide();
         // A dictionary that cannot be opened ends the program after its message.

@@ -6,6 +6,7 @@
 
 class Dictionary;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTreeWidget;
@@ -17,12 +18,12 @@ class QTreeWidget;
 // part of speech, 1166 deletes a whole sense. Every change is written to the
 // dictionary at once, and the alternatives cached in temp.dat are dropped so
 // that the popup looks the words up again. Its texts are fixed Chinese ones.
-class CWordsOptimization : public QDialog
+class WordLibraryDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit CWordsOptimization(QWidget *parent = nullptr);
+    explicit WordLibraryDialog(QWidget *parent = nullptr);
 
     void setDictionary(Dictionary *dictionary) { m_dictionary = dictionary; }
     void setStore(const QString &storePath, bool scrambled);
@@ -31,12 +32,13 @@ public:
 
     // The synonyms of the list, row by row.
     [[nodiscard]] QStringList listedSynonyms() const;
-    [[nodiscard]] QTreeWidget *synonymList() const { return m_listSynonyms; }
+    [[nodiscard]] QTreeWidget *synonymList() const { return m_synonymList; }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void layoutControls(QLabel *synonymLabel, QLabel *typeLabel);
     void loadWord();
     void showSense();
     bool saveSense();
@@ -53,16 +55,16 @@ private:
     [[nodiscard]] QString chosenType() const;
     void message(const QString &text);
 
-    QLineEdit *m_editWord = nullptr;         // 1159
-    QComboBox *m_cmbType = nullptr;          // 1156
-    QComboBox *m_cmbNewType = nullptr;       // 1160
-    QLineEdit *m_editSynonym = nullptr;      // 1161
-    QPushButton *m_btnDeleteSense = nullptr; // 1166
-    QPushButton *m_btnAddType = nullptr;     // 1162
-    QPushButton *m_btnAddSynonym = nullptr;  // 1164
-    QTreeWidget *m_listSynonyms = nullptr;   // 1158
-    QPushButton *m_btnUp = nullptr;          // 1167
-    QPushButton *m_btnDown = nullptr;        // 1172
+    QLineEdit *m_wordEdit = nullptr;            // 1159
+    QComboBox *m_typeCombo = nullptr;           // 1156
+    QComboBox *m_newTypeCombo = nullptr;        // 1160
+    QLineEdit *m_synonymEdit = nullptr;         // 1161
+    QPushButton *m_deleteSenseButton = nullptr; // 1166
+    QPushButton *m_addTypeButton = nullptr;     // 1162
+    QPushButton *m_addSynonymButton = nullptr;  // 1164
+    QTreeWidget *m_synonymList = nullptr;       // 1158
+    QPushButton *m_upButton = nullptr;          // 1167
+    QPushButton *m_downButton = nullptr;        // 1172
 
     Dictionary *m_dictionary = nullptr;
     QString m_storePath;

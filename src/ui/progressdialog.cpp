@@ -1,7 +1,9 @@
-#include "ui/cprogressnewdlg.h"
+#include "ui/progressdialog.h"
 
 #include "app/language.h"
 #include "engine/jobcontrol.h"
+#include "ui/dialogkeys.h"
+#include "ui/specid.h"
 
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -20,46 +22,46 @@ constexpr int StripTop = 40;
 constexpr QSize SegmentSize(24, 11);
 } // namespace
 
-CProgressNewDlg::CProgressNewDlg(QWidget *parent)
+ProgressDialog::ProgressDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
 {
-    setObjectName(u"dlg238"_s);
+    withSpecId(this, 238, u"progressDialog"_s);
     setWindowTitle(u"Rewordix"_s);
     setFixedSize(DialogSize);
-    m_btnPause = new QPushButton(this);
-    m_btnPause->setObjectName(u"ctl1106"_s);
-    m_btnAbort = new QPushButton(this);
-    m_btnAbort->setObjectName(u"ctl1107"_s);
-    connect(m_btnPause, &QPushButton::clicked, this, &CProgressNewDlg::togglePause);
-    connect(m_btnAbort, &QPushButton::clicked, this, &CProgressNewDlg::abort);
+    m_pauseButton = new QPushButton(this);
+    withSpecId(m_pauseButton, 1106);
+    m_abortButton = new QPushButton(this);
+    withSpecId(m_abortButton, 1107);
+    connect(m_pauseButton, &QPushButton::clicked, this, &ProgressDialog::togglePause);
+    connect(m_abortButton, &QPushButton::clicked, this, &ProgressDialog::abort);
     applyTexts();
     placeButtons();
 }
 
-QRect CProgressNewDlg::stripRect()
+QRect ProgressDialog::stripRect()
 {
     return {StripLeft, StripTop, SegmentSize.width() * Segments, SegmentSize.height()};
 }
 
-QRect CProgressNewDlg::segmentRect(int i)
+QRect ProgressDialog::segmentRect(int i)
 {
     return {QPoint(StripLeft + SegmentSize.width() * i, StripTop), SegmentSize};
 }
 
-void CProgressNewDlg::begin(JobControl *control, bool abortOnly)
+void ProgressDialog::begin(JobControl *control, bool abortOnly)
 {
     m_control = control;
-    m_nPosition = 0;
-    m_bPaused = false;
-    m_bAbort = false;
-    m_bAbortOnly = abortOnly;
-    m_btnPause->setEnabled(true);
+    m_position = 0;
+    m_paused = false;
+    m_abort = false;
+    m_abortOnly = abortOnly;
+    m_pauseButton->setEnabled(true);
     applyTexts();
     placeButtons();
     update();
 }
 
-void CProgressNewDlg::showModal()
+void ProgressDialog::showModal()
 {
     m_closing = false;
     setWindowModality(Qt::ApplicationModal);
@@ -72,11 +74,11 @@ void CProgressNewDlg::showModal()
     activateWindow();
 }
 
-void CProgressNewDlg::finish()
+void ProgressDialog::finish()
 {
     setPosition(Segments);
-    m_bPaused = false;
-    m_bAbort = false;
+    m_paused = false;
+    m_abort = false;
     if (m_control)
         m_control->reset();
     m_control = nullptr;
@@ -85,53 +87,53 @@ void CProgressNewDlg::finish()
     m_closing = false;
 }
 
-void CProgressNewDlg::setPosition(int position)
+void ProgressDialog::setPosition(int position)
 {
-    m_nPosition = std::clamp(position, 0, int(Segments));
+    m_position = std::clamp(position, 0, int(Segments));
     repaint(stripRect());
 }
 
-void CProgressNewDlg::applyTexts()
+void ProgressDialog::applyTexts()
 {
     const QString text = LoadLanguageText(Language::currentName());
     const auto key = [&](QStringView name) {
         return LookupText(QString(u"\r\n" + name + u'='), text);
     };
-    const QString pause = key(m_bPaused ? u"Continue" : u"Pause");
+    const QString pause = key(m_paused ? u"Continue" : u"Pause");
     const QString cancel = key(u"Cancel");
-    m_btnPause->setText(pause.isEmpty() ? (m_bPaused ? u"Continue"_s : u"Pause"_s) : pause);
-    m_btnAbort->setText(cancel.isEmpty() ? u"Abort"_s : cancel);
+    m_pauseButton->setText(pause.isEmpty() ? (m_paused ? u"Continue"_s : u"Pause"_s) : pause);
+    m_abortButton->setText(cancel.isEmpty() ? u"Abort"_s : cancel);
 }
 
-void CProgressNewDlg::placeButtons()
+void ProgressDialog::placeButtons()
 {
-    m_btnPause->setGeometry(PauseButton);
-    m_btnPause->setVisible(!m_bAbortOnly);
+    m_pauseButton->setGeometry(PauseButton);
+    m_pauseButton->setVisible(!m_abortOnly);
     QRect abort = AbortButton;
-    if (m_bAbortOnly)
+    if (m_abortOnly)
         abort.moveLeft(width() / 2 - abort.width() / 2);
-    m_btnAbort->setGeometry(abort);
-    m_btnAbort->setVisible(true);
+    m_abortButton->setGeometry(abort);
+    m_abortButton->setVisible(true);
 }
 
-void CProgressNewDlg::togglePause()
+void ProgressDialog::togglePause()
 {
-    m_bPaused = !m_bPaused;
+    m_paused = !m_paused;
     if (m_control)
-        m_control->setPaused(m_bPaused);
+        m_control->setPaused(m_paused);
     applyTexts();
-    Q_EMIT pauseToggled(m_bPaused);
+    Q_EMIT pauseToggled(m_paused);
 }
 
-void CProgressNewDlg::abort()
+void ProgressDialog::abort()
 {
-    m_bAbort = true;
+    m_abort = true;
     if (m_control)
         m_control->abort();
     Q_EMIT abortRequested();
 }
 
-void CProgressNewDlg::paintEvent(QPaintEvent *)
+void ProgressDialog::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -149,7 +151,7 @@ void CProgressNewDlg::paintEvent(QPaintEvent *)
     for (int i = 0; i < Segments; ++i) {
         const QRectF cell = QRectF(segmentRect(i)).adjusted(1, 0, -1, 0);
         QLinearGradient fill(cell.topLeft(), cell.bottomLeft());
-        if (i < m_nPosition) {
+        if (i < m_position) {
             fill.setColorAt(0, QColor(0x5a, 0x9b, 0xe6));
             fill.setColorAt(1, QColor(0x1f, 0x5f, 0xb8));
         } else {
@@ -167,22 +169,13 @@ void CProgressNewDlg::paintEvent(QPaintEvent *)
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void CProgressNewDlg::keyPressEvent(QKeyEvent *event)
+void ProgressDialog::keyPressEvent(QKeyEvent *event)
 {
-    // Escape never closes the dialog; Enter only reaches a focused button,
-    // which handles it before this point.
-    switch (event->key()) {
-    case Qt::Key_Escape:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        event->accept();
-        return;
-    default:
+    if (!DialogKeys::swallow(event))
         QDialog::keyPressEvent(event);
-    }
 }
 
-void CProgressNewDlg::mousePressEvent(QMouseEvent *event)
+void ProgressDialog::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
         m_dragging = true;
@@ -193,7 +186,7 @@ void CProgressNewDlg::mousePressEvent(QMouseEvent *event)
     QDialog::mousePressEvent(event);
 }
 
-void CProgressNewDlg::mouseMoveEvent(QMouseEvent *event)
+void ProgressDialog::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_dragging) {
         move(event->globalPosition().toPoint() - m_grab);
@@ -203,20 +196,20 @@ void CProgressNewDlg::mouseMoveEvent(QMouseEvent *event)
     QDialog::mouseMoveEvent(event);
 }
 
-void CProgressNewDlg::mouseReleaseEvent(QMouseEvent *event)
+void ProgressDialog::mouseReleaseEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         m_dragging = false;
     QDialog::mouseReleaseEvent(event);
 }
 
-void CProgressNewDlg::closeEvent(QCloseEvent *event)
+void ProgressDialog::closeEvent(QCloseEvent *event)
 {
     // Only the owner ends a run: the window system's close request (title
     // bar, Alt+F4) is an Abort, and the dialog stays until the run reacts.
     if (!m_closing) {
         event->ignore();
-        if (isVisible() && !m_bAbort)
+        if (isVisible() && !m_abort)
             abort();
         return;
     }

@@ -1,4 +1,6 @@
-#include "ui/cdlgwelcome.h"
+#include "ui/splashscreen.h"
+
+#include "ui/specid.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -8,16 +10,16 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-CDlgWelcome::CDlgWelcome(QWidget *parent)
+SplashScreen::SplashScreen(QWidget *parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
-    setObjectName(u"dlg272"_s);
+    withSpecId(this, 272, u"splashScreen"_s);
     setFixedSize(456, 300);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().topLeft());
 }
 
-void CDlgWelcome::paintEvent(QPaintEvent *)
+void SplashScreen::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -41,7 +43,7 @@ void CDlgWelcome::paintEvent(QPaintEvent *)
                u"Version "_s + QCoreApplication::applicationVersion());
 }
 
-void CDlgWelcome::keyPressEvent(QKeyEvent *event)
+void SplashScreen::keyPressEvent(QKeyEvent *event)
 {
     // Escape never closes a window of the program.
     event->accept();

@@ -8,16 +8,14 @@ class QLabel;
 class QPushButton;
 
 // The wait dialog of an auto-rewrite run: "Auto-rewriting,Please wait..." and
-// one Abort button, which sets the run's abort flag and closes the dialog.
-class CAutoRewriteMsgDlg : public QDialog
+// one Abort button, which reports the abort (aborted) and closes the dialog.
+class AutoRewriteWaitDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit CAutoRewriteMsgDlg(QWidget *parent = nullptr);
+    explicit AutoRewriteWaitDialog(QWidget *parent = nullptr);
 
-    // The flag Abort sets; owned by the caller and cleared by it before a run.
-    void setAbortFlag(std::atomic<bool> *flag) { m_abortFlag = flag; }
     // The texts of the current language.
     void applyTexts();
     // Ends the dialog the way Abort does, as the worker's close request does.
@@ -38,6 +36,5 @@ private:
     void abortRun();
 
     QLabel *m_text = nullptr;
-    QPushButton *m_btnAbort = nullptr;
-    std::atomic<bool> *m_abortFlag = nullptr;
+    QPushButton *m_abortButton = nullptr;
 };

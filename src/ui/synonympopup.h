@@ -6,14 +6,15 @@
 #include <QString>
 #include <QWidget>
 
-class CLexiswapDlg;
-class CMyRichEditCtrl;
-class CWordsOptimization;
+class MainWindow;
+class ArticleEditor;
+class WordLibraryDialog;
 class QCheckBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTabBar;
+class QTextCursor;
 
 // The synonym popup of the article editor (template 106): the clicked word
 // (1020), one tab per part of speech (1098), the alternatives with the current
@@ -21,13 +22,13 @@ class QTabBar;
 // (1135) and ">" (1134). A frameless tool window shown without taking the
 // focus: typing goes on in the article editor while it is up, and keys typed
 // into the popup itself are handed on to the editor.
-class CDlgReplace : public QWidget
+class SynonymPopup : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit CDlgReplace(CLexiswapDlg *window);
-    ~CDlgReplace() override;
+    explicit SynonymPopup(MainWindow *window);
+    ~SynonymPopup() override;
 
     // The article editor's selection changed: show the alternatives of the
     // word or phrase there below it, or hide. Selection changes that follow
@@ -38,10 +39,10 @@ public:
     void goNext();
     void goPrevious();
 
-    [[nodiscard]] QString popupWord() const { return m_strPopupWord; }
-    [[nodiscard]] QString alternatives() const { return m_strAlternatives; }
-    [[nodiscard]] bool editorEnabled() const { return m_bEditorEnabled; }
-    [[nodiscard]] CWordsOptimization *wordsOptimization() const { return m_dlgOptimization; }
+    [[nodiscard]] QString popupWord() const { return m_popupWord; }
+    [[nodiscard]] QString alternatives() const { return m_alternatives; }
+    [[nodiscard]] bool editorEnabled() const { return m_editorEnabled; }
+    [[nodiscard]] WordLibraryDialog *wordsOptimization() const { return m_libraryDialog; }
     // How long the last opening took, filling included.
     [[nodiscard]] double lastOpeningMs() const { return m_lastOpeningMs; }
 
@@ -58,7 +59,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    CMyRichEditCtrl *editor() const;
+    void buildControls();
+    void connectControls();
+    void watchEditor();
+    ArticleEditor *editor() const;
     void openOnce();
     TextRange clickedRange(QStringView text, int start, int end);
     void place(int position);
@@ -66,6 +70,7 @@ private:
     void listGroup(const PopupGroup &group);
     void markChoice(const QString &selected);
     void choose(int row);
+    void replaceSelection(QTextCursor &cursor, const QString &newText);
     void tabChanged(int index);
     // The caret into the next or previous word; false when there is none.
     bool navigate(bool forward, bool setForward);
@@ -80,31 +85,31 @@ private:
     [[nodiscard]] bool ownsEditorSelection() const;
     bool isUnderlined(int position) const;
 
-    CLexiswapDlg *m_window;
+    MainWindow *m_window;
     // The article editor and its viewport, compared with (never called
     // through) in the event filter, which also sees them being destroyed.
     QObject *m_watchedEditor = nullptr;
     QObject *m_watchedViewport = nullptr;
-    bool m_bEventsEnabled = true;
-    QListWidget *m_listSynonyms = nullptr; // 1018
-    QLineEdit *m_editWord = nullptr;       // 1020
-    QTabBar *m_tabTypes = nullptr;         // 1098
-    QCheckBox *m_chkAutoJump = nullptr;    // 1019
-    QPushButton *m_btnOpt = nullptr;       // 1163
-    QPushButton *m_btnPrevious = nullptr;  // 1135
-    QPushButton *m_btnNext = nullptr;      // 1134
-    bool m_bEditorEnabled = false;
-    CWordsOptimization *m_dlgOptimization = nullptr; // created on the first Opt
-    bool m_bAutoJump = false;
-    bool m_bForward = false;
+    bool m_eventsEnabled = true;
+    QListWidget *m_synonymList = nullptr;    // 1018
+    QLineEdit *m_wordEdit = nullptr;         // 1020
+    QTabBar *m_typeTabs = nullptr;           // 1098
+    QCheckBox *m_autoJumpCheck = nullptr;    // 1019
+    QPushButton *m_optButton = nullptr;      // 1163
+    QPushButton *m_previousButton = nullptr; // 1135
+    QPushButton *m_nextButton = nullptr;     // 1134
+    bool m_editorEnabled = false;
+    WordLibraryDialog *m_libraryDialog = nullptr; // created on the first Opt
+    bool m_autoJump = false;
+    bool m_forward = false;
 
     // The word shown, the caret and mouse ties of the main window's popup state.
-    QString m_strPopupWord;
-    QString m_strWordType; // its part of speech in its sentence, as a dictionary type
-    bool m_bCursorFollowsPopup = false;
-    bool m_bMouseSelected = false;
+    QString m_popupWord;
+    QString m_wordType; // its part of speech in its sentence, as a dictionary type
+    bool m_cursorFollowsPopup = false;
+    bool m_mouseSelected = false;
 
-    QString m_strAlternatives; // the grouped list shown, capitalised as shown
+    QString m_alternatives; // the grouped list shown, capitalised as shown
     TextRange m_lastSelection{-1, -1};
     bool m_followsEdit = false;
     bool m_keyboardChoice = false; // a row was highlighted by Up or Down

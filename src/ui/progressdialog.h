@@ -9,14 +9,14 @@ class QPushButton;
 // The progress dialog of the long operations: a borderless strip of ten
 // segments with Pause/Continue and Abort. Pause and Abort only set the flags of
 // the attached job; the dialog stays open until its owner calls finish().
-class CProgressNewDlg : public QDialog
+class ProgressDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     static constexpr int Segments = 10;
 
-    explicit CProgressNewDlg(QWidget *parent = nullptr);
+    explicit ProgressDialog(QWidget *parent = nullptr);
 
     // Prepares a run: position 0, flags cleared, the texts of the current
     // language, the Pause button hidden and Abort centred in abort-only mode.
@@ -26,10 +26,10 @@ public:
     // Position 10, the flags cleared, the dialog closed.
     void finish();
 
-    [[nodiscard]] int position() const { return m_nPosition; }
-    [[nodiscard]] bool isPaused() const { return m_bPaused; }
-    [[nodiscard]] bool isAborted() const { return m_bAbort; }
-    [[nodiscard]] bool isAbortOnly() const { return m_bAbortOnly; }
+    [[nodiscard]] int position() const { return m_position; }
+    [[nodiscard]] bool isPaused() const { return m_paused; }
+    [[nodiscard]] bool isAborted() const { return m_abort; }
+    [[nodiscard]] bool isAbortOnly() const { return m_abortOnly; }
 
     // The strip's rectangle and the rectangle of segment i, in client pixels.
     [[nodiscard]] static QRect stripRect();
@@ -57,13 +57,13 @@ private:
     void applyTexts();
     void placeButtons();
 
-    QPushButton *m_btnPause = nullptr;
-    QPushButton *m_btnAbort = nullptr;
+    QPushButton *m_pauseButton = nullptr;
+    QPushButton *m_abortButton = nullptr;
     JobControl *m_control = nullptr;
-    int m_nPosition = 0;
-    bool m_bPaused = false;
-    bool m_bAbort = false;
-    bool m_bAbortOnly = false;
+    int m_position = 0;
+    bool m_paused = false;
+    bool m_abort = false;
+    bool m_abortOnly = false;
     bool m_closing = false;
     bool m_dragging = false;
     QPoint m_grab;

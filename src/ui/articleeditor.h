@@ -8,12 +8,12 @@
 // The article editors: a QTextEdit with the operations the windows need on a
 // rich-edit control. Positions are document positions (a paragraph break is
 // one character), the same as those of plainText().
-class CMyRichEditCtrl : public QTextEdit
+class ArticleEditor : public QTextEdit
 {
     Q_OBJECT
 
 public:
-    explicit CMyRichEditCtrl(QWidget *parent = nullptr);
+    explicit ArticleEditor(QWidget *parent = nullptr);
 
     [[nodiscard]] QString plainText() const;
     [[nodiscard]] int textLength() const;
@@ -63,7 +63,7 @@ public:
     bool setRtf(QByteArrayView bytes, QString *error = nullptr);
 
     // Copies text and formats of other into this editor without the clipboard.
-    void copyContentFrom(const CMyRichEditCtrl &other);
+    void copyContentFrom(const ArticleEditor &other);
 
 Q_SIGNALS:
     // The selection or caret moved while notifications are on.

@@ -5,21 +5,21 @@
 
 #include <functional>
 
-class CMyRichEditCtrl;
+class ArticleEditor;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 // Find and replace of whole words, case-sensitive, in the editor that last had
 // the focus. A small modeless window, hidden by Cancel and kept with its texts.
-class CFindAndReplaceDlg : public QDialog
+class FindReplaceDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    using TargetFn = std::function<CMyRichEditCtrl *()>;
+    using TargetFn = std::function<ArticleEditor *()>;
 
-    explicit CFindAndReplaceDlg(TargetFn target, QWidget *parent = nullptr);
+    explicit FindReplaceDialog(TargetFn target, QWidget *parent = nullptr);
 
     // The texts of [Find & Replace Dialog] in the current language.
     void applyLanguage();
@@ -39,16 +39,16 @@ protected:
 
 private:
     TargetFn m_target;
-    QLabel *m_lblTitle = nullptr;           // 1136
-    QPushButton *m_btnClose = nullptr;      // 1102
-    QLabel *m_lblFind = nullptr;            // 1084
-    QLineEdit *m_editFind = nullptr;        // 1041
-    QLabel *m_lblReplace = nullptr;         // 1085
-    QLineEdit *m_editReplace = nullptr;     // 1042
-    QPushButton *m_btnReplace = nullptr;    // 1046
-    QPushButton *m_btnReplaceAll = nullptr; // 1047
-    QPushButton *m_btnFind = nullptr;       // 1011
-    QPushButton *m_btnCancel = nullptr;     // 2
+    QLabel *m_titleLabel = nullptr;            // 1136
+    QPushButton *m_closeButton = nullptr;      // 1102
+    QLabel *m_findLabel = nullptr;             // 1084
+    QLineEdit *m_findEdit = nullptr;           // 1041
+    QLabel *m_replaceLabel = nullptr;          // 1085
+    QLineEdit *m_replaceEdit = nullptr;        // 1042
+    QPushButton *m_replaceButton = nullptr;    // 1046
+    QPushButton *m_replaceAllButton = nullptr; // 1047
+    QPushButton *m_findButton = nullptr;       // 1011
+    QPushButton *m_cancelButton = nullptr;     // 2
     bool m_dragging = false;
     QPoint m_grab;
 };

@@ -1,13 +1,15 @@
-#include "ui/cdlgreplace.h"
+#include "ui/synonympopup.h"
 
 #include "app/apppaths.h"
+#include "app/articlesession.h"
 #include "app/config.h"
 #include "engine/indefinitearticle.h"
 #include "engine/store.h"
 #include "engine/wordcontext.h"
-#include "ui/clexiswapdlg.h"
-#include "ui/cmyricheditctrl.h"
-#include "ui/cwordsoptimization.h"
+#include "ui/articleeditor.h"
+#include "ui/mainwindow.h"
+#include "ui/specid.h"
+#include "ui/wordlibrarydialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,14 +32,6 @@ namespace {
 
 // Template 106 is 124 by 146 dialog units of "MS Shell Dlg" 8.
 constexpr QSize PopupSize(186, 238);
-const QColor Background(0xEF, 0xEF, 0xEF);
-const QColor Frame(0x9A, 0xA3, 0xB0);
-
-template<typename W> W *named(W *widget, int id)
-{
-    widget->setObjectName(u"ctl"_s + QString::number(id));
-    return widget;
-}
 
 bool isTyping(const QKeyEvent *key)
 {
@@ -51,73 +45,90 @@ bool isTyping(const QKeyEvent *key)
 
 } // namespace
 
-CDlgReplace::CDlgReplace(CLexiswapDlg *window)
+SynonymPopup::SynonymPopup(MainWindow *window)
     : QWidget(window, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus),
       m_window(window)
 {
-    setObjectName(u"dlg106"_s);
+    withSpecId(this, 106, u"synonymPopup"_s);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(PopupSize);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, Background);
-    setPalette(p);
     setAutoFillBackground(true);
+    buildControls();
+    connectControls();
 
+    m_editorEnabled = Config::optimizationEnabled();
+    m_optButton->setVisible(m_editorEnabled);
+    watchEditor();
+    move(400, 300);
+    hide();
+}
+
+void SynonymPopup::buildControls()
+{
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(5, 5, 5, 5);
     layout->setSpacing(3);
-    m_editWord = named(new QLineEdit(this), 1020);
-    m_editWord->setReadOnly(true);
-    m_tabTypes = named(new QTabBar(this), 1098);
-    m_tabTypes->setExpanding(false);
-    m_tabTypes->setDrawBase(false);
-    m_tabTypes->setUsesScrollButtons(true);
-    m_listSynonyms = named(new QListWidget(this), 1018);
-    m_listSynonyms->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_listSynonyms->setUniformItemSizes(true);
-    m_chkAutoJump = named(new QCheckBox(u"Auto Jump"_s, this), 1019);
-    m_btnOpt = named(new QPushButton(u"Opt"_s, this), 1163);
-    m_btnPrevious = named(new QPushButton(u"<"_s, this), 1135);
-    m_btnNext = named(new QPushButton(u">"_s, this), 1134);
+    m_wordEdit = withSpecId(new QLineEdit(this), 1020);
+    m_wordEdit->setReadOnly(true);
+    m_typeTabs = withSpecId(new QTabBar(this), 1098);
+    m_typeTabs->setExpanding(false);
+    m_typeTabs->setDrawBase(false);
+    m_typeTabs->setUsesScrollButtons(true);
+    m_synonymList = withSpecId(new QListWidget(this), 1018);
+    m_synonymList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_synonymList->setUniformItemSizes(true);
+    m_autoJumpCheck = withSpecId(new QCheckBox(u"Auto Jump"_s, this), 1019);
+    m_optButton = withSpecId(new QPushButton(u"Opt"_s, this), 1163);
+    m_previousButton = withSpecId(new QPushButton(u"<"_s, this), 1135);
+    m_nextButton = withSpecId(new QPushButton(u">"_s, this), 1134);
+    // Read out in place of the marks the popup shows.
+    m_wordEdit->setAccessibleName(u"Word"_s);
+    m_typeTabs->setAccessibleName(u"Part of speech"_s);
+    m_synonymList->setAccessibleName(u"Synonyms"_s);
+    m_previousButton->setAccessibleName(u"Previous word"_s);
+    m_nextButton->setAccessibleName(u"Next word"_s);
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(3);
-    buttons->addWidget(m_btnOpt);
+    buttons->addWidget(m_optButton);
     buttons->addStretch(1);
-    buttons->addWidget(m_btnPrevious);
-    buttons->addWidget(m_btnNext);
-    for (QPushButton *b : {m_btnOpt, m_btnPrevious, m_btnNext}) {
+    buttons->addWidget(m_previousButton);
+    buttons->addWidget(m_nextButton);
+    for (QPushButton *b : {m_optButton, m_previousButton, m_nextButton}) {
         b->setAutoDefault(false);
         b->setMaximumWidth(40);
     }
-    layout->addWidget(m_editWord);
-    layout->addWidget(m_tabTypes);
-    layout->addWidget(m_listSynonyms, 1);
-    layout->addWidget(m_chkAutoJump);
+    layout->addWidget(m_wordEdit);
+    layout->addWidget(m_typeTabs);
+    layout->addWidget(m_synonymList, 1);
+    layout->addWidget(m_autoJumpCheck);
     layout->addLayout(buttons);
+}
 
-    connect(m_listSynonyms, &QListWidget::itemSelectionChanged, this, [this] {
-        const QList<QListWidgetItem *> selected = m_listSynonyms->selectedItems();
+void SynonymPopup::connectControls()
+{
+    connect(m_synonymList, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem *> selected = m_synonymList->selectedItems();
         if (!selected.isEmpty())
-            choose(m_listSynonyms->row(selected.first()));
+            choose(m_synonymList->row(selected.first()));
     });
     // A click on the row the keys highlighted changes no selection.
-    connect(m_listSynonyms, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+    connect(m_synonymList, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
         if (m_keyboardChoice)
-            choose(m_listSynonyms->row(item));
+            choose(m_synonymList->row(item));
     });
-    connect(m_tabTypes, &QTabBar::currentChanged, this, &CDlgReplace::tabChanged);
-    connect(m_chkAutoJump, &QCheckBox::clicked, this, [this](bool on) { m_bAutoJump = on; });
-    connect(m_btnNext, &QPushButton::clicked, this, &CDlgReplace::goNext);
-    connect(m_btnPrevious, &QPushButton::clicked, this, &CDlgReplace::goPrevious);
-    connect(m_btnOpt, &QPushButton::clicked, this, &CDlgReplace::openLibraryEditor);
+    connect(m_typeTabs, &QTabBar::currentChanged, this, &SynonymPopup::tabChanged);
+    connect(m_autoJumpCheck, &QCheckBox::clicked, this, [this](bool on) { m_autoJump = on; });
+    connect(m_nextButton, &QPushButton::clicked, this, &SynonymPopup::goNext);
+    connect(m_previousButton, &QPushButton::clicked, this, &SynonymPopup::goPrevious);
+    connect(m_optButton, &QPushButton::clicked, this, &SynonymPopup::openLibraryEditor);
+}
 
-    m_bEditorEnabled = Config::optimizationEnabled();
-    m_btnOpt->setVisible(m_bEditorEnabled);
-
+void SynonymPopup::watchEditor()
+{
     installEventFilter(this);
     for (QWidget *child : findChildren<QWidget *>())
         child->installEventFilter(this);
-    if (CMyRichEditCtrl *article = editor()) {
+    if (ArticleEditor *article = editor()) {
         m_watchedEditor = article;
         m_watchedViewport = article->viewport();
         article->installEventFilter(this);
@@ -132,22 +143,20 @@ CDlgReplace::CDlgReplace(CLexiswapDlg *window)
             }
         });
     }
-    move(400, 300);
-    hide();
 }
 
-CDlgReplace::~CDlgReplace() = default;
+SynonymPopup::~SynonymPopup() = default;
 
-CMyRichEditCtrl *CDlgReplace::editor() const
+ArticleEditor *SynonymPopup::editor() const
 {
     return m_window ? m_window->articleEditor() : nullptr;
 }
 
 // --- Opening ---
 
-void CDlgReplace::openFromEditor()
+void SynonymPopup::openFromEditor()
 {
-    CMyRichEditCtrl *article = editor();
+    ArticleEditor *article = editor();
     if (!article)
         return;
     if (m_followsEdit) {
@@ -165,7 +174,7 @@ void CDlgReplace::openFromEditor()
     // the second finds the popup already there.
     const TextRange selection{article->selectionStart(), article->selectionEnd()};
     if (isVisible() && selection == m_lastSelection) {
-        m_bMouseSelected = false;
+        m_mouseSelected = false;
         return;
     }
     // Navigation that skips words re-opens in this loop, not recursively.
@@ -177,25 +186,25 @@ void CDlgReplace::openFromEditor()
     m_opening = false;
 }
 
-void CDlgReplace::openOnce()
+void SynonymPopup::openOnce()
 {
     QElapsedTimer clock;
     clock.start();
-    CMyRichEditCtrl *article = editor();
+    ArticleEditor *article = editor();
     const int s = article->selectionStart();
     const int e = article->selectionEnd();
     article->setSelectionNotify(false);
-    m_bEventsEnabled = false;
+    m_eventsEnabled = false;
     const auto finish = [&] {
-        m_bEventsEnabled = true;
+        m_eventsEnabled = true;
         article->setSelectionNotify(true);
         m_lastOpeningMs = clock.nsecsElapsed() / 1e6;
     };
 
     m_keyboardChoice = false;
     // A selection the user did not make with the mouse is not looked up.
-    const bool refused = s != e && !m_bMouseSelected;
-    m_bMouseSelected = false;
+    const bool refused = s != e && !m_mouseSelected;
+    m_mouseSelected = false;
     const QString text = article->plainText();
     const TextRange range = refused ? TextRange{} : clickedRange(text, s, e);
     if (range.isEmpty()) {
@@ -210,15 +219,15 @@ void CDlgReplace::openOnce()
     m_lastSelection = range;
     const QString selected = text.mid(range.start, range.end - range.start);
     const QColor replaced = m_window->replacedFormat().foreground().color();
-    m_strPopupWord = article->formatAt(int(range.start)).foreground().color() == replaced
-                         ? Store::originalOf(selected, AppPaths::replacedStoreFile())
-                         : selected;
-    m_strWordType = WordContext::typeAt(text, range.start, WordContext::sharedTagger());
+    m_popupWord = article->formatAt(int(range.start)).foreground().color() == replaced
+                      ? Store::originalOf(selected, AppPaths::replacedStoreFile())
+                      : selected;
+    m_wordType = WordContext::typeAt(text, range.start, WordContext::sharedTagger());
     place(int(range.start));
     {
-        const QSignalBlocker block(m_editWord);
-        m_editWord->setText(m_strPopupWord);
-        m_editWord->setCursorPosition(0);
+        const QSignalBlocker block(m_wordEdit);
+        m_wordEdit->setText(m_popupWord);
+        m_wordEdit->setCursorPosition(0);
     }
     show();
     raise();
@@ -228,7 +237,7 @@ void CDlgReplace::openOnce()
     finish();
 }
 
-TextRange CDlgReplace::clickedRange(QStringView text, int start, int end)
+TextRange SynonymPopup::clickedRange(QStringView text, int start, int end)
 {
     if (start != end)
         return PopupList::trimmed(text, {start, end});
@@ -244,14 +253,14 @@ TextRange CDlgReplace::clickedRange(QStringView text, int start, int end)
     return range;
 }
 
-bool CDlgReplace::isUnderlined(int position) const
+bool SynonymPopup::isUnderlined(int position) const
 {
     return editor()->formatAt(position).fontUnderline();
 }
 
-void CDlgReplace::place(int position)
+void SynonymPopup::place(int position)
 {
-    CMyRichEditCtrl *article = editor();
+    ArticleEditor *article = editor();
     QTextCursor cursor(article->document());
     cursor.setPosition(position);
     QWidget *client = article->viewport();
@@ -267,124 +276,101 @@ void CDlgReplace::place(int position)
     const QPoint target = PopupList::placement(input);
     const QPoint moved = target - pos();
     move(target);
-    if (m_bCursorFollowsPopup) {
-        m_bCursorFollowsPopup = false;
+    if (m_cursorFollowsPopup) {
+        m_cursorFollowsPopup = false;
         QCursor::setPos(QCursor::pos() + moved);
     }
 }
 
 // --- Filling ---
 
-void CDlgReplace::fill(const QString &selected)
+void SynonymPopup::fill(const QString &selected)
 {
-    m_listSynonyms->clear();
+    m_synonymList->clear();
     {
-        const QSignalBlocker block(m_tabTypes);
-        while (m_tabTypes->count() > 0)
-            m_tabTypes->removeTab(0);
+        const QSignalBlocker block(m_typeTabs);
+        while (m_typeTabs->count() > 0)
+            m_typeTabs->removeTab(0);
     }
-    const PopupFill found = PopupList::fill(m_strPopupWord, m_window->dictionary(),
+    const PopupFill found = PopupList::fill(m_popupWord, m_window->dictionary(),
                                             AppPaths::storeFile(), m_window->scrambled());
+    // A failed lookup reads as "no alternatives"; the window says why, once.
+    m_window->session()->reportLookupError();
     if (found.hide)
         hide();
-    m_strAlternatives = PopupList::preferType(found.alternatives, m_strWordType);
-    const QList<PopupGroup> groups = PopupList::groups(m_strAlternatives);
+    m_alternatives = PopupList::preferType(found.alternatives, m_wordType);
+    const QList<PopupGroup> groups = PopupList::groups(m_alternatives);
     if (!groups.isEmpty()) {
         int shown = 0;
-        if (selected != m_strPopupWord)
-            shown = std::max(0, PopupList::groupContaining(m_strAlternatives, selected));
+        if (selected != m_popupWord)
+            shown = std::max(0, PopupList::groupContaining(m_alternatives, selected));
         // A long list opens on the word's own part of speech (placed second).
-        else if (!m_strWordType.isEmpty() && groups.size() > 2 &&
-                 groups[1].label.compare(m_strWordType, Qt::CaseInsensitive) == 0 &&
+        else if (!m_wordType.isEmpty() && groups.size() > 2 &&
+                 groups[1].label.compare(m_wordType, Qt::CaseInsensitive) == 0 &&
                  groups[0].items.size() >= PopupList::RowsForAllTabs)
             shown = 1;
         {
-            const QSignalBlocker block(m_tabTypes);
+            const QSignalBlocker block(m_typeTabs);
             for (const PopupGroup &g : groups)
-                m_tabTypes->addTab(g.label);
-            m_tabTypes->setCurrentIndex(shown);
+                m_typeTabs->addTab(g.label);
+            m_typeTabs->setCurrentIndex(shown);
         }
         listGroup(groups[shown]);
-        if (m_listSynonyms->count() < PopupList::RowsForAllTabs) {
-            const QSignalBlocker block(m_tabTypes);
-            while (m_tabTypes->count() > 1)
-                m_tabTypes->removeTab(1);
+        if (m_synonymList->count() < PopupList::RowsForAllTabs) {
+            const QSignalBlocker block(m_typeTabs);
+            while (m_typeTabs->count() > 1)
+                m_typeTabs->removeTab(1);
         }
     }
     // Navigation asked for a word with alternatives: move on past this one.
-    const bool skip = found.skippable && m_listSynonyms->count() == 0 && m_bForward;
-    m_bForward = false;
+    const bool skip = found.skippable && m_synonymList->count() == 0 && m_forward;
+    m_forward = false;
     if (skip && navigate(true, true))
         m_reopen = true;
 }
 
-void CDlgReplace::listGroup(const PopupGroup &group)
+void SynonymPopup::listGroup(const PopupGroup &group)
 {
-    m_listSynonyms->clear();
+    m_synonymList->clear();
     for (const QString &alternative : group.items) {
-        auto *item = new QListWidgetItem(alternative, m_listSynonyms);
+        auto *item = new QListWidgetItem(alternative, m_synonymList);
         // Checks are set by the program only; a click chooses, it never toggles.
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         item->setCheckState(Qt::Unchecked);
     }
 }
 
-void CDlgReplace::markChoice(const QString &selected)
+void SynonymPopup::markChoice(const QString &selected)
 {
     QStringList rows;
-    rows.reserve(m_listSynonyms->count());
-    for (int i = 0; i < m_listSynonyms->count(); ++i)
-        rows.append(m_listSynonyms->item(i)->text());
+    rows.reserve(m_synonymList->count());
+    for (int i = 0; i < m_synonymList->count(); ++i)
+        rows.append(m_synonymList->item(i)->text());
     const QList<int> checked = PopupList::checkedRows(rows, selected);
-    for (int i = 0; i < m_listSynonyms->count(); ++i)
-        m_listSynonyms->item(i)->setCheckState(checked.contains(i) ? Qt::Checked : Qt::Unchecked);
+    for (int i = 0; i < m_synonymList->count(); ++i)
+        m_synonymList->item(i)->setCheckState(checked.contains(i) ? Qt::Checked : Qt::Unchecked);
 }
 
-void CDlgReplace::tabChanged(int index)
+void SynonymPopup::tabChanged(int index)
 {
-    const bool enabled = m_bEventsEnabled;
-    m_bEventsEnabled = false;
-    const QList<PopupGroup> groups = PopupList::groups(m_strAlternatives);
+    const bool enabled = m_eventsEnabled;
+    m_eventsEnabled = false;
+    const QList<PopupGroup> groups = PopupList::groups(m_alternatives);
     if (index >= 0 && index < groups.size())
         listGroup(groups[index]);
     else
-        m_listSynonyms->clear();
+        m_synonymList->clear();
     markChoice(editor()->selectedPlainText());
-    m_bEventsEnabled = enabled;
+    m_eventsEnabled = enabled;
 }
 
 // --- Choosing ---
 
-void CDlgReplace::choose(int row)
+// The replacement, its format and the agreeing "a"/"an" are one undo step;
+// cursor ends selecting the new text.
+void SynonymPopup::replaceSelection(QTextCursor &cursor, const QString &newText)
 {
-    if (!m_bEventsEnabled || row < 0 || row >= m_listSynonyms->count())
-        return;
-    m_bEventsEnabled = false;
-    CMyRichEditCtrl *article = editor();
-    const QString word = m_editWord->text();
-    article->setSelectionNotify(false);
-    const int words = PopupList::wordCount(word);
-    const QString replacedPath = AppPaths::replacedStoreFile();
-    QString records = Store::readStore(replacedPath);
-    QString newText = m_listSynonyms->item(row)->text();
-    if (newText == PopupList::Blank)
-        newText.clear();
-
-    m_keyboardChoice = false;
-    QTextCursor cursor = article->textCursor();
-    if (!cursor.hasSelection() ||
-        TextRange{cursor.selectionStart(), cursor.selectionEnd()} != m_lastSelection) {
-        // Only the span the popup was opened for is replaced.
-        if (cursor.hasSelection())
-            hide();
-        article->setSelectionNotify(true);
-        m_bEventsEnabled = true;
-        return;
-    }
-    for (int i = 0; i < m_listSynonyms->count(); ++i)
-        m_listSynonyms->item(i)->setCheckState(i == row ? Qt::Checked : Qt::Unchecked);
-
-    // The replacement and its formats are one undo step.
+    ArticleEditor *article = editor();
     const int start = cursor.selectionStart();
     cursor.beginEditBlock();
     cursor.insertText(newText);
@@ -410,6 +396,38 @@ void CDlgReplace::choose(int row)
         }
     }
     cursor.endEditBlock();
+}
+
+void SynonymPopup::choose(int row)
+{
+    if (!m_eventsEnabled || row < 0 || row >= m_synonymList->count())
+        return;
+    m_eventsEnabled = false;
+    ArticleEditor *article = editor();
+    const QString word = m_wordEdit->text();
+    article->setSelectionNotify(false);
+    const int words = PopupList::wordCount(word);
+    const QString replacedPath = AppPaths::replacedStoreFile();
+    QString records = Store::readStore(replacedPath);
+    QString newText = m_synonymList->item(row)->text();
+    if (newText == PopupList::Blank)
+        newText.clear();
+
+    m_keyboardChoice = false;
+    QTextCursor cursor = article->textCursor();
+    if (!cursor.hasSelection() ||
+        TextRange{cursor.selectionStart(), cursor.selectionEnd()} != m_lastSelection) {
+        // Only the span the popup was opened for is replaced.
+        if (cursor.hasSelection())
+            hide();
+        article->setSelectionNotify(true);
+        m_eventsEnabled = true;
+        return;
+    }
+    for (int i = 0; i < m_synonymList->count(); ++i)
+        m_synonymList->item(i)->setCheckState(i == row ? Qt::Checked : Qt::Unchecked);
+
+    replaceSelection(cursor, newText);
     article->setTextCursor(cursor);
     m_lastSelection = {cursor.selectionStart(), cursor.selectionEnd()};
 
@@ -425,17 +443,17 @@ void CDlgReplace::choose(int row)
     }
 
     article->setSelectionNotify(true);
-    if (m_bAutoJump)
+    if (m_autoJump)
         navigate(true, true);
     returnFocus();
-    m_bEventsEnabled = true;
+    m_eventsEnabled = true;
 }
 
 // --- Navigation ---
 
-bool CDlgReplace::navigate(bool forward, bool setForward)
+bool SynonymPopup::navigate(bool forward, bool setForward)
 {
-    CMyRichEditCtrl *article = editor();
+    ArticleEditor *article = editor();
     if (!article)
         return false;
     const QString text = article->plainText();
@@ -444,8 +462,8 @@ bool CDlgReplace::navigate(bool forward, bool setForward)
     if (word.isEmpty())
         return false;
     if (setForward)
-        m_bForward = true;
-    m_bCursorFollowsPopup = true;
+        m_forward = true;
+    m_cursorFollowsPopup = true;
     m_followsEdit = false;
     // With notifications on, the caret move opens the popup there.
     article->setCaret(
@@ -453,41 +471,41 @@ bool CDlgReplace::navigate(bool forward, bool setForward)
     return true;
 }
 
-void CDlgReplace::goNext()
+void SynonymPopup::goNext()
 {
     navigate(true, true);
 }
 
-void CDlgReplace::goPrevious()
+void SynonymPopup::goPrevious()
 {
     navigate(false, false);
 }
 
 // --- Library editor ---
 
-void CDlgReplace::openLibraryEditor()
+void SynonymPopup::openLibraryEditor()
 {
-    if (!m_bEditorEnabled)
+    if (!m_editorEnabled)
         return;
-    if (!m_dlgOptimization) {
+    if (!m_libraryDialog) {
         // Owned by the main window, so that it stays up while the popup hides.
-        m_dlgOptimization = new CWordsOptimization(m_window);
-        m_dlgOptimization->setObjectName(u"dlg192"_s);
+        m_libraryDialog = new WordLibraryDialog(m_window);
+        withSpecId(m_libraryDialog, 192, u"wordLibraryDialog"_s);
     }
-    m_dlgOptimization->setDictionary(m_window->dictionary());
-    m_dlgOptimization->setStore(AppPaths::storeFile(), m_window->scrambled());
-    m_dlgOptimization->show();
-    m_dlgOptimization->raise();
-    m_dlgOptimization->activateWindow();
+    m_libraryDialog->setDictionary(m_window->dictionary());
+    m_libraryDialog->setStore(AppPaths::storeFile(), m_window->scrambled());
+    m_libraryDialog->show();
+    m_libraryDialog->raise();
+    m_libraryDialog->activateWindow();
     const QString store = Store::readStore(AppPaths::storeFile(), m_window->scrambled());
-    m_dlgOptimization->setWord(PopupList::libraryWord(store, m_strPopupWord));
+    m_libraryDialog->setWord(PopupList::libraryWord(store, m_popupWord));
 }
 
 // --- Focus, keys and dragging ---
 
-void CDlgReplace::returnFocus()
+void SynonymPopup::returnFocus()
 {
-    CMyRichEditCtrl *article = editor();
+    ArticleEditor *article = editor();
     if (!article)
         return;
     if (QApplication::activeWindow() != m_window)
@@ -496,27 +514,27 @@ void CDlgReplace::returnFocus()
         article->setFocus(Qt::OtherFocusReason);
 }
 
-bool CDlgReplace::ownsEditorSelection() const
+bool SynonymPopup::ownsEditorSelection() const
 {
     const QTextCursor cursor = editor()->textCursor();
     return isVisible() && cursor.hasSelection() &&
            TextRange{cursor.selectionStart(), cursor.selectionEnd()} == m_lastSelection;
 }
 
-void CDlgReplace::moveHighlight(int step)
+void SynonymPopup::moveHighlight(int step)
 {
-    const int count = m_listSynonyms->count();
+    const int count = m_synonymList->count();
     if (count == 0)
         return;
-    int row = m_listSynonyms->currentRow();
+    int row = m_synonymList->currentRow();
     row = row < 0 ? (step > 0 ? 0 : count - 1) : std::clamp(row + step, 0, count - 1);
-    const QSignalBlocker block(m_listSynonyms);
-    m_listSynonyms->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
-    m_listSynonyms->scrollToItem(m_listSynonyms->item(row));
+    const QSignalBlocker block(m_synonymList);
+    m_synonymList->setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+    m_synonymList->scrollToItem(m_synonymList->item(row));
     m_keyboardChoice = true;
 }
 
-bool CDlgReplace::handleEditorKey(QKeyEvent *key)
+bool SynonymPopup::handleEditorKey(QKeyEvent *key)
 {
     if (!ownsEditorSelection() || key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
         return false;
@@ -528,8 +546,8 @@ bool CDlgReplace::handleEditorKey(QKeyEvent *key)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        if (m_keyboardChoice && m_listSynonyms->currentRow() >= 0) {
-            choose(m_listSynonyms->currentRow());
+        if (m_keyboardChoice && m_synonymList->currentRow() >= 0) {
+            choose(m_synonymList->currentRow());
             return true;
         }
         break;
@@ -539,7 +557,7 @@ bool CDlgReplace::handleEditorKey(QKeyEvent *key)
         return false;
     }
     // A break goes after the word the popup selected, never in its place.
-    CMyRichEditCtrl *article = editor();
+    ArticleEditor *article = editor();
     const int end = article->selectionEnd();
     article->setSelectionNotify(false);
     article->setCaret(end);
@@ -550,7 +568,7 @@ bool CDlgReplace::handleEditorKey(QKeyEvent *key)
     return false;
 }
 
-bool CDlgReplace::handleKey(QKeyEvent *key)
+bool SynonymPopup::handleKey(QKeyEvent *key)
 {
     switch (key->key()) {
     case Qt::Key_Escape:
@@ -562,8 +580,8 @@ bool CDlgReplace::handleKey(QKeyEvent *key)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        if (m_listSynonyms->currentRow() >= 0)
-            choose(m_listSynonyms->currentRow());
+        if (m_synonymList->currentRow() >= 0)
+            choose(m_synonymList->currentRow());
         return true;
     case Qt::Key_Left:
     case Qt::Key_Right:
@@ -575,7 +593,7 @@ bool CDlgReplace::handleKey(QKeyEvent *key)
     if (!isTyping(key))
         return false;
     // Text typed while the popup has the focus belongs to the article.
-    CMyRichEditCtrl *article = editor();
+    ArticleEditor *article = editor();
     returnFocus();
     QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
                    ushort(key->count()));
@@ -583,7 +601,7 @@ bool CDlgReplace::handleKey(QKeyEvent *key)
     return true;
 }
 
-bool CDlgReplace::eventFilter(QObject *watched, QEvent *event)
+bool SynonymPopup::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_watchedEditor || watched == m_watchedViewport) {
         switch (event->type()) {
@@ -599,16 +617,16 @@ bool CDlgReplace::eventFilter(QObject *watched, QEvent *event)
             break;
         case QEvent::MouseButtonRelease: {
             const auto *mouse = static_cast<QMouseEvent *>(event);
-            CMyRichEditCtrl *article = editor();
+            ArticleEditor *article = editor();
             if (watched != m_watchedViewport || mouse->button() != Qt::LeftButton ||
                 m_window->focusWidget() != article) {
                 break;
             }
             if (article->textCursor().hasSelection() &&
-                article->selectedPlainText() != m_strPopupWord) {
-                m_bMouseSelected = true;
+                article->selectedPlainText() != m_popupWord) {
+                m_mouseSelected = true;
                 openFromEditor();
-                m_bMouseSelected = false;
+                m_mouseSelected = false;
             }
             break;
         }
@@ -626,7 +644,7 @@ bool CDlgReplace::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void CDlgReplace::changeEvent(QEvent *event)
+void SynonymPopup::changeEvent(QEvent *event)
 {
     // Platforms that activate every window they show get the activation
     // handed back: only a click on the popup may take it from the editor.
@@ -639,15 +657,15 @@ void CDlgReplace::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
-void CDlgReplace::paintEvent(QPaintEvent *)
+void SynonymPopup::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Background);
-    painter.setPen(Frame);
+    painter.fillRect(rect(), palette().window());
+    painter.setPen(palette().color(QPalette::Mid));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void CDlgReplace::mousePressEvent(QMouseEvent *event)
+void SynonymPopup::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
         m_dragging = true;
@@ -656,14 +674,14 @@ void CDlgReplace::mousePressEvent(QMouseEvent *event)
     QWidget::mousePressEvent(event);
 }
 
-void CDlgReplace::mouseMoveEvent(QMouseEvent *event)
+void SynonymPopup::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_dragging && (event->buttons() & Qt::LeftButton))
         move(event->globalPosition().toPoint() - m_dragOffset);
     QWidget::mouseMoveEvent(event);
 }
 
-void CDlgReplace::mouseReleaseEvent(QMouseEvent *event)
+void SynonymPopup::mouseReleaseEvent(QMouseEvent *event)
 {
     m_dragging = false;
     QWidget::mouseReleaseEvent(event);

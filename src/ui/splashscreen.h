@@ -3,12 +3,12 @@
 #include <QWidget>
 
 // The splash window shown while the program starts.
-class CDlgWelcome : public QWidget
+class SplashScreen : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit CDlgWelcome(QWidget *parent = nullptr);
+    explicit SplashScreen(QWidget *parent = nullptr);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

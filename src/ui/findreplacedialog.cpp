@@ -1,7 +1,8 @@
-#include "ui/cfindandreplacedlg.h"
+#include "ui/findreplacedialog.h"
 
 #include "app/language.h"
-#include "ui/cmyricheditctrl.h"
+#include "ui/articleeditor.h"
+#include "ui/specid.h"
 #include "ui/uimessage.h"
 
 #include <QGridLayout>
@@ -15,70 +16,63 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
+namespace {} // namespace
 
-template<typename W> W *named(W *widget, int id)
-{
-    widget->setObjectName(u"ctl"_s + QString::number(id));
-    return widget;
-}
-
-} // namespace
-
-CFindAndReplaceDlg::CFindAndReplaceDlg(TargetFn target, QWidget *parent)
+FindReplaceDialog::FindReplaceDialog(TargetFn target, QWidget *parent)
     : QDialog(parent, Qt::Tool | Qt::FramelessWindowHint), m_target(std::move(target))
 {
-    setObjectName(u"dlg108"_s);
+    withSpecId(this, 108, u"findReplaceDialog"_s);
     setWindowTitle(u"Rewordix"_s);
 
-    m_lblTitle = named(new QLabel(u"Find & Replace"_s, this), 1136);
+    m_titleLabel = withSpecId(new QLabel(u"Find & Replace"_s, this), 1136);
     QFont titleFont(u"Arial"_s);
     titleFont.setBold(true);
-    m_lblTitle->setFont(titleFont);
-    m_btnClose = named(new QPushButton(u"\u2715"_s, this), 1102);
-    m_btnClose->setFlat(true);
-    m_btnClose->setFixedWidth(m_btnClose->sizeHint().height());
-    m_lblFind = named(new QLabel(this), 1084);
-    m_editFind = named(new QLineEdit(this), 1041);
-    m_lblReplace = named(new QLabel(this), 1085);
-    m_editReplace = named(new QLineEdit(this), 1042);
-    m_btnFind = named(new QPushButton(u"Find Next"_s, this), 1011);
-    m_btnReplace = named(new QPushButton(u"Replace"_s, this), 1046);
-    m_btnReplaceAll = named(new QPushButton(u"Replace All"_s, this), 1047);
-    m_btnCancel = named(new QPushButton(u"Cancel"_s, this), 2);
-    for (QPushButton *b : {m_btnFind, m_btnReplace, m_btnReplaceAll, m_btnCancel, m_btnClose}) {
+    m_titleLabel->setFont(titleFont);
+    m_closeButton = withSpecId(new QPushButton(u"\u2715"_s, this), 1102);
+    m_closeButton->setFlat(true);
+    m_closeButton->setFixedWidth(m_closeButton->sizeHint().height());
+    m_findLabel = withSpecId(new QLabel(this), 1084);
+    m_findEdit = withSpecId(new QLineEdit(this), 1041);
+    m_replaceLabel = withSpecId(new QLabel(this), 1085);
+    m_replaceEdit = withSpecId(new QLineEdit(this), 1042);
+    m_findButton = withSpecId(new QPushButton(u"Find Next"_s, this), 1011);
+    m_replaceButton = withSpecId(new QPushButton(u"Replace"_s, this), 1046);
+    m_replaceAllButton = withSpecId(new QPushButton(u"Replace All"_s, this), 1047);
+    m_cancelButton = withSpecId(new QPushButton(u"Cancel"_s, this), 2);
+    for (QPushButton *b :
+         {m_findButton, m_replaceButton, m_replaceAllButton, m_cancelButton, m_closeButton}) {
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    m_lblFind->setBuddy(m_editFind);
-    m_lblReplace->setBuddy(m_editReplace);
-    connect(m_btnFind, &QPushButton::clicked, this, &CFindAndReplaceDlg::findNext);
-    connect(m_btnReplace, &QPushButton::clicked, this, &CFindAndReplaceDlg::replace);
-    connect(m_btnReplaceAll, &QPushButton::clicked, this, &CFindAndReplaceDlg::replaceAll);
-    connect(m_btnCancel, &QPushButton::clicked, this, &QWidget::hide);
-    connect(m_btnClose, &QPushButton::clicked, this, &QWidget::hide);
+    m_findLabel->setBuddy(m_findEdit);
+    m_replaceLabel->setBuddy(m_replaceEdit);
+    connect(m_findButton, &QPushButton::clicked, this, &FindReplaceDialog::findNext);
+    connect(m_replaceButton, &QPushButton::clicked, this, &FindReplaceDialog::replace);
+    connect(m_replaceAllButton, &QPushButton::clicked, this, &FindReplaceDialog::replaceAll);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QWidget::hide);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::hide);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(12, 8, 8, 12);
     auto *titleRow = new QHBoxLayout;
-    titleRow->addWidget(m_lblTitle, 1);
-    titleRow->addWidget(m_btnClose);
+    titleRow->addWidget(m_titleLabel, 1);
+    titleRow->addWidget(m_closeButton);
     layout->addLayout(titleRow);
     auto *grid = new QGridLayout;
-    grid->addWidget(m_lblFind, 0, 0);
-    grid->addWidget(m_editFind, 0, 1);
-    grid->addWidget(m_btnFind, 0, 2);
-    grid->addWidget(m_lblReplace, 1, 0);
-    grid->addWidget(m_editReplace, 1, 1);
-    grid->addWidget(m_btnReplace, 1, 2);
-    grid->addWidget(m_btnReplaceAll, 2, 2);
-    grid->addWidget(m_btnCancel, 3, 2);
+    grid->addWidget(m_findLabel, 0, 0);
+    grid->addWidget(m_findEdit, 0, 1);
+    grid->addWidget(m_findButton, 0, 2);
+    grid->addWidget(m_replaceLabel, 1, 0);
+    grid->addWidget(m_replaceEdit, 1, 1);
+    grid->addWidget(m_replaceButton, 1, 2);
+    grid->addWidget(m_replaceAllButton, 2, 2);
+    grid->addWidget(m_cancelButton, 3, 2);
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(1, 200);
     layout->addLayout(grid);
 }
 
-void CFindAndReplaceDlg::applyLanguage()
+void FindReplaceDialog::applyLanguage()
 {
     const QString text = LoadLanguageText(Language::currentName());
     const QStringView section = Language::sectionFrom(text, u"[Find & Replace Dialog]");
@@ -90,20 +84,20 @@ void CFindAndReplaceDlg::applyLanguage()
             control->setText(value);
     };
     // A label without a buddy shows "&&" as it stands.
-    set(m_lblTitle, key(u"Find and Replace").replace(u"&&"_s, u"&"_s));
-    set(m_lblFind, key(u"Find Content"));
-    set(m_lblReplace, key(u"Replaced By"));
-    set(m_btnReplace, key(u"Replace"));
-    set(m_btnReplaceAll, key(u"Replace all"));
-    set(m_btnFind, key(u"Find"));
-    set(m_btnCancel, key(u"Cancel"));
+    set(m_titleLabel, key(u"Find and Replace").replace(u"&&"_s, u"&"_s));
+    set(m_findLabel, key(u"Find Content"));
+    set(m_replaceLabel, key(u"Replaced By"));
+    set(m_replaceButton, key(u"Replace"));
+    set(m_replaceAllButton, key(u"Replace all"));
+    set(m_findButton, key(u"Find"));
+    set(m_cancelButton, key(u"Cancel"));
     adjustSize();
 }
 
-void CFindAndReplaceDlg::findNext()
+void FindReplaceDialog::findNext()
 {
-    CMyRichEditCtrl *editor = m_target ? m_target() : nullptr;
-    const QString find = m_editFind->text();
+    ArticleEditor *editor = m_target ? m_target() : nullptr;
+    const QString find = m_findEdit->text();
     if (find.isEmpty()) {
         UiMessage::show(this, 9, QMessageBox::Warning);
         return;
@@ -126,18 +120,18 @@ void CFindAndReplaceDlg::findNext()
     UiMessage::show(this, 11, QMessageBox::Information);
 }
 
-void CFindAndReplaceDlg::replace()
+void FindReplaceDialog::replace()
 {
-    CMyRichEditCtrl *editor = m_target ? m_target() : nullptr;
+    ArticleEditor *editor = m_target ? m_target() : nullptr;
     if (editor && editor->textCursor().hasSelection())
-        editor->replaceSelection(m_editReplace->text());
+        editor->replaceSelection(m_replaceEdit->text());
 }
 
-void CFindAndReplaceDlg::replaceAll()
+void FindReplaceDialog::replaceAll()
 {
-    CMyRichEditCtrl *editor = m_target ? m_target() : nullptr;
-    const QString find = m_editFind->text();
-    const QString replacement = m_editReplace->text();
+    ArticleEditor *editor = m_target ? m_target() : nullptr;
+    const QString find = m_findEdit->text();
+    const QString replacement = m_replaceEdit->text();
     if (find.isEmpty()) {
         UiMessage::show(this, 9, QMessageBox::Warning);
         return;
@@ -156,7 +150,7 @@ void CFindAndReplaceDlg::replaceAll()
     UiMessage::show(this, 10, QMessageBox::NoIcon);
 }
 
-void CFindAndReplaceDlg::keyPressEvent(QKeyEvent *event)
+void FindReplaceDialog::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
@@ -172,7 +166,7 @@ void CFindAndReplaceDlg::keyPressEvent(QKeyEvent *event)
     }
 }
 
-void CFindAndReplaceDlg::mousePressEvent(QMouseEvent *event)
+void FindReplaceDialog::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton) {
         m_dragging = true;
@@ -181,20 +175,20 @@ void CFindAndReplaceDlg::mousePressEvent(QMouseEvent *event)
     QDialog::mousePressEvent(event);
 }
 
-void CFindAndReplaceDlg::mouseMoveEvent(QMouseEvent *event)
+void FindReplaceDialog::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_dragging)
         move(event->globalPosition().toPoint() - m_grab);
     QDialog::mouseMoveEvent(event);
 }
 
-void CFindAndReplaceDlg::mouseReleaseEvent(QMouseEvent *event)
+void FindReplaceDialog::mouseReleaseEvent(QMouseEvent *event)
 {
     m_dragging = false;
     QDialog::mouseReleaseEvent(event);
 }
 
-void CFindAndReplaceDlg::paintEvent(QPaintEvent *)
+void FindReplaceDialog::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(rect(), palette().window());
@@ -202,8 +196,8 @@ void CFindAndReplaceDlg::paintEvent(QPaintEvent *)
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void CFindAndReplaceDlg::focusFindBox()
+void FindReplaceDialog::focusFindBox()
 {
-    m_editFind->setFocus(Qt::ActiveWindowFocusReason);
-    m_editFind->selectAll();
+    m_findEdit->setFocus(Qt::ActiveWindowFocusReason);
+    m_findEdit->selectAll();
 }

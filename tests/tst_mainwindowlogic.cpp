@@ -156,6 +156,35 @@ private Q_SLOTS:
         QCOMPARE(menuText(text), expected);
     }
 
+    void accessKeys_data()
+    {
+        QTest::addColumn<QStringList>("titles");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("English") << QStringList{u"File"_s, u"Edit"_s, u"Settings"_s, u"Help"_s,
+                                                u"English"_s}
+                                 << QStringList{u"&File"_s, u"&Edit"_s, u"&Settings"_s, u"&Help"_s,
+                                                u"E&nglish"_s};
+        QTest::newRow("marked kept") << QStringList{u"&Datei"_s, u"Bearbeiten"_s, u"&Deutsch"_s}
+                                     << QStringList{u"&Datei"_s, u"&Bearbeiten"_s, u"&Deutsch"_s};
+        QTest::newRow("literal ampersand")
+            << QStringList{u"A&&B"_s, u"Ab"_s} << QStringList{u"&A&&B"_s, u"A&b"_s};
+        QTest::newRow("no ASCII letter")
+            << QStringList{u"文件"_s, u"编辑 E"_s} << QStringList{u"文件"_s, u"编辑 &E"_s};
+        QTest::newRow("all taken")
+            << QStringList{u"ab"_s, u"ba"_s, u"a"_s} << QStringList{u"&ab"_s, u"&ba"_s, u"a"_s};
+    }
+
+    void accessKeys()
+    {
+        QFETCH(QStringList, titles);
+        QFETCH(QStringList, expected);
+        QString taken;
+        QStringList marked;
+        for (const QString &title : std::as_const(titles))
+            marked.append(withAccessKey(title, &taken));
+        QCOMPARE(marked, expected);
+    }
+
     void articleAmounts_data()
     {
         QTest::addColumn<QString>("text");
@@ -209,4 +238,4 @@ private Q_SLOTS:
 };
 
 QTEST_GUILESS_MAIN(TestMainWindowLogic)
-#include "gui_mainwindowlogic.moc"
+#include "tst_mainwindowlogic.moc"

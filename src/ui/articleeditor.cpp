@@ -1,4 +1,4 @@
-#include "ui/cmyricheditctrl.h"
+#include "ui/articleeditor.h"
 
 #include "app/mainwindowlogic.h"
 #include "rtf/rtfcharformat.h"
@@ -16,7 +16,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-CMyRichEditCtrl::CMyRichEditCtrl(QWidget *parent) : QTextEdit(parent)
+ArticleEditor::ArticleEditor(QWidget *parent) : QTextEdit(parent)
 {
     setAcceptRichText(true);
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -31,17 +31,17 @@ CMyRichEditCtrl::CMyRichEditCtrl(QWidget *parent) : QTextEdit(parent)
     connect(this, &QTextEdit::cursorPositionChanged, this, notify);
 }
 
-QString CMyRichEditCtrl::plainText() const
+QString ArticleEditor::plainText() const
 {
     return document()->toPlainText();
 }
 
-int CMyRichEditCtrl::textLength() const
+int ArticleEditor::textLength() const
 {
     return std::max(0, document()->characterCount() - 1);
 }
 
-void CMyRichEditCtrl::setPlainTextIn(const QString &text, const QTextCharFormat &format)
+void ArticleEditor::setPlainTextIn(const QString &text, const QTextCharFormat &format)
 {
     const bool notify = m_notify;
     m_notify = false;
@@ -59,7 +59,7 @@ void CMyRichEditCtrl::setPlainTextIn(const QString &text, const QTextCharFormat 
     m_notify = notify;
 }
 
-void CMyRichEditCtrl::select(int from, int to)
+void ArticleEditor::select(int from, int to)
 {
     const int length = textLength();
     QTextCursor cursor(document());
@@ -68,22 +68,22 @@ void CMyRichEditCtrl::select(int from, int to)
     setTextCursor(cursor);
 }
 
-void CMyRichEditCtrl::setCaret(int position)
+void ArticleEditor::setCaret(int position)
 {
     select(position, position);
 }
 
-int CMyRichEditCtrl::selectionStart() const
+int ArticleEditor::selectionStart() const
 {
     return textCursor().selectionStart();
 }
 
-int CMyRichEditCtrl::selectionEnd() const
+int ArticleEditor::selectionEnd() const
 {
     return textCursor().selectionEnd();
 }
 
-QString CMyRichEditCtrl::selectedPlainText() const
+QString ArticleEditor::selectedPlainText() const
 {
     QString text = textCursor().selectedText();
     text.replace(QChar::ParagraphSeparator, u'\n');
@@ -91,13 +91,13 @@ QString CMyRichEditCtrl::selectedPlainText() const
     return text;
 }
 
-void CMyRichEditCtrl::mergeFormat(int from, int to, const QTextCharFormat &format)
+void ArticleEditor::mergeFormat(int from, int to, const QTextCharFormat &format)
 {
     mergeFormats({{from, to}}, format);
 }
 
-void CMyRichEditCtrl::mergeFormats(const QList<std::pair<int, int>> &ranges,
-                                   const QTextCharFormat &format)
+void ArticleEditor::mergeFormats(const QList<std::pair<int, int>> &ranges,
+                                 const QTextCharFormat &format)
 {
     if (ranges.isEmpty())
         return;
@@ -112,7 +112,7 @@ void CMyRichEditCtrl::mergeFormats(const QList<std::pair<int, int>> &ranges,
     cursor.endEditBlock();
 }
 
-QTextCharFormat CMyRichEditCtrl::formatAt(int position) const
+QTextCharFormat ArticleEditor::formatAt(int position) const
 {
     // A cursor reports the format of the character before it.
     QTextCursor cursor(document());
@@ -120,8 +120,8 @@ QTextCharFormat CMyRichEditCtrl::formatAt(int position) const
     return cursor.charFormat();
 }
 
-QTextCharFormat CMyRichEditCtrl::makeFormat(const QString &face, int twips, bool bold, bool italic,
-                                            std::optional<quint32> colorRef)
+QTextCharFormat ArticleEditor::makeFormat(const QString &face, int twips, bool bold, bool italic,
+                                          std::optional<quint32> colorRef)
 {
     QTextCharFormat format;
     if (!face.isEmpty())
@@ -137,19 +137,19 @@ QTextCharFormat CMyRichEditCtrl::makeFormat(const QString &face, int twips, bool
     return format;
 }
 
-QTextCharFormat CMyRichEditCtrl::underlineFormat()
+QTextCharFormat ArticleEditor::underlineFormat()
 {
     QTextCharFormat format;
     format.setFontUnderline(true);
     return format;
 }
 
-int CMyRichEditCtrl::findWholeWord(const QString &needle, int from) const
+int ArticleEditor::findWholeWord(const QString &needle, int from) const
 {
     return MainWindowLogic::findWholeWord(plainText(), needle, from);
 }
 
-void CMyRichEditCtrl::replaceSelection(const QString &text)
+void ArticleEditor::replaceSelection(const QString &text)
 {
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
@@ -158,7 +158,7 @@ void CMyRichEditCtrl::replaceSelection(const QString &text)
     setTextCursor(cursor);
 }
 
-void CMyRichEditCtrl::undoCollapsed()
+void ArticleEditor::undoCollapsed()
 {
     undo();
     const bool notify = m_notify;
@@ -171,7 +171,7 @@ void CMyRichEditCtrl::undoCollapsed()
     m_notify = notify;
 }
 
-void CMyRichEditCtrl::clearSelection()
+void ArticleEditor::clearSelection()
 {
     QTextCursor cursor = textCursor();
     if (cursor.hasSelection()) {
@@ -180,12 +180,12 @@ void CMyRichEditCtrl::clearSelection()
     }
 }
 
-QByteArray CMyRichEditCtrl::rtf() const
+QByteArray ArticleEditor::rtf() const
 {
     return Rtf::write(Rtf::fromTextDocument(*document()));
 }
 
-bool CMyRichEditCtrl::setRtf(QByteArrayView bytes, QString *error)
+bool ArticleEditor::setRtf(QByteArrayView bytes, QString *error)
 {
     const RtfReadResult result = Rtf::read(bytes);
     if (!result.ok()) {
@@ -197,7 +197,7 @@ bool CMyRichEditCtrl::setRtf(QByteArrayView bytes, QString *error)
     return true;
 }
 
-void CMyRichEditCtrl::copyContentFrom(const CMyRichEditCtrl &other)
+void ArticleEditor::copyContentFrom(const ArticleEditor &other)
 {
     const bool notify = m_notify;
     m_notify = false;
@@ -209,7 +209,7 @@ void CMyRichEditCtrl::copyContentFrom(const CMyRichEditCtrl &other)
     m_notify = notify;
 }
 
-void CMyRichEditCtrl::keyPressEvent(QKeyEvent *event)
+void ArticleEditor::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
@@ -218,13 +218,13 @@ void CMyRichEditCtrl::keyPressEvent(QKeyEvent *event)
     QTextEdit::keyPressEvent(event);
 }
 
-void CMyRichEditCtrl::focusInEvent(QFocusEvent *event)
+void ArticleEditor::focusInEvent(QFocusEvent *event)
 {
     QTextEdit::focusInEvent(event);
     Q_EMIT focusReceived();
 }
 
-void CMyRichEditCtrl::scrollContentsBy(int dx, int dy)
+void ArticleEditor::scrollContentsBy(int dx, int dy)
 {
     QTextEdit::scrollContentsBy(dx, dy);
     Q_EMIT scrolled();
