@@ -83,5 +83,6 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Rewordix developers" CACHE STRING "Maintain
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+# Magic Rewrite runs offline on these; without them it says that it cannot run.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, apertium, apertium-eng-spa, apertium-fr-es")
 include(CPack)

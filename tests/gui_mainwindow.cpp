@@ -570,7 +570,6 @@ private Q_SLOTS:
         QTest::newRow("FAQ") << int(Command::Faq) << u"faq"_s;
         QTest::newRow("Support") << int(Command::Support) << u"support"_s;
         QTest::newRow("Homepage") << int(Command::Homepage) << QString();
-        QTest::newRow("Update") << int(Command::Update) << u"updates"_s;
     }
 
     void helpOpensTheShippedHandbook()
@@ -598,6 +597,20 @@ private Q_SLOTS:
                 QVERIFY(file.readAll().contains(QByteArray("id=\"" + fragment.toUtf8() + '"')));
             }
         }
+    }
+
+    // Without an update folder (the default) the check is never made and the
+    // command says so; no page opens.
+    void updateWithoutAnAddressSaysSo()
+    {
+        openWindow();
+        UrlCatcher catcher;
+        PromptAnswers answers;
+        trigger(MainWindow::MenuKind::Help, Command::Update);
+        QTRY_COMPARE(answers.messages, QStringList{u"Internet Connection Error"_s});
+        QCOMPARE(answers.icons.last(), QMessageBox::Warning);
+        QVERIFY(catcher.urls.isEmpty());
+        QVERIFY(m_window->isVisible());
     }
 
     void windowIconShipsBesideTheProgram()

@@ -62,6 +62,7 @@ const EnglishText englishTable[] = {
     {u"[Menu]", u"ID_REGISTER_FAQ", u"&FAQ"},
     {u"[Menu]", u"ID_REGISTER_TECHNICALSUPPORT", u"&Technical Support"},
     {u"[Menu]", u"ID_REGISTER_HOMEPAGE", u"&Homepage"},
+    {u"[Menu]", u"ID_HELP_ABOUT", u"&About Rewordix"},
     {u"[Menu]", u"ID_SAVEAS_TXT", u"Save as .txt"},
     {u"[Menu]", u"ID_SAVEAS_ZIP", u"Save as .zip"},
     {u"[Menu]", u"SC_RESTORE", u"Restore(&R)"},

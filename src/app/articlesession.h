@@ -73,6 +73,9 @@ public:
     void abortAutoRewrite();
     [[nodiscard]] bool isAutoRewriting() const { return m_autoRewriting; }
     [[nodiscard]] quint32 choiceCounter() const { return m_choiceCounter; }
+    // Another run drew from the generator (Magic Rewrite), so the next
+    // auto-rewrite starts from a new seed.
+    void advanceChoiceCounter() { ++m_choiceCounter; }
     // A run started while a generated article is shown, or over an unchanged
     // article whose copies are listed, rewrites the article the user brought in.
     [[nodiscard]] bool runsFromOriginal(bool listHasRows, bool editorModified) const;

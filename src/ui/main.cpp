@@ -5,11 +5,14 @@
 #include "app/language.h"
 #include "app/singleinstance.h"
 #include "app/startup.h"
+#include "buildinfo.h"
 #include "ui/mainwindow.h"
 #include "ui/splashscreen.h"
 
 #include <QApplication>
 #include <QTimer>
+
+#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -19,9 +22,23 @@ constexpr int SplashMs = 1000;
 
 int main(int argc, char *argv[])
 {
+    // --version and --help answer before a display is needed; any other
+    // argument is left to Qt.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--version" || arg == "-v") {
+            std::printf("rewordix %s\n", BuildInfo::Version);
+            return 0;
+        }
+        if (arg == "--help" || arg == "-h") {
+            std::printf("Usage: rewordix [--version] [--help]\n"
+                        "Rewordix, the article rewriter: starts its window.\n");
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Rewordix"_s);
-    QApplication::setApplicationVersion(QStringLiteral(REWORDIX_VERSION));
+    QApplication::setApplicationVersion(QString::fromUtf8(BuildInfo::Version));
     QApplication::setStyle(u"Fusion"_s);
 
     SingleInstance instance(u"Rewordix.exe"_s);
@@ -53,6 +70,7 @@ int main(int argc, char *argv[])
         }
         window.show(); // before the splash closes, or the last window would be gone
         splash.close();
+        window.runUpdateCheck(UpdateCommand::Origin::StartUp);
     });
     return app.exec();
 }

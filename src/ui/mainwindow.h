@@ -5,6 +5,8 @@
 #include "engine/analysis.h"
 #include "engine/autorewrite.h"
 #include "rtf/rtfdocument.h"
+#include "update/updatecommand.h"
+#include "update/updatecommand.h"
 
 #include <QHash>
 #include <QTextCharFormat>
@@ -20,6 +22,7 @@ class ArticleSession;
 class AutoRewriteWaitDialog;
 class FileDropFilter;
 class FindReplaceDialog;
+class MagicRewrite;
 class ProgressDialog;
 class SynonymPopup;
 class QAbstractButton;
@@ -66,6 +69,7 @@ enum Id : int
     Support = 32834,
     Homepage = 32835,
     Update = 32837,
+    About = 32838, // ours: the program's name and version
 };
 } // namespace Command
 
@@ -110,6 +114,11 @@ public:
 
     // Restores the window when minimised and raises it above other windows.
     void bringToFront();
+    // The update routine (mainwindowupdate.cpp): at start-up silent unless a
+    // newer version is published, from the Help menu with its notice. A Yes
+    // that starts the updater closes the window, and the program ends with
+    // UpdateCommand::QuitExitCode.
+    void runUpdateCheck(UpdateCommand::Origin origin);
 
     // Reloads the language text and sets every caption, tooltip and
     // accessible name.
@@ -227,6 +236,7 @@ private:
     void saveAsZip();
     void closeWindow();
     void magicRewrite();
+    void connectMagicRewrite(); // mainwindowmagic.cpp
     void copy();
     void cut();
     void paste();
@@ -236,6 +246,7 @@ private:
     void showFindReplace();
     void showSettings();
     void openUpdate();
+    void showAbout();
     void openHandbook();
     void openFaq();
     void openSupport();
@@ -368,6 +379,8 @@ private:
     ArticleEditor *m_activeEditor = nullptr;
     ProgressDialog *m_progressDialog = nullptr;
     AutoRewriteWaitDialog *m_waitDialog = nullptr;
+    MagicRewrite *m_magic = nullptr; // created on the first Magic Rewrite
+    bool m_updateRunning = false;
     FindReplaceDialog *m_findDialog = nullptr; // created on first use
     SynonymPopup *m_popup = nullptr;           // created by initialise()
     FileDropFilter *m_dropFilter = nullptr;

@@ -47,8 +47,9 @@ constexpr int EditMenu[] = {Command::Undo,       Command::Cut,    Command::Copy,
                             Command::Paste,      Command::Delete, Command::SelectAll,
                             Command::FindReplace};
 constexpr int EditSeparatorsAfter[] = {Command::Undo, Command::Delete, Command::SelectAll};
-constexpr int HelpMenu[] = {Command::Update,  Separator, Command::Handbook, Command::Faq,
-                            Command::Support, Separator, Command::Homepage};
+constexpr int HelpMenu[] = {Command::Update,   Separator,        Command::Handbook,
+                            Command::Faq,      Command::Support, Separator,
+                            Command::Homepage, Separator,        Command::About};
 constexpr int ListMenu[] = {Command::DeleteArticles, Command::Save, Command::SaveAll};
 
 // The built-in marks of the Language menu: a small badge with the language's
@@ -157,6 +158,8 @@ std::span<const MainWindow::CommandRow> MainWindow::commandTable()
          &W::openSupport, nullptr},
         {Command::Homepage, u"homepageAction", u"ID_REGISTER_HOMEPAGE", S::Menu, none, u"go-home",
          &W::openHomepage, nullptr},
+        {Command::About, u"aboutAction", u"ID_HELP_ABOUT", S::Menu, none, u"help-about",
+         &W::showAbout, nullptr},
     };
     return rows;
 }
@@ -363,8 +366,8 @@ bool MainWindow::canUndo() const
 
 bool MainWindow::magicRewriteAvailable() const
 {
-    // The translation chain is not part of this build.
-    return false;
+    // A press while a run is busy is answered by the chain itself.
+    return true;
 }
 
 // --- Commands ---
@@ -432,12 +435,6 @@ void MainWindow::closeWindow()
     close();
 }
 
-void MainWindow::magicRewrite()
-{
-    if (g_bAutoRewriting)
-        UiMessage::show(this, 16, QMessageBox::Critical);
-}
-
 void MainWindow::copy()
 {
     m_activeEditor->copy();
@@ -490,7 +487,7 @@ void MainWindow::showSettings()
 
 void MainWindow::openUpdate()
 {
-    openHelpAddress(QStringLiteral(REWORDIX_UPDATE_URL));
+    runUpdateCheck(UpdateCommand::Origin::Command);
 }
 
 void MainWindow::openHandbook()

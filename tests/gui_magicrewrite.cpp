@@ -1,0 +1,114 @@
+#include "gui_testutil.h"
+#include "promptanswers.h"
+#include "ui/articleeditor.h"
+#include "ui/progressdialog.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+
+using namespace Qt::Literals::StringLiterals;
+using GuiTest::child;
+
+namespace {
+
+const QString Article = u"The council agreed that the new school would open in the autumn. "
+                        u"Parents were told that the buses would run on time, and the teachers "
+                        u"said that they were ready for the first day."_s;
+
+} // namespace
+
+// The Magic Rewrite button over the offline translator: the window shows what
+// the chain reports and always ends with an article, rewritten or the original.
+class TestMagicRewrite : public GuiTest::WindowTest
+{
+    Q_OBJECT
+
+private:
+    MainWindow &openAutoWindow(const QString &article)
+    {
+        MainWindow &w = openWindow();
+        w.setMode(MainWindowLogic::Mode::Auto);
+        w.articleEditor()->setPlainText(article);
+        return w;
+    }
+
+    static void press(MainWindow &w)
+    {
+        QTest::mouseClick(child<QPushButton>(&w, 1100), Qt::LeftButton);
+    }
+
+    static bool statisticsHidden(MainWindow &w)
+    {
+        return !child<QLabel>(&w, 1034)->isVisible() && !child<QLabel>(&w, 1043)->isVisible();
+    }
+
+private Q_SLOTS:
+    void initTestCase() { GuiTest::quietPlatformWarnings(); }
+    void init() { setUpFolders(); }
+    void cleanup() { tearDown(); }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("article");
+        QTest::addColumn<bool>("autoRewriting");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("auto-rewrite running")
+            << Article << true
+            << u"Previous Auto-Rewriting Not Finished, Please Try Again Later!"_s;
+        QTest::newRow("no article") << u"  \n"_s << false << u"No Article!"_s;
+    }
+    void refusals()
+    {
+        QFETCH(QString, article);
+        QFETCH(bool, autoRewriting);
+        QFETCH(QString, message);
+        MainWindow &w = openAutoWindow(article);
+        PromptAnswers answers;
+        g_bAutoRewriting = autoRewriting;
+        press(w);
+        QCOMPARE(answers.messages, QStringList{message});
+        QCOMPARE(w.articleEditor()->toPlainText(), article);
+        QVERIFY(statisticsHidden(w));
+        QVERIFY(!w.progressDialog()->isVisible());
+    }
+
+    void offlineRunRewritesTheArticle()
+    {
+        if (QStandardPaths::findExecutable(u"apertium"_s).isEmpty())
+            QSKIP("apertium is not installed");
+        MainWindow &w = openAutoWindow(Article);
+        PromptAnswers answers;
+        press(w);
+        QTRY_VERIFY(w.progressDialog()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!w.progressDialog()->isVisible(), 30000);
+        const QString result = w.articleEditor()->toPlainText();
+        QVERIFY2(answers.messages.isEmpty(), qPrintable(answers.messages.join(u"; "_s)));
+        QCOMPARE(w.sourceEditor()->toPlainText(), Article);
+        QVERIFY(result != Article && result.contains(u"school"_s));
+        QVERIFY2(!result.contains(u"<<"_s) && !result.contains(u">>"_s), qPrintable(result));
+        QVERIFY(statisticsHidden(w));
+    }
+
+    void abortRestoresTheOriginal()
+    {
+        if (QStandardPaths::findExecutable(u"apertium"_s).isEmpty())
+            QSKIP("apertium is not installed");
+        MainWindow &w = openAutoWindow(Article);
+        PromptAnswers answers;
+        press(w);
+        QTRY_VERIFY(w.progressDialog()->isVisible());
+        QPushButton *abort = nullptr;
+        for (QPushButton *b : w.progressDialog()->findChildren<QPushButton *>())
+            if (b->isVisible())
+                abort = b;
+        QVERIFY(abort);
+        QTest::mouseClick(abort, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.progressDialog()->isVisible(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(w.articleEditor()->toPlainText(), Article, 10000);
+        QVERIFY(answers.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestMagicRewrite)
+#include "gui_magicrewrite.moc"
