@@ -38,6 +38,8 @@ private:
         QTest::mouseClick(child<QPushButton>(&w, 1100), Qt::LeftButton);
     }
 
+    static bool hasApertium() { return !QStandardPaths::findExecutable(u"apertium"_s).isEmpty(); }
+
     static bool statisticsHidden(MainWindow &w)
     {
         return !child<QLabel>(&w, 1034)->isVisible() && !child<QLabel>(&w, 1043)->isVisible();
@@ -75,7 +77,7 @@ private Q_SLOTS:
 
     void offlineRunRewritesTheArticle()
     {
-        if (QStandardPaths::findExecutable(u"apertium"_s).isEmpty())
+        if (!hasApertium())
             QSKIP("apertium is not installed");
         MainWindow &w = openAutoWindow(Article);
         PromptAnswers answers;
@@ -92,7 +94,7 @@ private Q_SLOTS:
 
     void abortRestoresTheOriginal()
     {
-        if (QStandardPaths::findExecutable(u"apertium"_s).isEmpty())
+        if (!hasApertium())
             QSKIP("apertium is not installed");
         MainWindow &w = openAutoWindow(Article);
         PromptAnswers answers;
