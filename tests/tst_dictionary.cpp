@@ -244,6 +244,9 @@ private Q_SLOTS:
         QTest::newRow("one-letter y") << u"y"_s << u"sp"_s << u"yed"_s;
         QTest::newRow("argue ip") << u"argue"_s << u"ip"_s << u"arguing"_s;
         QTest::newRow("continue ip") << u"continue"_s << u"ip"_s << u"continuing"_s;
+        QTest::newRow("a plural stays plural") << u"argues"_s << u"pl"_s << u"argues"_s;
+        QTest::newRow("an s-word that is no plural") << u"bus"_s << u"pl"_s << u"buses"_s;
+        QTest::newRow("a noun that looks plural") << u"pants"_s << u"pl"_s << u"pants"_s;
         QTest::newRow("dye ip keeps e") << u"dye"_s << u"ip"_s << u"dyeing"_s;
         QTest::newRow("queue ip from IR") << u"queue"_s << u"ip"_s << u"queueing|queuing"_s;
         QTest::newRow("jazz tp") << u"jazz"_s << u"tp"_s << u"jazzes"_s;
