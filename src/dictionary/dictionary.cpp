@@ -655,10 +655,10 @@ QString Dictionary::inflect(const QString &word, QStringView tag)
         if (const auto form = irregularForm(word, tag))
             return *form;
     }
-    // A synonym listed in the plural already (stakes, glasses, boxes) is its
-    // own plural: without its "s" or "es" it is a word of its own. "ss", "us"
-    // and "is" end singular words (boss, bus, axis).
-    if (tag == u"pl" && word.endsWith(u"es") && !word.endsWith(u"ss") &&
+    // A synonym listed in the plural already (stakes, glasses, clothes) is its
+    // own plural: without its "s", or the "es" after a hissing sound, it is a
+    // word of its own.
+    if (tag == u"pl" && word.endsWith(u"es") &&
         (existsExact(word.chopped(1)) ||
          (hissesOrO(QStringView(word).chopped(2)) && existsExact(word.chopped(2)))))
         return word;
