@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QString>
+#include <QTest>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -27,6 +28,48 @@ inline void writeUtf16(const QString &path, const QString &text)
 inline QString bomText(const QString &text)
 {
     return QChar(0xFEFF) + text;
+}
+
+inline QString testDataPath(const QString &relativePath)
+{
+    return QStringLiteral(REWORDIX_TEST_DATA "/") + relativePath;
+}
+
+// A QTest data table from a UTF-8 tab-separated file under tests/data: the
+// first line names the columns (all QString), "#" starts a comment line, an
+// empty field is a null string and "\\t", "\\n" stand for a tab and a line
+// break. A row is named by its first field and line, so tags stay unique.
+inline void addTableRows(const QString &relativePath)
+{
+    QFile file(testDataPath(relativePath));
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    int columns = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        QStringList fields = line.split(QLatin1Char('\t'));
+        if (columns == 0) {
+            columns = int(fields.size());
+            // QTest keeps the column names as pointers: they must outlive the table.
+            static QList<QByteArray> names;
+            for (const QString &name : fields)
+                QTest::addColumn<QString>(names.emplaceBack(name.toUtf8()).constData());
+            continue;
+        }
+        const QString where = relativePath + u':' + QString::number(i + 1);
+        QVERIFY2(fields.size() == columns, qPrintable(where + QStringLiteral(": wrong field count")));
+        QTestData &row = QTest::addRow("%s (line %d)", qPrintable(fields[0]), int(i + 1));
+        for (QString &field : fields) {
+            field.replace(QStringLiteral("\\t"), QStringLiteral("\t"))
+                .replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+            row << (field.isEmpty() ? QString() : field);
+        }
+    }
+    QVERIFY2(columns > 0, qPrintable(relativePath + QStringLiteral(": no header line")));
 }
 
 // An article of count words of everyday English, the same for the same

@@ -90,45 +90,7 @@ private Q_SLOTS:
         QCOMPARE(Lookup::tableFor(word), table);
     }
 
-    void inflectionTag_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("tag");
-        QTest::newRow("walked") << u"walked"_s << u"sp:walk"_s;
-        QTest::newRow("flies") << u"flies"_s << u"pl:fly"_s;
-        QTest::newRow("making") << u"making"_s << u"ip:make"_s;
-        QTest::newRow("tried") << u"tried"_s << u"sp:try"_s;
-        QTest::newRow("went") << u"went"_s << u"sp:go"_s;
-        QTest::newRow("gone") << u"gone"_s << u"pp:go"_s;
-        QTest::newRow("The") << u"The"_s << u"if:the"_s;
-        QTest::newRow("USA kept") << u"USA"_s << QString();
-        QTest::newRow("headword") << u"walk"_s << QString();
-        QTest::newRow("was") << u"was"_s << u"sp:be"_s;
-        QTest::newRow("Were") << u"Were"_s << u"sp:be"_s;
-        QTest::newRow("Been") << u"Been"_s << u"pp:be"_s;
-        QTest::newRow("WAS is not be") << u"WAS"_s << u"not_exist"_s;
-        QTest::newRow("irregular plural") << u"children"_s << u"pl:child"_s;
-        QTest::newRow("third person") << u"has"_s << u"tp:have"_s;
-        QTest::newRow("first occurrence only") << u"stopped"_s << u"sp:stop"_s;
-        QTest::newRow("first field listing the form") << u"lied"_s << u"sp:lie"_s;
-        QTest::newRow("form of one, base of another") << u"lay"_s << u"sp:lie"_s;
-        QTest::newRow("Walked") << u"Walked"_s << u"sp:walk"_s;
-        QTest::newRow("unknown") << u"xyzzy"_s << u"not_exist"_s;
-        QTest::newRow("short d") << u"wed"_s << u"not_exist"_s;
-        QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("non-ASCII headword") << u"élan"_s << QString();
-        QTest::newRow("zero plural is the noun") << u"sheep"_s << QString();
-        QTest::newRow("base among its own forms") << u"put"_s << QString();
-        QTest::newRow("word marked as itself") << u"rent"_s << QString();
-        QTest::newRow("marked word, no headword") << u"his"_s << u"not_exist"_s;
-        QTest::newRow("rare form still read") << u"rended"_s << u"sp:rend"_s;
-        QTest::newRow("-ue verb") << u"arguing"_s << u"ip:argue"_s;
-        QTest::newRow("-e verb, not a word that doubles")
-            << u"caring"_s << u"ip:care"_s; // car would give carring
-        QTest::newRow("no -e verb, and din would double") << u"dining"_s << u"not_exist"_s;
-        QTest::newRow("nor a past of din") << u"dined"_s << u"not_exist"_s;
-        QTest::newRow("es after no hissing sound") << u"dines"_s << u"not_exist"_s;
-    }
+    void inflectionTag_data() { TestUtil::addTableRows(u"dictionary/inflection-tags.tsv"_s); }
     void inflectionTag()
     {
         QFETCH(QString, word);
