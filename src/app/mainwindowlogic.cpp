@@ -75,32 +75,23 @@ int windowsLanguageId(const QString &localeName)
     const QStringList parts = name.split(u'_');
     const QString lang = parts.value(0).toLower();
     const QString region = parts.size() > 1 ? parts.last().toUpper() : QString();
-    if (lang == u"zh") {
-        if (region == u"TW")
-            return 1028;
-        if (region == u"HK")
-            return 3076;
-        if (region == u"SG")
-            return 4100;
-        if (region == u"MO")
-            return 5124;
-        if (name.contains(u"Hant"))
-            return 1028;
-        return 2052;
+    // System language ids, first match wins: a region of its own, then any
+    // traditional script ("Hant"), then the language's default (no region).
+    struct RegionId
+    {
+        QStringView lang, region;
+        int id;
+    };
+    static constexpr RegionId ids[] = {
+        {u"zh", u"TW", 1028},   {u"zh", u"HK", 3076}, {u"zh", u"SG", 4100}, {u"zh", u"MO", 5124},
+        {u"zh", u"Hant", 1028}, {u"zh", u"", 2052},   {u"de", u"CH", 2055}, {u"de", u"AT", 3079},
+        {u"de", u"LU", 4103},   {u"de", u"LI", 5127}, {u"de", u"", 1031},   {u"ja", u"", 1041},
+    };
+    for (const RegionId &entry : ids) {
+        if (entry.lang == lang && (entry.region.isEmpty() || entry.region == region ||
+                                   (entry.region == u"Hant" && name.contains(u"Hant"))))
+            return entry.id;
     }
-    if (lang == u"de") {
-        if (region == u"CH")
-            return 2055;
-        if (region == u"AT")
-            return 3079;
-        if (region == u"LU")
-            return 4103;
-        if (region == u"LI")
-            return 5127;
-        return 1031;
-    }
-    if (lang == u"ja")
-        return 1041;
     return 0;
 }
 

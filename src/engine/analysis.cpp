@@ -248,6 +248,20 @@ private:
 
 } // namespace
 
+QList<TextSpan> Analysis::mergedSpans(QList<TextSpan> spans)
+{
+    std::sort(spans.begin(), spans.end(),
+              [](const TextSpan &a, const TextSpan &b) { return a.start < b.start; });
+    QList<TextSpan> merged;
+    for (const TextSpan &s : std::as_const(spans)) {
+        if (!merged.isEmpty() && s.start <= merged.last().end)
+            merged.last().end = std::max(merged.last().end, s.end);
+        else
+            merged.append(s);
+    }
+    return merged;
+}
+
 QStringList Analysis::listItems(const QString &list)
 {
     QStringList items = list.split(u',');
@@ -304,36 +318,40 @@ QList<TextSpan> Analysis::reservedWordSpans(QStringView text, const QString &res
                 spans.append({at, end});
         }
     }
-    std::sort(spans.begin(), spans.end(),
-              [](const TextSpan &a, const TextSpan &b) { return a.start < b.start; });
-    QList<TextSpan> merged;
-    for (const TextSpan &s : std::as_const(spans)) {
-        if (!merged.isEmpty() && s.start <= merged.last().end)
-            merged.last().end = std::max(merged.last().end, s.end);
-        else
-            merged.append(s);
-    }
-    return merged;
+    return mergedSpans(std::move(spans));
 }
 
-PassOutcome Analysis::taggingPassEditor(const QString &text, const QList<TextSpan> &reservedSpans,
-                                        const QString &reservedWords, const QString &ignoreWords,
-                                        Dictionary &dictionary, const JobControl &control)
+namespace {
+
+// One store line per word of text, tagged by tagOf; pausable passes wait while
+// paused, the others only stop when aborted.
+template<typename TagOf>
+PassOutcome taggingPass(const QString &text, const JobControl &control, bool pausable, TagOf tagOf)
 {
-    EditorTagging tagging(reservedSpans, reservedWords, ignoreWords, dictionary);
     QString store;
     qsizetype caret = 0;
     for (;;) {
         const WordSpan word = Scanner::nextWordInText(text, caret);
         if (word.isEmpty())
             break;
-        if (control.waitWhilePaused())
+        if (pausable ? control.waitWhilePaused() : control.isAborted())
             return {{}, true};
         appendSpanAndWord(store, word);
-        appendTag(store, tagging.tagOf(word));
+        appendTag(store, tagOf(word));
         caret = word.end + 1;
     }
     return {store, false};
+}
+
+} // namespace
+
+PassOutcome Analysis::taggingPassEditor(const QString &text, const QList<TextSpan> &reservedSpans,
+                                        const QString &reservedWords, const QString &ignoreWords,
+                                        Dictionary &dictionary, const JobControl &control)
+{
+    EditorTagging tagging(reservedSpans, reservedWords, ignoreWords, dictionary);
+    return taggingPass(text, control, true,
+                       [&](const WordSpan &word) { return tagging.tagOf(word); });
 }
 
 PassOutcome Analysis::taggingPassText(const QString &text, const QString &ignoreWords,
@@ -341,28 +359,14 @@ PassOutcome Analysis::taggingPassText(const QString &text, const QString &ignore
 {
     const QSet<QString> ignored = itemSet(ignoreWords);
     QHash<QString, QString> firstTag;
-    QString store;
-    qsizetype caret = 0;
-    for (;;) {
-        const WordSpan word = Scanner::nextWordInText(text, caret);
-        if (word.isEmpty())
-            break;
-        if (control.isAborted())
-            return {{}, true};
-        appendSpanAndWord(store, word);
-        QString tag;
+    return taggingPass(text, control, false, [&](const WordSpan &word) {
         if (const auto first = firstTag.constFind(word.text); first != firstTag.cend())
-            tag = *first;
-        else if (ignored.contains(word.text))
-            tag = IgnoreTag;
-        else
-            tag = dictionary.inflectionTag(word.text);
-        appendTag(store, tag);
-        if (!firstTag.contains(word.text))
-            firstTag.insert(word.text, tag);
-        caret = word.end + 1;
-    }
-    return {store, false};
+            return *first;
+        const QString tag =
+            ignored.contains(word.text) ? IgnoreTag : dictionary.inflectionTag(word.text);
+        firstTag.insert(word.text, tag);
+        return tag;
+    });
 }
 
 MergeOutcome Analysis::phraseMergePass(const QString &store, QStringView text,
@@ -376,18 +380,18 @@ MergeOutcome Analysis::phraseMergePass(const QString &store, QStringView text,
         outcome.store += Store::LineEnd;
     });
     // Entry lines one by one; empty lines are skipped.
-    for (qsizetype from = 0, end; from < store.size(); from = end + Store::LineEnd.size()) {
-        end = store.indexOf(Store::LineEnd, from);
-        if (end < 0)
-            end = store.size();
-        if (end == from)
-            continue;
-        if (pausable ? control.waitWhilePaused() : control.isAborted()) {
-            outcome.aborted = true;
-            outcome.store.clear();
-            return outcome;
-        }
-        merger.addLine(QStringView(store).mid(from, end - from));
+    const bool finished = Store::forEachLineIn(store, [&](QStringView line) {
+        if (line.isEmpty())
+            return true;
+        if (pausable ? control.waitWhilePaused() : control.isAborted())
+            return false;
+        merger.addLine(line);
+        return true;
+    });
+    if (!finished) {
+        outcome.aborted = true;
+        outcome.store.clear();
+        return outcome;
     }
     merger.finish();
     outcome.underlines = std::move(merger.underlines);

@@ -75,6 +75,9 @@ namespace Analysis {
 // items are kept so that positions in the list stay the same.
 [[nodiscard]] QStringList listItems(const QString &list);
 
+// spans sorted by start, with overlapping or touching spans joined.
+[[nodiscard]] QList<TextSpan> mergedSpans(QList<TextSpan> spans);
+
 // In every line (CR LF, CR or LF), from its first word character on, each run
 // of n spaces becomes (n + 1) / 2 spaces.
 [[nodiscard]] QString normaliseArticleText(const QString &text);

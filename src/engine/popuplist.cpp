@@ -243,19 +243,14 @@ QString PopupList::withoutCachedAlternatives(QStringView store)
 {
     QString out;
     out.reserve(store.size());
-    qsizetype from = 0;
-    while (from < store.size()) {
-        qsizetype end = store.indexOf(Store::LineEnd, from);
-        const bool lastLine = end < 0;
-        if (lastLine)
-            end = store.size();
-        const QStringView line = store.mid(from, end - from);
+    Store::forEachLineIn(store, [&](QStringView line) {
         const qsizetype close = line.indexOf(u')');
         out += close < 0 ? line : line.left(close + 1);
-        if (!lastLine)
-            out += Store::LineEnd;
-        from = end + Store::LineEnd.size();
-    }
+        out += Store::LineEnd;
+        return true;
+    });
+    if (!store.endsWith(Store::LineEnd))
+        out.chop(Store::LineEnd.size()); // an unterminated last line stays so
     return out;
 }
 

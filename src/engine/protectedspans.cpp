@@ -95,19 +95,7 @@ public:
             m_spans.append({start, end});
     }
 
-    QList<TextSpan> result()
-    {
-        std::sort(m_spans.begin(), m_spans.end(),
-                  [](const TextSpan &a, const TextSpan &b) { return a.start < b.start; });
-        QList<TextSpan> merged;
-        for (const TextSpan &s : std::as_const(m_spans)) {
-            if (!merged.isEmpty() && s.start <= merged.last().end)
-                merged.last().end = std::max(merged.last().end, s.end);
-            else
-                merged.append(s);
-        }
-        return merged;
-    }
+    QList<TextSpan> result() { return Analysis::mergedSpans(std::move(m_spans)); }
 
     void scanLines();
     void scanTokens();

@@ -44,13 +44,10 @@ QString Statistics::frequencySummary(QStringView store)
     QHash<QString, qsizetype> indexOf;
     int total = 0;
     // Line by line: a list of every parsed entry would hold the store thrice.
-    for (qsizetype from = 0, end; from < store.size(); from = end + Store::LineEnd.size()) {
-        end = store.indexOf(Store::LineEnd, from);
-        if (end < 0)
-            end = store.size();
-        if (end == from)
-            continue;
-        QString key = Store::entryKey(store.mid(from, end - from));
+    Store::forEachLineIn(store, [&](QStringView line) {
+        if (line.isEmpty())
+            return true;
+        QString key = Store::entryKey(line);
         ++total;
         const auto found = indexOf.constFind(key);
         if (found != indexOf.cend()) {
@@ -59,7 +56,8 @@ QString Statistics::frequencySummary(QStringView store)
             indexOf.insert(key, items.size());
             items.append({std::move(key), 1});
         }
-    }
+        return true;
+    });
     QString summary = QString::number(total) + u' ';
     for (const Item &item : std::as_const(items))
         summary += item.key + u'(' + QString::number(item.count) + u");"_s;

@@ -67,6 +67,21 @@ namespace Store {
 
 inline constexpr QStringView LineEnd = u"\r\n";
 
+// Calls use(line) for each line of text without its CR LF, and stops as soon
+// as use returns false; false when it stopped early.
+template<typename Use> bool forEachLineIn(QStringView text, Use &&use)
+{
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype end = text.indexOf(LineEnd, from);
+        if (end < 0)
+            end = text.size();
+        if (!use(text.mid(from, end - from)))
+            return false;
+        from = end + LineEnd.size();
+    }
+    return true;
+}
+
 // The whole file; empty when it is missing or unreadable. scrambled undoes the
 // StoreScrambler transform (temp.dat in scrambled mode only).
 [[nodiscard]] QString readStore(const QString &path, bool scrambled = false);

@@ -90,25 +90,15 @@ QString matchingReading(QStringView names, QStringView bases, PosTag tag)
 {
     const QList<QStringView> n = names.split(u'|');
     const QList<QStringView> b = bases.split(u'|');
-    QString wanted;
-    switch (tag) {
-    case PosTag::VerbPast:
-        wanted = u"sp"_s;
-        break;
-    case PosTag::VerbParticiple:
-        wanted = u"pp"_s;
-        break;
-    case PosTag::VerbGerund:
-        wanted = u"ip"_s;
-        break;
-    case PosTag::VerbThird:
-        wanted = u"tp"_s;
-        break;
-    case PosTag::PluralNoun:
-        wanted = u"pl"_s;
-        break;
-    default:
-        break;
+    // The tag name each verdict of the tagger reads as.
+    static constexpr std::pair<PosTag, QStringView> tagNames[] = {
+        {PosTag::VerbPast, u"sp"},  {PosTag::VerbParticiple, u"pp"}, {PosTag::VerbGerund, u"ip"},
+        {PosTag::VerbThird, u"tp"}, {PosTag::PluralNoun, u"pl"},
+    };
+    QStringView wanted;
+    for (const auto &[verdict, name] : tagNames) {
+        if (verdict == tag)
+            wanted = name;
     }
     for (qsizetype k = 0; k < n.size() && k < b.size(); ++k) {
         if (n[k] == wanted || (wanted == u"pp" && n[k] == u"sp"))
