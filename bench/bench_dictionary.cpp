@@ -1,7 +1,7 @@
 // Lookup speed on the real dictionary: inflection tags of an article's
 // distinct words, phrase status and synonym lists.
+#include "benchutil.h"
 #include "dictionary/dictionary.h"
-#include "testdictionary.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -13,26 +13,11 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-Dictionary *realDictionary()
-{
-    static std::unique_ptr<Dictionary> dictionary = [] {
-        QString error;
-        return Dictionary::open(QStringLiteral(REWORDIX_BIN_DIR) + u"/SysFuns.dll"_s, true, false,
-                                &error);
-    }();
-    return dictionary.get();
-}
-
-// About 10,000 words of plain English prose that every Debian system has.
+// About 10,000 words of plain English prose.
 QStringList articleWords()
 {
     static const QStringList words = [] {
-        QString text;
-        for (const char *name : {"GPL-3", "Apache-2.0", "MPL-2.0", "GPL-2"}) {
-            QFile f(u"/usr/share/common-licenses/"_s + QString::fromLatin1(name));
-            if (f.open(QIODevice::ReadOnly))
-                text += QString::fromUtf8(f.readAll());
-        }
+        const QString text = BenchUtil::licenceText();
         QStringList list;
         static const QRegularExpression word(u"[A-Za-z0-9$%][A-Za-z0-9$%'\\-:]*"_s);
         for (auto it = word.globalMatch(text); it.hasNext();)
@@ -57,17 +42,11 @@ QStringList distinct(const QStringList &words)
 
 void BM_InflectionTag(benchmark::State &state)
 {
-    Dictionary *d = realDictionary();
-    if (!d) {
-        state.SkipWithError("the real dictionary is not built");
+    Dictionary *d = BenchUtil::realDictionary(state);
+    if (!d)
         return;
-    }
     const QStringList words = distinct(articleWords());
-    for (auto _ : state) {
-        for (const QString &w : words)
-            benchmark::DoNotOptimize(d->inflectionTag(w));
-    }
-    state.SetItemsProcessed(state.iterations() * words.size());
+    BenchUtil::forEachItem(state, words, [d](const QString &w) { return d->inflectionTag(w); });
     state.counters["distinct_words"] = double(words.size());
 }
 BENCHMARK(BM_InflectionTag)->Unit(benchmark::kMillisecond);
@@ -76,36 +55,24 @@ BENCHMARK(BM_InflectionTag)->Unit(benchmark::kMillisecond);
 // neighbouring words.
 void BM_PhraseStatus(benchmark::State &state)
 {
-    Dictionary *d = realDictionary();
-    if (!d) {
-        state.SkipWithError("the real dictionary is not built");
+    Dictionary *d = BenchUtil::realDictionary(state);
+    if (!d)
         return;
-    }
     const QStringList words = articleWords();
     QStringList phrases;
     for (qsizetype i = 0; i + 1 < words.size() && phrases.size() < 20000; ++i)
         phrases << words[i] << words[i] + u' ' + words[i + 1];
-    for (auto _ : state) {
-        for (const QString &p : phrases)
-            benchmark::DoNotOptimize(d->phraseStatus(p));
-    }
-    state.SetItemsProcessed(state.iterations() * phrases.size());
+    BenchUtil::forEachItem(state, phrases, [d](const QString &p) { return d->phraseStatus(p); });
 }
 BENCHMARK(BM_PhraseStatus)->Unit(benchmark::kMillisecond);
 
 void BM_Synonyms(benchmark::State &state)
 {
-    Dictionary *d = realDictionary();
-    if (!d) {
-        state.SkipWithError("the real dictionary is not built");
+    Dictionary *d = BenchUtil::realDictionary(state);
+    if (!d)
         return;
-    }
-    const QStringList words = distinct(articleWords());
-    for (auto _ : state) {
-        for (const QString &w : words)
-            benchmark::DoNotOptimize(d->synonyms(w));
-    }
-    state.SetItemsProcessed(state.iterations() * words.size());
+    BenchUtil::forEachItem(state, distinct(articleWords()),
+                           [d](const QString &w) { return d->synonyms(w); });
 }
 BENCHMARK(BM_Synonyms)->Unit(benchmark::kMillisecond);
 

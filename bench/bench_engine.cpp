@@ -1,14 +1,15 @@
 // Engine speed: Search Phrase on long articles, template resolution and the
 // whole auto-rewrite with its files, on the shipped dictionary when the build
 // made one and on a small hand-made dictionary otherwise.
+#include "benchutil.h"
 #include "engine/analysis.h"
 #include "engine/autorewrite.h"
 #include "engine/jobcontrol.h"
 #include "engine/scanner.h"
 #include "engine/statistics.h"
 #include "engine/wordcontext.h"
-#include "engine_testutil.h"
 #include "rtf/rtfwriter.h"
+#include "testutil.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -23,7 +24,7 @@ QString sampleText()
 {
     QString text;
     for (const QString &name : {u"garden.txt"_s, u"remote.txt"_s, u"citywalk.txt"_s}) {
-        QFile file(QStringLiteral(REWORDIX_BENCH_DATA) + u"/engine/"_s + name);
+        QFile file(TestUtil::testDataPath(u"engine/"_s + name));
         if (file.open(QIODevice::ReadOnly))
             text += QString::fromUtf8(file.readAll()) + u'\n';
     }
@@ -51,29 +52,6 @@ QString articleOf(int words)
     return text;
 }
 
-// About 12,600 words of varied English (1,700 distinct) that every Debian
-// system has; the samples above repeat only about 500 distinct words.
-QString licenceText()
-{
-    QString text;
-    for (const char *name : {"GPL-3", "Apache-2.0", "MPL-2.0", "GPL-2"}) {
-        QFile file(u"/usr/share/common-licenses/"_s + QString::fromLatin1(name));
-        if (file.open(QIODevice::ReadOnly))
-            text += QString::fromUtf8(file.readAll());
-    }
-    return text;
-}
-
-Dictionary *realDictionary()
-{
-    static std::unique_ptr<Dictionary> dictionary = [] {
-        QString error;
-        const QString path = EngineTest::realDictionaryPath();
-        return QFile::exists(path) ? Dictionary::open(path, true, false, &error) : nullptr;
-    }();
-    return dictionary.get();
-}
-
 Dictionary *testDictionary()
 {
     static QTemporaryDir dir;
@@ -83,9 +61,11 @@ Dictionary *testDictionary()
 
 Dictionary *dictionaryFor(benchmark::State &state, bool real)
 {
-    Dictionary *d = real ? realDictionary() : testDictionary();
+    if (real)
+        return BenchUtil::realDictionary(state);
+    Dictionary *d = testDictionary();
     if (!d)
-        state.SkipWithError(real ? "no SysFuns.dll in the build" : "no test dictionary");
+        state.SkipWithError("no test dictionary");
     return d;
 }
 
@@ -144,13 +124,11 @@ BENCHMARK(BM_AnalysisRealDictionary)->Arg(1000)->Arg(10000)->Unit(benchmark::kMi
 // (no statement or page cache of an earlier run).
 void BM_AnalysisLicenceTextsColdDictionary(benchmark::State &state)
 {
-    if (!realDictionary()) {
-        state.SkipWithError("no SysFuns.dll in the build");
+    if (!BenchUtil::realDictionary(state))
         return;
-    }
     QTemporaryDir work;
     AnalysisParams params;
-    params.article = licenceText();
+    params.article = BenchUtil::licenceText();
     if (params.article.isEmpty()) {
         state.SkipWithError("no licence texts");
         return;

@@ -19,28 +19,22 @@ Blocklist::ReadResult Blocklist::parse(const QByteArray &bytes)
 {
     ReadResult result;
     QSet<QString> *section = nullptr;
-    const QStringList lines = QString::fromUtf8(bytes).split(u'\n');
-    for (qsizetype n = 0; n < lines.size(); ++n) {
-        const QString line = lines.at(n).section(u'#', 0, 0).trimmed();
-        if (line.isEmpty())
-            continue;
+    result.error = forEachInputLine(bytes, [&](const QString &line) {
         if (line == u"[words]"_s || line == u"[senses]"_s) {
             section = line == u"[words]"_s ? &result.list.m_words : &result.list.m_senses;
-        } else if (!section) {
-            result.error = u"line %1: an entry before [words] or [senses]"_s.arg(n + 1);
-        } else if (line.contains(u',') || line.contains(u'|')) {
-            result.error = u"line %1: one word or phrase per line"_s.arg(n + 1);
-        } else {
-            const QString entry = normalised(line);
-            section->insert(entry);
-            result.list.m_longest = std::max(result.list.m_longest, int(entry.count(u' ')) + 1);
-            continue;
+            return QString();
         }
-        if (!result.error.isEmpty()) {
-            result.list = {};
-            return result;
-        }
-    }
+        if (!section)
+            return u"an entry before [words] or [senses]"_s;
+        if (line.contains(u',') || line.contains(u'|'))
+            return u"one word or phrase per line"_s;
+        const QString entry = normalised(line);
+        section->insert(entry);
+        result.list.m_longest = std::max(result.list.m_longest, int(entry.count(u' ')) + 1);
+        return QString();
+    });
+    if (!result.error.isEmpty())
+        result.list = {};
     return result;
 }
 

@@ -13,18 +13,14 @@ ReadResult parse(const QByteArray &bytes)
 {
     static const QRegularExpression word(u"^[a-z][a-z'-]*$"_s);
     ReadResult result;
-    const QStringList lines = QString::fromUtf8(bytes).split(u'\n');
-    for (qsizetype n = 0; n < lines.size(); ++n) {
-        const QString line = lines.at(n).section(u'#', 0, 0).trimmed();
-        if (line.isEmpty())
-            continue;
-        if (!word.match(line).hasMatch()) {
-            result.error = u"line %1: \"%2\" is not one lower-case word"_s.arg(n + 1).arg(line);
-            result.words.clear();
-            return result;
-        }
+    result.error = forEachInputLine(bytes, [&](const QString &line) {
+        if (!word.match(line).hasMatch())
+            return u"\"%1\" is not one lower-case word"_s.arg(line);
         result.words.insert(line);
-    }
+        return QString();
+    });
+    if (!result.error.isEmpty())
+        result.words.clear();
     return result;
 }
 

@@ -220,29 +220,35 @@ ExceptionList readExceptions(const QString &path)
         path, [](const QByteArray &bytes) { return parseExceptions(QString::fromUtf8(bytes)); });
 }
 
+// Calls use(form, lemma) for each pair of the list that can be an inflection
+// of a lemma in lemmas, counting the others by why they are left out.
+template<typename Use>
+void forEachInflection(const ExceptionList &list, const QSet<QString> &lemmas, GenerateStats *stats,
+                       Use use)
+{
+    for (const ExceptionEntry &entry : list.entries) {
+        const QString &form = entry.form;
+        for (const QString &lemma : entry.lemmas) {
+            if (isPhrase(form) || isPhrase(lemma) || !isWord(form) || !isWord(lemma))
+                ++stats->phrases;
+            else if (!lemmas.contains(lemma))
+                ++stats->unknownLemmas;
+            // "bed bed", "co-ordinate coordinate": not inflections.
+            else if (form == lemma || form.contains(u'-') != lemma.contains(u'-'))
+                ++stats->variants;
+            else
+                use(form, lemma);
+        }
+    }
+}
+
 QList<Row> fromVerbExceptions(const ExceptionList &list, const QList<Row> &own,
                               const Lexicon &lexicon, GenerateStats *stats)
 {
     QMap<QString, QStringList> formsOf; // lemma -> forms in file order
-    for (const ExceptionEntry &entry : list.entries) {
-        const QString &form = entry.form;
-        for (const QString &lemma : entry.lemmas) {
-            if (isPhrase(form) || isPhrase(lemma) || !isWord(form) || !isWord(lemma)) {
-                ++stats->phrases;
-                continue;
-            }
-            if (!lexicon.verbs.contains(lemma)) {
-                ++stats->unknownLemmas;
-                continue;
-            }
-            // "bed bed", "co-ordinate coordinate": not inflections.
-            if (form == lemma || form.contains(u'-') != lemma.contains(u'-')) {
-                ++stats->variants;
-                continue;
-            }
-            addForm(formsOf[lemma], form);
-        }
-    }
+    forEachInflection(list, lexicon.verbs, stats, [&](const QString &form, const QString &lemma) {
+        addForm(formsOf[lemma], form);
+    });
     QMap<QString, const Row *> ownVerbs;
     for (const Row &row : own)
         if (row.field(u"sp"))
@@ -323,36 +329,21 @@ QList<Row> fromNounExceptions(const ExceptionList &list, const Lexicon &lexicon,
                               GenerateStats *stats)
 {
     QMap<QString, std::array<QStringList, 2>> byLemma; // standard, later
-    for (const ExceptionEntry &entry : list.entries) {
-        const QString &form = entry.form;
-        for (const QString &lemma : entry.lemmas) {
-            if (isPhrase(form) || isPhrase(lemma) || !isWord(form) || !isWord(lemma)) {
-                ++stats->phrases;
-                continue;
-            }
-            if (!lexicon.nouns.contains(lemma)) {
-                ++stats->unknownLemmas;
-                continue;
-            }
-            if (form == lemma || form.contains(u'-') != lemma.contains(u'-')) {
-                ++stats->variants;
-                continue;
-            }
-            if (form == RegularInflection::plural(lemma)) {
-                ++stats->regularForms;
-                continue;
-            }
-            // "crying cry", "cryings cry": a noun in -ing, not a plural.
-            if (form.endsWith(u"ing"_s) || form.endsWith(u"ings"_s)) {
-                ++stats->variants;
-                continue;
-            }
-            const bool doubled = form == lemma + lemma.back() + u"es"_s;
-            addForm(byLemma[lemma][doubled ? 1 : 0], form);
-            stats->laterForms += doubled ? 1 : 0;
-            ++stats->usedForms;
+    forEachInflection(list, lexicon.nouns, stats, [&](const QString &form, const QString &lemma) {
+        if (form == RegularInflection::plural(lemma)) {
+            ++stats->regularForms;
+            return;
         }
-    }
+        // "crying cry", "cryings cry": a noun in -ing, not a plural.
+        if (form.endsWith(u"ing"_s) || form.endsWith(u"ings"_s)) {
+            ++stats->variants;
+            return;
+        }
+        const bool doubled = form == lemma + lemma.back() + u"es"_s;
+        addForm(byLemma[lemma][doubled ? 1 : 0], form);
+        stats->laterForms += doubled ? 1 : 0;
+        ++stats->usedForms;
+    });
     QList<Row> rows;
     for (auto it = byLemma.cbegin(); it != byLemma.cend(); ++it) {
         Fields fields;

@@ -157,27 +157,21 @@ int main(int argc, char **argv)
     timer.start();
 
     const Thesaurus::ReadResult thesaurus = Thesaurus::read(options->thesaurus);
-    if (!thesaurus.error.isEmpty())
-        return fail(thesaurus.error);
-    SenseCounts counts;
-    QString error;
-    if (!counts.load(options->counts, &error))
-        return fail(error);
-    SynsetIndex index;
-    if (!index.load(options->exceptionsDir, &error))
-        return fail(error);
     const FunctionWords::ReadResult functionWords = FunctionWords::read(options->functionWords);
-    if (!functionWords.error.isEmpty())
-        return fail(functionWords.error);
-    WordLevels levels;
-    if (!levels.load(options->scowl, &error))
-        return fail(error);
     const Blocklist::ReadResult blocklist = Blocklist::read(options->blocklist);
-    if (!blocklist.error.isEmpty())
-        return fail(blocklist.error);
     const Supplement::ReadResult supplement = Supplement::read(options->supplement);
-    if (!supplement.error.isEmpty())
-        return fail(supplement.error);
+    for (const QString *readError :
+         {&thesaurus.error, &functionWords.error, &blocklist.error, &supplement.error}) {
+        if (!readError->isEmpty())
+            return fail(*readError);
+    }
+    SenseCounts counts;
+    SynsetIndex index;
+    WordLevels levels;
+    QString error;
+    if (!counts.load(options->counts, &error) || !index.load(options->exceptionsDir, &error) ||
+        !levels.load(options->scowl, &error))
+        return fail(error);
     SynonymSelection::Filters filters;
     filters.levels = &levels;
     filters.blocklist = &blocklist.list;

@@ -19,20 +19,13 @@ namespace PartsOfSpeech {
 inline constexpr PartOfSpeech All[] = {PartOfSpeech::Noun, PartOfSpeech::Verb,
                                        PartOfSpeech::Adjective, PartOfSpeech::Adverb};
 
+// The dictionary's Type name and WordNet's file suffix, in the enum's order.
+inline constexpr QStringView TypeNames[] = {u"noun", u"verb", u"adjective", u"adverb"};
+inline constexpr QStringView WordNetSuffixes[] = {u"noun", u"verb", u"adj", u"adv"};
+
 inline QString typeName(PartOfSpeech pos)
 {
-    using namespace Qt::Literals::StringLiterals;
-    switch (pos) {
-    case PartOfSpeech::Noun:
-        return u"noun"_s;
-    case PartOfSpeech::Verb:
-        return u"verb"_s;
-    case PartOfSpeech::Adjective:
-        return u"adjective"_s;
-    case PartOfSpeech::Adverb:
-        return u"adverb"_s;
-    }
-    return {};
+    return TypeNames[int(pos)].toString();
 }
 
 // A thesaurus sense line starts with "(noun)", "(verb)", "(adj)" or "(adv)".

@@ -16,21 +16,6 @@ QString fold(const QString &lemma)
     return lemma.toLower().replace(u' ', u'_');
 }
 
-QString suffix(PartOfSpeech pos)
-{
-    switch (pos) {
-    case PartOfSpeech::Noun:
-        return u"noun"_s;
-    case PartOfSpeech::Verb:
-        return u"verb"_s;
-    case PartOfSpeech::Adjective:
-        return u"adj"_s;
-    case PartOfSpeech::Adverb:
-        return u"adv"_s;
-    }
-    return {};
-}
-
 QByteArray readFile(const QString &path, QString *error)
 {
     QFile file(path);
@@ -41,6 +26,23 @@ QByteArray readFile(const QString &path, QString *error)
     return file.readAll();
 }
 
+// Calls parse(line) for each line of a WordNet file but the licence header's
+// (they start with a blank); the first error it returns ends the reading.
+template<typename Parse> bool forEachEntryLine(const QByteArray &bytes, QString *error, Parse parse)
+{
+    qsizetype lineNumber = 0;
+    for (const QByteArray &line : bytes.split('\n')) {
+        ++lineNumber;
+        if (line.isEmpty() || line.startsWith(' '))
+            continue;
+        if (const QString lineError = parse(line); !lineError.isEmpty()) {
+            *error = u"line %1: %2"_s.arg(lineNumber).arg(lineError);
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool SynsetIndex::load(const QString &wordnetDir, QString *error)
@@ -48,7 +50,7 @@ bool SynsetIndex::load(const QString &wordnetDir, QString *error)
     const QDir dir(wordnetDir);
     for (const PartOfSpeech pos : PartsOfSpeech::All) {
         for (const QString &kind : {u"index."_s, u"data."_s}) {
-            const QString path = dir.filePath(kind + suffix(pos));
+            const QString path = dir.filePath(kind + PartsOfSpeech::WordNetSuffixes[int(pos)]);
             const QByteArray bytes = readFile(path, error);
             if (!error->isEmpty())
                 return false;
@@ -69,29 +71,21 @@ bool SynsetIndex::parseIndex(PartOfSpeech pos, const QByteArray &bytes, QString 
 {
     QHash<QString, QList<quint32>> &synsets = m_synsets[int(pos)];
     synsets.clear();
-    qsizetype lineNumber = 0;
-    for (const QByteArray &line : bytes.split('\n')) {
-        ++lineNumber;
-        if (line.isEmpty() || line.startsWith(' '))
-            continue;
+    return forEachEntryLine(bytes, error, [&](const QByteArray &line) {
         const QList<QByteArray> fields = line.trimmed().split(' ');
         bool ok = false;
         const int count = fields.size() > 2 ? fields.at(2).toInt(&ok) : 0;
-        if (!ok || count < 1 || fields.size() < 4 + count) {
-            *error = u"line %1: not an index line"_s.arg(lineNumber);
-            return false;
-        }
+        if (!ok || count < 1 || fields.size() < 4 + count)
+            return u"not an index line"_s;
         QList<quint32> offsets;
         for (qsizetype i = fields.size() - count; i < fields.size(); ++i) {
             offsets << fields.at(i).toUInt(&ok);
-            if (!ok) {
-                *error = u"line %1: bad synset offset"_s.arg(lineNumber);
-                return false;
-            }
+            if (!ok)
+                return u"bad synset offset"_s;
         }
         synsets.insert(QString::fromUtf8(fields.first()).toLower(), offsets);
-    }
-    return true;
+        return QString();
+    });
 }
 
 // Line: synset_offset lex_filenum ss_type w_cnt (two hex digits) word lex_id
@@ -101,11 +95,7 @@ bool SynsetIndex::parseData(PartOfSpeech pos, const QByteArray &bytes, QString *
 {
     QHash<quint32, Synset> &synsets = m_data[int(pos)];
     synsets.clear();
-    qsizetype lineNumber = 0;
-    for (const QByteArray &line : bytes.split('\n')) {
-        ++lineNumber;
-        if (line.isEmpty() || line.startsWith(' '))
-            continue;
+    return forEachEntryLine(bytes, error, [&](const QByteArray &line) {
         const QList<QByteArray> fields = line.split(' ');
         bool offsetOk = false;
         bool countOk = false;
@@ -115,10 +105,8 @@ bool SynsetIndex::parseData(PartOfSpeech pos, const QByteArray &bytes, QString *
         Synset synset;
         synset.lexFile = fields.size() > 4 ? fields.at(1).toInt(&lexFileOk) : 0;
         synset.satellite = fields.size() > 4 && fields.at(2) == "s";
-        if (!offsetOk || !countOk || !lexFileOk || count < 1 || fields.size() < 4 + 2 * count) {
-            *error = u"line %1: not a data line"_s.arg(lineNumber);
-            return false;
-        }
+        if (!offsetOk || !countOk || !lexFileOk || count < 1 || fields.size() < 4 + 2 * count)
+            return u"not a data line"_s;
         for (int i = 0; i < count; ++i) {
             QByteArray word = fields.at(4 + 2 * i);
             const qsizetype marker = word.indexOf('(');
@@ -128,28 +116,22 @@ bool SynsetIndex::parseData(PartOfSpeech pos, const QByteArray &bytes, QString *
             synset.spelled << QString::fromUtf8(word).replace(u'_', u' ');
             synset.words << QString::fromUtf8(word).toLower();
             synset.lexIds << fields.at(5 + 2 * i).toInt(&lexIdOk, 16);
-            if (!lexIdOk) {
-                *error = u"line %1: bad lex_id"_s.arg(lineNumber);
-                return false;
-            }
+            if (!lexIdOk)
+                return u"bad lex_id"_s;
         }
         const qsizetype pointersAt = 4 + 2 * count;
         bool pointersOk = false;
         const int pointers =
             pointersAt < fields.size() ? fields.at(pointersAt).toInt(&pointersOk) : 0;
-        if (!pointersOk || pointers < 0 || fields.size() < pointersAt + 1 + 4 * pointers) {
-            *error = u"line %1: bad pointer list"_s.arg(lineNumber);
-            return false;
-        }
+        if (!pointersOk || pointers < 0 || fields.size() < pointersAt + 1 + 4 * pointers)
+            return u"bad pointer list"_s;
         for (int i = 0; i < pointers; ++i) {
             const qsizetype at = pointersAt + 1 + 4 * i;
             const QByteArray &symbol = fields.at(at);
             bool targetOk = false;
             const quint32 target = fields.at(at + 1).toUInt(&targetOk);
-            if (!targetOk) {
-                *error = u"line %1: bad pointer target"_s.arg(lineNumber);
-                return false;
-            }
+            if (!targetOk)
+                return u"bad pointer target"_s;
             if (symbol == "&")
                 synset.similar << target;
             else if (symbol == "@")
@@ -162,8 +144,8 @@ bool SynsetIndex::parseData(PartOfSpeech pos, const QByteArray &bytes, QString *
                 synset.usage << std::pair(target, fields.at(at + 3).left(2).toInt(nullptr, 16));
         }
         synsets.insert(offset, synset);
-    }
-    return true;
+        return QString();
+    });
 }
 
 std::optional<quint32> SynsetIndex::synsetOf(PartOfSpeech pos, const QString &headword,
