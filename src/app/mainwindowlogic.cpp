@@ -97,35 +97,22 @@ int windowsLanguageId(const QString &localeName)
 
 QString firstStartLanguage(int languageId, const QList<QString> &existingStems)
 {
-    const auto has = [&](QStringView stem) {
-        return existingStems.contains(stem.toString());
+    // The language file offered for each group of system language ids.
+    struct Offer
+    {
+        QList<int> ids;
+        QStringView stem, name;
     };
-    switch (languageId) {
-    case 1028:
-    case 3076:
-    case 4100:
-    case 5124:
-        if (has(u"Chinese(Traditional)"))
-            return u"繁體中文 -- Chinese(Traditional)"_s;
-        break;
-    case 1031:
-    case 2055:
-    case 3079:
-    case 4103:
-    case 5127:
-        if (has(u"German"))
-            return u"Deutsch -- German"_s;
-        break;
-    case 1041:
-        if (has(u"Japanese"))
-            return u"日本語 -- Japanese"_s;
-        break;
-    case 2052:
-        if (has(u"Chinese(Simplified)"))
-            return u"简体中文 -- Chinese(Simplified)"_s;
-        break;
-    default:
-        break;
+    static const Offer offers[] = {
+        {{1028, 3076, 4100, 5124}, u"Chinese(Traditional)", u"繁體中文 -- Chinese(Traditional)"},
+        {{1031, 2055, 3079, 4103, 5127}, u"German", u"Deutsch -- German"},
+        {{1041}, u"Japanese", u"日本語 -- Japanese"},
+        {{2052}, u"Chinese(Simplified)", u"简体中文 -- Chinese(Simplified)"},
+    };
+    for (const Offer &offer : offers) {
+        if (offer.ids.contains(languageId))
+            return existingStems.contains(offer.stem.toString()) ? offer.name.toString()
+                                                                 : u"English"_s;
     }
     return u"English"_s;
 }

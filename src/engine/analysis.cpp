@@ -527,16 +527,17 @@ AnalysisResult Analysis::runAnalysis(const AnalysisParams &params, Dictionary &d
     if (!params.keepStore)
         return streamedAnalysis(params, dictionary, control, std::move(result));
 
+    // A pass ends the job when it was aborted, a lookup failed or its store
+    // could not be written.
+    const auto passFailed = [&](bool aborted, const QString &store) {
+        if (aborted)
+            result.status = AnalysisStatus::Aborted;
+        return aborted || lookupFailed() || !write(params.storePath, store, params.scrambled);
+    };
     PassOutcome tagged =
         taggingPassEditor(result.normalisedText, result.reservedSpans, params.reservedWords,
                           params.ignoreWords, dictionary, control);
-    if (tagged.aborted) {
-        result.status = AnalysisStatus::Aborted;
-        return result;
-    }
-    if (lookupFailed())
-        return result;
-    if (!write(params.storePath, tagged.store, params.scrambled))
+    if (passFailed(tagged.aborted, tagged.store))
         return result;
     if (tagged.store.isEmpty()) {
         result.status = AnalysisStatus::NoWords;
@@ -548,13 +549,7 @@ AnalysisResult Analysis::runAnalysis(const AnalysisParams &params, Dictionary &d
     MergeOutcome merged =
         phraseMergePass(tagged.store, result.normalisedText, dictionary, control, true);
     tagged.store = QString(); // each copy of the store is several times the article
-    if (merged.aborted) {
-        result.status = AnalysisStatus::Aborted;
-        return result;
-    }
-    if (lookupFailed())
-        return result;
-    if (!write(params.storePath, merged.store, params.scrambled))
+    if (passFailed(merged.aborted, merged.store))
         return result;
     if (control.isAborted()) {
         result.status = AnalysisStatus::Aborted;
