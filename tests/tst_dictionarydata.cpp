@@ -1,10 +1,16 @@
 // The shipped dictionary's content, read through the program's own lookups:
-// expected and forbidden synonyms from golden files, and rules that hold for
-// every row (no blocked word, no name offered for a lower-case word).
+// expected and forbidden synonyms from golden files, rules that hold for
+// every row (no blocked word, no name offered for a lower-case word), and
+// what an automatic rewrite offers for a word in a real sentence.
 #include "dictionary/dictionary.h"
+#include "engine/autorewrite.h"
+#include "engine/jobcontrol.h"
+#include "engine/postagger.h"
 #include "engine/storescrambler.h"
+#include "testutil.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -202,6 +208,43 @@ private Q_SLOTS:
         }
         QVERIFY2(blockedItems.isEmpty(), qPrintable(blockedItems.mid(0, 5).join(u"; "_s)));
         QVERIFY2(capitalised.isEmpty(), qPrintable(capitalised.mid(0, 5).join(u"; "_s)));
+    }
+
+    // The alternatives group a sentence's word gets at degree 3, with the
+    // shipped tagger: none of the forbidden items, or no group at all ("*").
+    void inContext_data() { TestUtil::addTableRows(u"engine/context-rewrites.tsv"_s); }
+    void inContext()
+    {
+        QFETCH(QString, sentence);
+        QFETCH(QString, word);
+        QFETCH(QString, forbidden);
+        QString error;
+        static const std::unique_ptr<PosTagger> tagger =
+            PosTagger::load(QStringLiteral(REWORDIX_BIN_DIR "/tagger.model"), &error);
+        QVERIFY2(tagger, qPrintable(error));
+        QTemporaryDir work;
+        AutoRewriteParams params;
+        params.article = sentence;
+        params.degree = AutoRewrite::General;
+        params.requestedCount = 0;
+        params.richArticles = false;
+        params.storePath = work.filePath(u"temp.dat"_s);
+        params.replacedStorePath = work.filePath(u"replacedtemp.dat"_s);
+        params.articlesDir = work.filePath(u"temp"_s);
+        params.tagger = tagger.get();
+        JobControl control;
+        const AutoRewriteResult result =
+            AutoRewrite::runAutoRewrite(params, *m_dictionary, control);
+        QCOMPARE(result.status, AutoRewriteStatus::Finished);
+        const qsizetype open = result.spintax.indexOf(u'{' + word + u'|');
+        if (forbidden == u"*") {
+            QVERIFY2(open < 0, qPrintable(result.spintax));
+            return;
+        }
+        const QStringList group =
+            result.spintax.mid(open + 1, result.spintax.indexOf(u'}', open) - open - 1).split(u'|');
+        for (const QString &item : forbidden.split(u", "_s))
+            QVERIFY2(!group.contains(item), qPrintable(result.spintax));
     }
 };
 

@@ -103,6 +103,7 @@ public:
 
 private:
     bool atSentenceStart(qsizetype start) const;
+    bool isQuotedAlone(const WordSpan &w) const;
     bool isCapitalised(const WordSpan &w) const { return w.text.front().isUpper(); }
 
     QStringView m_text;
@@ -253,6 +254,19 @@ bool Finder::atSentenceStart(qsizetype start) const
            (m_text[k - 1] == u'.' || m_text[k - 1] == u'!' || m_text[k - 1] == u'?');
 }
 
+// A word alone between quotes is named, not used: "the word 'freedom'", a
+// parameter 'width'; another word would change what is named.
+bool Finder::isQuotedAlone(const WordSpan &w) const
+{
+    if (w.start == 0 || w.end >= m_text.size())
+        return false;
+    const QChar open = m_text[w.start - 1];
+    const QChar close = m_text[w.end];
+    return (open == u'\'' && close == u'\'') || (open == u'"' && close == u'"') ||
+           (open == QChar(0x2018) && close == QChar(0x2019)) ||
+           (open == QChar(0x201C) && close == QChar(0x201D));
+}
+
 void Finder::scanWords(const ProtectedSpans::NameTest &isName)
 {
     const QList<WordSpan> words = Scanner::allWords(m_text);
@@ -269,8 +283,8 @@ void Finder::scanWords(const ProtectedSpans::NameTest &isName)
                 lower = lower || c.isLower();
             }
         }
-        if (letters && !lower && letterCount >= 2) {
-            protect(w.start, w.end); // USA, NASA, GPL
+        if ((letters && !lower && letterCount >= 2) || isQuotedAlone(w)) {
+            protect(w.start, w.end); // USA, NASA, GPL; the word 'width'
             continue;
         }
         if (!isCapitalised(w))

@@ -26,6 +26,7 @@ using NameTest = std::function<bool(qsizetype start, qsizetype end)>;
 //   (a "/" or "\", or name.ext), code-like tokens (holding _ . / ( ) = < > { }
 //   [ ] or a capital after a small letter), the text between backticks,
 //   fenced code blocks and lines that read as code;
+// - a word alone between quotes ("the word 'freedom'");
 // - a number and the unit word that follows it ("5 kg", "3 years").
 [[nodiscard]] QList<TextSpan> find(QStringView text, const NameTest &isName = {});
 

@@ -61,12 +61,25 @@ qsizetype previousNonAdverb(const ArticleContext &context, qsizetype i)
     return -1;
 }
 
+// The word at i stands as an adjective before a noun: "a used car", "the
+// required documents" (not "they ordered pizza").
+bool standsBeforeNoun(const ArticleContext &context, qsizetype i)
+{
+    if (i + 1 >= context.tokens.size() || !isNounTag(context.tokens[i + 1].tag) ||
+        context.tokens[i].tag == PosTag::VerbPast)
+        return false;
+    const qsizetype prev = previousNonAdverb(context, i);
+    const PosTag before = prev >= 0 ? context.tokens[prev].tag : PosTag::Punctuation;
+    return before == PosTag::Determiner || before == PosTag::Adjective ||
+           before == PosTag::Preposition || before == PosTag::Number ||
+           before == PosTag::Punctuation || before == PosTag::Conjunction;
+}
+
 // The past form is a participle: the tagger says so, a form of have, be or
 // get comes before it, or it stands as an adjective before a noun.
 bool wantsParticiple(const ArticleContext &context, qsizetype i, QStringView text)
 {
-    const TaggedSpan &token = context.tokens[i];
-    if (token.tag == PosTag::VerbParticiple)
+    if (context.tokens[i].tag == PosTag::VerbParticiple)
         return true;
     const qsizetype prev = previousNonAdverb(context, i);
     if (prev >= 0) {
@@ -74,14 +87,7 @@ bool wantsParticiple(const ArticleContext &context, qsizetype i, QStringView tex
         if (isAuxiliaryForm(text.mid(p.start, p.end - p.start)))
             return true;
     }
-    if (i + 1 < context.tokens.size() && isNounTag(context.tokens[i + 1].tag) &&
-        token.tag != PosTag::VerbPast) {
-        const PosTag before = prev >= 0 ? context.tokens[prev].tag : PosTag::Punctuation;
-        return before == PosTag::Determiner || before == PosTag::Adjective ||
-               before == PosTag::Preposition || before == PosTag::Number ||
-               before == PosTag::Punctuation || before == PosTag::Conjunction;
-    }
-    return false;
+    return standsBeforeNoun(context, i);
 }
 
 // The reading of a tag of several ("sp|pp:lie|lay") that fits the tagger's
@@ -268,8 +274,11 @@ EntryReading WordContext::readingOf(const StoreEntry &entry, QStringView text,
             return reading;
         }
         // The sentence may read a form as a word of its own: "a saw", "the left
-        // hand", "a found object" keep their own noun or adjective rows.
-        const QString own = typeFor(tag);
+        // hand", "a found object" keep their own noun or adjective rows; so does
+        // a participle before a noun ("a used car" is secondhand, not employed).
+        const QString own = isPastTag(names) && standsBeforeNoun(context, index)
+                                ? u"adjective"_s
+                                : typeFor(tag);
         if (!phrase && (own == u"noun" || own == u"adjective") &&
             !dictionary.synonyms(entry.text, own).isEmpty()) {
             reading.tag.clear();
