@@ -110,13 +110,37 @@ private:
     QList<TextSpan> m_spans;
 };
 
+// A line of eight or more lower-case names with no word that joins prose
+// ("arch base64 basename cat chcon ..."): a list of commands or packages,
+// whose "sort", "sum" and "factor" are names, not words.
+bool isNameList(QStringView t)
+{
+    static const QSet<QStringView> joining = {u"the",  u"a",  u"an", u"of",  u"to",   u"and",
+                                              u"or",   u"in", u"is", u"for", u"with", u"on",
+                                              u"that", u"it", u"as", u"be",  u"are",  u"by"};
+    const QList<QStringView> tokens = t.split(u' ', Qt::SkipEmptyParts);
+    if (tokens.size() < 8)
+        return false;
+    for (QStringView token : tokens) {
+        if (joining.contains(token))
+            return false;
+        for (QChar c : token) {
+            if (!(c.isLower() || c.isDigit() || c == u'*' || c == u'-' || c == u'_'))
+                return false;
+        }
+    }
+    return true;
+}
+
 // A line that reads as program text rather than prose: a prompt, a statement
-// end, an assignment, a definition, or many code characters.
+// end, an assignment, a definition, a list of names, or many code characters.
 bool looksLikeCode(QStringView line)
 {
     const QStringView t = line.trimmed();
     if (t.isEmpty())
         return false;
+    if (isNameList(t))
+        return true;
     for (const char16_t *prefix :
          {u">>>", u"$ ", u"#include", u"#define", u"def ", u"import ", u"return ", u"const ",
           u"let ", u"var ", u"function ", u"public:", u"private:"}) {
