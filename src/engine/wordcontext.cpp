@@ -218,9 +218,27 @@ QString WordContext::typeFor(PosTag tag)
     }
 }
 
-EntryReading WordContext::readingOf(const StoreEntry &entry, QStringView text,
-                                    const ArticleContext &context, Dictionary &dictionary)
+namespace {
+
+// "help you run", "let them go", "made him laugh": a bare infinitive after the
+// verb and its object, which the verb's synonyms cannot take (assist, allow, force).
+bool takesBareInfinitive(const ArticleContext &context, qsizetype index, QStringView verb)
 {
+    if (verb != u"help" && verb != u"let" && verb != u"make")
+        return false;
+    const auto tagAt = [&](qsizetype k) {
+        return k < context.tokens.size() ? context.tokens[k].tag : PosTag::Punctuation;
+    };
+    const PosTag next = tagAt(index + 1);
+    const bool object = next == PosTag::Pronoun || next == PosTag::ProperNoun || isNounTag(next);
+    return next == PosTag::Verb || (object && tagAt(index + 2) == PosTag::Verb);
+}
+
+// The reading of the entry in its sentence, before the checks of its neighbours.
+EntryReading readingInSentence(const StoreEntry &entry, QStringView text,
+                               const ArticleContext &context, Dictionary &dictionary)
+{
+    using WordContext::typeFor;
     EntryReading reading;
     const qsizetype colon = entry.tag.indexOf(u':');
     const QString names = colon >= 0 ? entry.tag.left(colon) : QString();
@@ -276,9 +294,8 @@ EntryReading WordContext::readingOf(const StoreEntry &entry, QStringView text,
         // The sentence may read a form as a word of its own: "a saw", "the left
         // hand", "a found object" keep their own noun or adjective rows; so does
         // a participle before a noun ("a used car" is secondhand, not employed).
-        const QString own = isPastTag(names) && standsBeforeNoun(context, index)
-                                ? u"adjective"_s
-                                : typeFor(tag);
+        const QString own =
+            isPastTag(names) && standsBeforeNoun(context, index) ? u"adjective"_s : typeFor(tag);
         if (!phrase && (own == u"noun" || own == u"adjective") &&
             !dictionary.synonyms(entry.text, own).isEmpty()) {
             reading.tag.clear();
@@ -308,5 +325,18 @@ EntryReading WordContext::readingOf(const StoreEntry &entry, QStringView text,
     // cut, "put on"): its synonyms still take the past ("had put on": donned).
     if (names.isEmpty() && (tag == PosTag::VerbPast || tag == PosTag::VerbParticiple))
         reading.tag = pastOrParticiple(u"sp"_s, reading.lookup);
+    return reading;
+}
+
+} // namespace
+
+EntryReading WordContext::readingOf(const StoreEntry &entry, QStringView text,
+                                    const ArticleContext &context, Dictionary &dictionary)
+{
+    EntryReading reading = readingInSentence(entry, text, context, dictionary);
+    const qsizetype index = context.tokenAt.value(entry.start, -1);
+    if (!reading.skip && index >= 0 && reading.type == u"verb" &&
+        takesBareInfinitive(context, index, reading.lookup))
+        reading.skip = true;
     return reading;
 }
