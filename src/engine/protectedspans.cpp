@@ -110,9 +110,9 @@ private:
     QList<TextSpan> m_spans;
 };
 
-// A line of eight or more lower-case names with no word that joins prose
-// ("arch base64 basename cat chcon ..."): a list of commands or packages,
-// whose "sort", "sum" and "factor" are names, not words.
+// A line of eight or more different lower-case names with no word that joins
+// prose ("arch base64 basename cat chcon ..."): a list of commands or
+// packages, whose "sort", "sum" and "factor" are names, not words.
 bool isNameList(QStringView t)
 {
     static const QSet<QStringView> joining = {u"the",  u"a",  u"an", u"of",  u"to",   u"and",
@@ -121,9 +121,11 @@ bool isNameList(QStringView t)
     const QList<QStringView> tokens = t.split(u' ', Qt::SkipEmptyParts);
     if (tokens.size() < 8)
         return false;
+    QSet<QStringView> distinct;
     for (QStringView token : tokens) {
-        if (joining.contains(token))
+        if (joining.contains(token) || distinct.contains(token))
             return false;
+        distinct.insert(token);
         for (QChar c : token) {
             if (!(c.isLower() || c.isDigit() || c == u'*' || c == u'-' || c == u'_'))
                 return false;
