@@ -21,9 +21,10 @@ namespace {
 
 constexpr quint32 FixedTick = 123456;
 
-// Everything one run handed to its callbacks.
+// Everything one run handed to its callbacks, and the folder it ran in.
 struct Recorded
 {
+    QTemporaryDir work;
     QList<GeneratedArticle> rows;
     QList<int> replacedDeltas;
     QList<int> counts;
@@ -178,9 +179,8 @@ private Q_SLOTS:
         int firstKept = 0;
         int articles = 0;
         for (const quint32 tick : {1u, 777u, 40000u, 123456u, 9999999u}) {
-            QTemporaryDir work;
             Recorded recorded;
-            AutoRewriteParams params = paramsIn(work, article, AutoRewrite::General, 100);
+            AutoRewriteParams params = paramsIn(recorded.work, article, AutoRewrite::General, 100);
             params.tickCount = [tick] {
                 return tick;
             };
@@ -238,9 +238,9 @@ private Q_SLOTS:
 
     void twoGroupsOfTwo()
     {
-        QTemporaryDir work;
         Recorded recorded;
-        AutoRewriteParams params = paramsIn(work, u"big child"_s, AutoRewrite::VeryLow, 10);
+        AutoRewriteParams params =
+            paramsIn(recorded.work, u"big child"_s, AutoRewrite::VeryLow, 10);
         const AutoRewriteResult result = run(params, recorded);
         QCOMPARE(result.status, AutoRewriteStatus::Finished);
         QCOMPARE(result.articleCount, 4);
@@ -270,10 +270,9 @@ private Q_SLOTS:
 
     void generalKeepsTheWordAsOneChoice()
     {
-        QTemporaryDir work;
         Recorded recorded;
         const AutoRewriteResult result =
-            run(paramsIn(work, u"quick"_s, AutoRewrite::General, 10), recorded);
+            run(paramsIn(recorded.work, u"quick"_s, AutoRewrite::General, 10), recorded);
         QCOMPARE(recorded.templateText, u"{quick|fast|rapid|swift}"_s);
         QCOMPARE(result.articleCount, 4);
         QSet<QString> texts;
@@ -286,9 +285,8 @@ private Q_SLOTS:
 
     void choiceFollowsTheSeed()
     {
-        QTemporaryDir work;
         Recorded recorded;
-        AutoRewriteParams params = paramsIn(work, u"quick"_s, AutoRewrite::General, 1);
+        AutoRewriteParams params = paramsIn(recorded.work, u"quick"_s, AutoRewrite::General, 1);
         params.choiceCounter = 40;
         const AutoRewriteResult result = run(params, recorded);
         // One group: counter 41, seed tick + 41 + article 1, c = r mod 4 + 1.
@@ -299,9 +297,8 @@ private Q_SLOTS:
 
     void topmostSingleSynonym()
     {
-        QTemporaryDir work;
         Recorded recorded;
-        AutoRewriteParams params = paramsIn(work, u"lone"_s, AutoRewrite::Topmost, 3);
+        AutoRewriteParams params = paramsIn(recorded.work, u"lone"_s, AutoRewrite::Topmost, 3);
         const AutoRewriteResult result = run(params, recorded);
         QCOMPARE(result.articleCount, 1);
         QCOMPARE(recorded.rows.size(), 2);
@@ -315,10 +312,9 @@ private Q_SLOTS:
 
     void reservedWordsStayIntact()
     {
-        QTemporaryDir work;
         Recorded recorded;
         AutoRewriteParams params =
-            paramsIn(work, u"The art of the article"_s, AutoRewrite::Topmost, 5);
+            paramsIn(recorded.work, u"The art of the article"_s, AutoRewrite::Topmost, 5);
         params.reservedWords = u"art"_s;
         const AutoRewriteResult result = run(params, recorded);
         QCOMPARE(result.status, AutoRewriteStatus::Finished);
@@ -329,10 +325,9 @@ private Q_SLOTS:
 
     void numbersAreNeverReplaced()
     {
-        QTemporaryDir work;
         Recorded recorded;
         const AutoRewriteResult result =
-            run(paramsIn(work, u"2011 deal"_s, AutoRewrite::VeryLow, 5), recorded);
+            run(paramsIn(recorded.work, u"2011 deal"_s, AutoRewrite::VeryLow, 5), recorded);
         QCOMPARE(result.articleCount, 2);
         for (const GeneratedArticle &row : recorded.rows)
             QVERIFY(row.text.startsWith(u"2011 "));
@@ -340,11 +335,10 @@ private Q_SLOTS:
 
     void ownMarksComeOutIntact()
     {
-        QTemporaryDir work;
         Recorded recorded;
         const QString article = TestUtil::dataText(u"engine/marks.txt"_s);
         QVERIFY(article.contains(u'{') && article.contains(u'|'));
-        AutoRewriteParams params = paramsIn(work, article, AutoRewrite::VeryLow, 100);
+        AutoRewriteParams params = paramsIn(recorded.work, article, AutoRewrite::VeryLow, 100);
         params.protectNames = false; // braces would mark "{curly}" as code
         const AutoRewriteResult result = run(params, recorded);
         QCOMPARE(result.status, AutoRewriteStatus::Finished);
@@ -364,9 +358,9 @@ private Q_SLOTS:
 
     void generatedFiles()
     {
-        QTemporaryDir work;
         Recorded recorded;
-        AutoRewriteParams params = paramsIn(work, u"look after it"_s, AutoRewrite::VeryHigh, 4);
+        AutoRewriteParams params =
+            paramsIn(recorded.work, u"look after it"_s, AutoRewrite::VeryHigh, 4);
         params.format.face = u"Georgia"_s;
         params.format.replacedColor = 0x000000FF; // red
         QVERIFY(QDir().mkpath(params.articlesDir + u"/old/deeper"_s));
@@ -399,10 +393,10 @@ private Q_SLOTS:
 
     void exhaustedSpaceEndsAndStaysDistinct()
     {
-        QTemporaryDir work;
         Recorded recorded;
         const AutoRewriteResult result = run(
-            paramsIn(work, u"big child deal walk fly make"_s, AutoRewrite::VeryLow, 100), recorded);
+            paramsIn(recorded.work, u"big child deal walk fly make"_s, AutoRewrite::VeryLow, 100),
+            recorded);
         QCOMPARE(result.status, AutoRewriteStatus::Finished);
         QCOMPARE(result.articleCount, 64);
         QSet<QList<int>> signatures;
@@ -476,9 +470,8 @@ private Q_SLOTS:
 
     void articleWithoutWords()
     {
-        QTemporaryDir work;
         Recorded recorded;
-        const AutoRewriteResult result = run(paramsIn(work, u"!!! ???"_s, 3, 5), recorded);
+        const AutoRewriteResult result = run(paramsIn(recorded.work, u"!!! ???"_s, 3, 5), recorded);
         QCOMPARE(result.status, AutoRewriteStatus::Finished);
         QCOMPARE(result.articleCount, 1);
         QCOMPARE(recorded.rows[1].text, u"!!! ???"_s);
