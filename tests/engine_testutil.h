@@ -56,6 +56,14 @@ inline std::unique_ptr<Dictionary> openDictionary(const QTemporaryDir &dir, bool
     return Dictionary::open(path, scrambled, false, &error);
 }
 
+// The base of a test class that looks words up in the dictionary above; its
+// initTestCase checks m_dictionary.
+class DictionaryTest : public TestDictionary::Fixture
+{
+protected:
+    std::unique_ptr<Dictionary> m_dictionary = openDictionary(m_dir);
+};
+
 // The dictionary shipped beside the programs, when the build made one.
 inline QString realDictionaryPath()
 {

@@ -4,8 +4,11 @@
 #include "dictionary/dictionaryschema.h"
 #include "engine/storescrambler.h"
 
+#include <QFile>
 #include <QList>
+#include <QObject>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <sqlite3.h>
 
@@ -68,6 +71,34 @@ inline bool create(const QString &path, const QList<Entry> &entries,
     sqlite3_close(db);
     return ok;
 }
+
+// Writes a new dictionary file at path, replacing one there, and opens it;
+// null, with a warning saying why, when either fails.
+inline std::unique_ptr<Dictionary> createAndOpen(const QString &path, const QList<Entry> &entries,
+                                                 const QList<Irregular> &irregulars = {},
+                                                 bool scrambled = true, bool writable = false)
+{
+    QFile::remove(path);
+    if (!create(path, entries, irregulars, scrambled)) {
+        qWarning("cannot write the dictionary %s", qPrintable(path));
+        return nullptr;
+    }
+    QString error;
+    std::unique_ptr<Dictionary> dictionary = Dictionary::open(path, scrambled, writable, &error);
+    if (!dictionary)
+        qWarning("%s", qPrintable(error));
+    return dictionary;
+}
+
+// The base of a test class that keeps its dictionary files in a temporary
+// folder.
+class Fixture : public QObject
+{
+protected:
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+};
 
 // The small dictionary most engine tests use.
 inline QList<Entry> standardEntries()

@@ -16,16 +16,6 @@ Q_DECLARE_METATYPE(ArticleFile::Encoding)
 
 namespace {
 
-QString articleData(const QString &name)
-{
-    return QStringLiteral(REWORDIX_TEST_DATA "/articles/") + name;
-}
-
-QString rtfData(const QString &name)
-{
-    return QStringLiteral(REWORDIX_TEST_DATA "/rtf/") + name;
-}
-
 const QString SampleText = u"Café naïve – “quoted” words.\nSecond line ends here.\n"_s;
 
 bool hasBold(const RtfDocument &document, const QString &text)
@@ -46,52 +36,33 @@ class TestArticleFile : public QObject
 private Q_SLOTS:
     void decodeText_data()
     {
+        // bytes in hex
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
         QTest::addColumn<Encoding>("encoding");
-        QTest::newRow("empty") << QByteArray() << QString() << Encoding::Windows1252;
-        QTest::newRow("ascii") << QByteArray("plain") << u"plain"_s << Encoding::Windows1252;
-        QTest::newRow("utf-16le mark only")
-            << QByteArray("\xFF\xFE") << QString() << Encoding::Utf16Le;
-        QTest::newRow("utf-16le") << QByteArray("\xFF\xFE"
-                                                "A\0\xE9\0",
-                                                6)
-                                  << u"A\u00E9"_s << Encoding::Utf16Le;
+        const auto row = [](const char *tag, const char *hex, const QString &text, Encoding e) {
+            QTest::newRow(tag) << QByteArray::fromHex(hex) << text << e;
+        };
+        row("empty", "", QString(), Encoding::Windows1252);
+        row("ascii", "706c61696e", u"plain"_s, Encoding::Windows1252);
+        row("utf-16le mark only", "fffe", QString(), Encoding::Utf16Le);
+        row("utf-16le", "fffe 4100 e900", u"A\u00E9"_s, Encoding::Utf16Le);
         // Only the first code unit is a mark; a second one is text.
-        QTest::newRow("utf-16le two marks") << QByteArray("\xFF\xFE\xFF\xFE"
-                                                          "A\0",
-                                                          6)
-                                            << u"\uFEFFA"_s << Encoding::Utf16Le;
-        QTest::newRow("utf-16le ends at NUL") << QByteArray("\xFF\xFE"
-                                                            "A\0\0\0B\0",
-                                                            8)
-                                              << u"A"_s << Encoding::Utf16Le;
-        QTest::newRow("utf-16le odd byte") << QByteArray("\xFF\xFE"
-                                                         "A\0B",
-                                                         5)
-                                           << u"A"_s << Encoding::Utf16Le;
-        QTest::newRow("utf-16be") << QByteArray("\xFE\xFF\0A\0\xE9", 6) << u"A\u00E9"_s
-                                  << Encoding::Utf16Be;
-        QTest::newRow("utf-8 mark") << QByteArray("\xEF\xBB\xBF"
-                                                  "caf\xC3\xA9")
-                                    << u"café"_s << Encoding::Utf8;
-        QTest::newRow("utf-8 no mark")
-            << QByteArray("caf\xC3\xA9 \xE2\x80\x93") << u"café –"_s << Encoding::Utf8;
-        QTest::newRow("utf-8 emoji")
-            << QByteArray("\xF0\x9F\x98\x80") << u"\U0001F600"_s << Encoding::Utf8;
-        QTest::newRow("windows-1252")
-            << QByteArray("caf\xE9 \x93q\x94 \x80") << u"café “q” €"_s << Encoding::Windows1252;
+        row("utf-16le two marks", "fffe fffe 4100", u"\uFEFFA"_s, Encoding::Utf16Le);
+        row("utf-16le ends at NUL", "fffe 4100 0000 4200", u"A"_s, Encoding::Utf16Le);
+        row("utf-16le odd byte", "fffe 4100 42", u"A"_s, Encoding::Utf16Le);
+        row("utf-16be", "feff 0041 00e9", u"A\u00E9"_s, Encoding::Utf16Be);
+        row("utf-8 mark", "efbbbf 636166c3a9", u"café"_s, Encoding::Utf8);
+        row("utf-8 no mark", "636166c3a9 20 e28093", u"café –"_s, Encoding::Utf8);
+        row("utf-8 emoji", "f09f9880", u"\U0001F600"_s, Encoding::Utf8);
+        row("windows-1252", "636166e9 20 937194 20 80", u"café “q” €"_s, Encoding::Windows1252);
         // A lead byte without its continuation is not UTF-8.
-        QTest::newRow("broken utf-8 is legacy")
-            << QByteArray("\xC3 ok") << u"\u00C3 ok"_s << Encoding::Windows1252;
-        QTest::newRow("legacy ends at NUL")
-            << QByteArray("ab\0cd", 5) << u"ab"_s << Encoding::Windows1252;
-        QTest::newRow("utf-16le without mark")
-            << QByteArray("T\0h\0e\0 \0\xE9\0", 10) << u"The \u00E9"_s << Encoding::Utf16Le;
-        QTest::newRow("utf-16be without mark")
-            << QByteArray("\0T\0h\0e", 6) << u"The"_s << Encoding::Utf16Be;
-        QTest::newRow("unmarked utf-16le ends at NUL")
-            << QByteArray("O\0K\0\0\0x\0", 8) << u"OK"_s << Encoding::Utf16Le;
+        row("broken utf-8 is legacy", "c3 206f6b", u"\u00C3 ok"_s, Encoding::Windows1252);
+        row("legacy ends at NUL", "6162 00 6364", u"ab"_s, Encoding::Windows1252);
+        row("utf-16le without mark", "5400 6800 6500 2000 e900", u"The \u00E9"_s,
+            Encoding::Utf16Le);
+        row("utf-16be without mark", "0054 0068 0065", u"The"_s, Encoding::Utf16Be);
+        row("unmarked utf-16le ends at NUL", "4f00 4b00 0000 7800", u"OK"_s, Encoding::Utf16Le);
     }
 
     void decodeText()
@@ -120,7 +91,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         QFETCH(Encoding, encoding);
-        const ArticleFile::ReadResult result = ArticleFile::readText(articleData(file));
+        const ArticleFile::ReadResult result =
+            ArticleFile::readText(TestUtil::testDataPath(u"articles/"_s + file));
         QVERIFY2(result.ok, qPrintable(result.error));
         QCOMPARE(result.text, SampleText);
         QCOMPARE(result.encoding, encoding);
@@ -129,7 +101,7 @@ private Q_SLOTS:
     void textEndsAtTheFirstNul()
     {
         const ArticleFile::ReadResult result =
-            ArticleFile::readText(articleData(u"utf16le-nul.txt"_s));
+            ArticleFile::readText(TestUtil::testDataPath(u"articles/utf16le-nul.txt"_s));
         QVERIFY(result.ok);
         QCOMPARE(result.text, u"Kept text"_s);
     }
@@ -155,27 +127,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("empty gets the mark") << QString() << QByteArray("\xFF\xFE");
-        QTest::newRow("line ends") << u"a\nb"_s
-                                   << QByteArray("\xFF\xFE"
-                                                 "a\0\r\0\n\0b\0",
-                                                 10);
-        QTest::newRow("CR LF kept") << u"a\r\nb"_s
-                                    << QByteArray("\xFF\xFE"
-                                                  "a\0\r\0\n\0b\0",
-                                                  10);
-        QTest::newRow("own mark") << u"\uFEFFx"_s
-                                  << QByteArray("\xFF\xFE"
-                                                "x\0",
-                                                4);
-        QTest::newRow("U+FFFE first") << u"\uFFFEx"_s
-                                      << QByteArray("\xFE\xFF"
-                                                    "x\0",
-                                                    4);
-        QTest::newRow("U+EFBB first") << u"\uEFBBx"_s
-                                      << QByteArray("\xBB\xEF"
-                                                    "x\0",
-                                                    4);
+        const auto row = [](const char *tag, const QString &text, const char *hex) {
+            QTest::newRow(tag) << text << QByteArray::fromHex(hex);
+        };
+        row("empty gets the mark", QString(), "fffe");
+        row("line ends", u"a\nb"_s, "fffe 6100 0d00 0a00 6200");
+        row("CR LF kept", u"a\r\nb"_s, "fffe 6100 0d00 0a00 6200");
+        row("own mark", u"\uFEFFx"_s, "fffe 7800");
+        row("U+FFFE first", u"\uFFFEx"_s, "feff 7800");
+        row("U+EFBB first", u"\uEFBBx"_s, "bbef 7800");
     }
 
     void encodeText()
@@ -198,50 +158,10 @@ private Q_SLOTS:
         QCOMPARE(ArticleFile::readText(path).text, text);
     }
 
-    void richTextPathRule_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("rich");
-        QTest::newRow("rtf") << u"/a/notes.rtf"_s << true;
-        QTest::newRow("upper case") << u"/a/notes.RTF"_s << false;
-        QTest::newRow("only the suffix") << u".rtf"_s << true;
-        QTest::newRow("too short") << u"rtf"_s << false;
-        QTest::newRow("rtf inside") << u"/a/notes.rtf.txt"_s << false;
-        QTest::newRow("txt") << u"/a/notes.txt"_s << false;
-        QTest::newRow("empty") << QString() << false;
-    }
-
-    void richTextPathRule()
-    {
-        QFETCH(QString, path);
-        QFETCH(bool, rich);
-        QCOMPARE(ArticleFile::isRichTextPath(path), rich);
-    }
-
-    void defaultExtension_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("empty") << QString() << u".txt"_s;
-        QTest::newRow("no dot") << u"/home/u/notes"_s << u"/home/u/notes.txt"_s;
-        QTest::newRow("dot in a folder")
-            << u"/home/u/my.docs/notes"_s << u"/home/u/my.docs/notes"_s;
-        QTest::newRow("rtf") << u"/home/u/notes.rtf"_s << u"/home/u/notes.rtf"_s;
-        QTest::newRow("trailing dot") << u"notes."_s << u"notes."_s;
-        QTest::newRow("hidden name") << u".notes"_s << u".notes"_s;
-    }
-
-    void defaultExtension()
-    {
-        QFETCH(QString, path);
-        QFETCH(QString, expected);
-        QCOMPARE(ArticleFile::withDefaultExtension(path, u".txt"), expected);
-    }
-
     void ownRichTextFiles()
     {
         const ArticleFile::ReadResult result =
-            ArticleFile::readRichText(articleData(u"own-utf16.rtf"_s));
+            ArticleFile::readRichText(TestUtil::testDataPath(u"articles/own-utf16.rtf"_s));
         QVERIFY2(result.ok, qPrintable(result.error));
         QCOMPARE(Rtf::plainText(result.document), u"Own blue café text."_s);
         bool blue = false;
@@ -290,13 +210,7 @@ private Q_SLOTS:
 
     void richTextOfOtherEditors_data()
     {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("expected");
-        QTest::addColumn<QString>("boldWord");
-        QTest::newRow("wordpad") << u"wordpad-basic.rtf"_s << u"café and Ωmega"_s << u"bold"_s;
-        QTest::newRow("libreoffice")
-            << u"libreoffice-formats.rtf"_s << u"Café Ωmega 日本語"_s << u"bold"_s;
-        QTest::newRow("wordpad cyrillic") << u"wordpad-cp1251.rtf"_s << QString() << QString();
+        TestUtil::addTableRows(u"articlefile/other-editors.tsv"_s);
     }
 
     void richTextOfOtherEditors()
@@ -304,7 +218,8 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(QString, expected);
         QFETCH(QString, boldWord);
-        const ArticleFile::ReadResult result = ArticleFile::readRichText(rtfData(file));
+        const ArticleFile::ReadResult result =
+            ArticleFile::readRichText(TestUtil::testDataPath(u"rtf/"_s + file));
         QVERIFY2(result.ok, qPrintable(result.error));
         const QString text = Rtf::plainText(result.document);
         QVERIFY(!text.isEmpty());
@@ -316,7 +231,7 @@ private Q_SLOTS:
     void notRichText()
     {
         const ArticleFile::ReadResult result =
-            ArticleFile::readRichText(articleData(u"utf8.txt"_s));
+            ArticleFile::readRichText(TestUtil::testDataPath(u"articles/utf8.txt"_s));
         QVERIFY(!result.ok);
         QVERIFY(result.error.contains(u"utf8.txt"));
     }
@@ -354,74 +269,49 @@ private Q_SLOTS:
         QCOMPARE(ArticleFile::readText(target).text, u"new"_s);
     }
 
-    void compareRates_data()
-    {
-        QTest::addColumn<QString>("a");
-        QTest::addColumn<QString>("b");
-        QTest::addColumn<int>("order");
-        QTest::newRow("closer than 0.01") << u"12.345%"_s << u"12.349%"_s << 0;
-        QTest::newRow("equal") << u"50.00%"_s << u"50.00%"_s << 0;
-        QTest::newRow("less") << u"12.34%"_s << u"12.36%"_s << -1;
-        QTest::newRow("greater") << u"100.00%"_s << u"9.50%"_s << 1;
-        QTest::newRow("without number") << u"%"_s << u"0.50%"_s << -1;
-        QTest::newRow("empty") << QString() << QString() << 0;
-    }
+    void rules_data() { TestUtil::addTableRows(u"articlefile/rules.tsv"_s); }
 
-    void compareRates()
+    void rules()
     {
-        QFETCH(QString, a);
-        QFETCH(QString, b);
-        QFETCH(int, order);
-        QCOMPARE(ArticleListLogic::compareRates(a, b), order);
-        QCOMPARE(ArticleListLogic::compareRates(b, a), -order);
-    }
-
-    void compareNames()
-    {
-        QCOMPARE(ArticleListLogic::compareNames(u"original article", u"1"), -1);
-        QCOMPARE(ArticleListLogic::compareNames(u"10", u"9"), 1);
-        QCOMPARE(ArticleListLogic::compareNames(u"7", u"7"), 0);
-        QCOMPARE(ArticleListLogic::compareNames(u"99999999999", u"1"), 1);
-    }
-
-    void leadingNumbers()
-    {
-        QCOMPARE(ArticleListLogic::leadingInteger(u"  -42abc"), -42);
-        QCOMPARE(ArticleListLogic::leadingInteger(u"+7"), 7);
-        QCOMPARE(ArticleListLogic::leadingInteger(u"x1"), 0);
-        QCOMPARE(ArticleListLogic::leadingNumber(u" 12.5%"), 12.5);
-        QCOMPARE(ArticleListLogic::leadingNumber(u"-1.5e2x"), -150.0);
-        QCOMPARE(ArticleListLogic::leadingNumber(u"abc"), 0.0);
-        QCOMPARE(ArticleListLogic::leadingNumber(u"1e999"), 0.0);
-    }
-
-    void formatMenuZone_data()
-    {
-        QTest::addColumn<int>("x");
-        QTest::addColumn<bool>("menu");
-        // A button from 100 to 200 (exclusive): the menu zone starts at 180.
-        QTest::newRow("left edge") << 100 << false;
-        QTest::newRow("middle") << 150 << false;
-        QTest::newRow("just left of the fifth") << 179 << false;
-        QTest::newRow("first pixel of the fifth") << 180 << true;
-        QTest::newRow("right edge") << 199 << true;
-        QTest::newRow("right of the button") << 260 << true;
-    }
-
-    void formatMenuZone()
-    {
-        QFETCH(int, x);
-        QFETCH(bool, menu);
-        QCOMPARE(ArticleListLogic::opensFormatMenu(x, 100, 200), menu);
-    }
-
-    void replacedLabel()
-    {
-        QCOMPARE(ArticleListLogic::replacedLabelText(u"Replaced:3/9=33.33%"_s, u"12.50%"_s),
-                 u"Replaced:12.50%"_s);
-        QCOMPARE(ArticleListLogic::replacedLabelText(u":x"_s, u"1.00%"_s), u":x1.00%"_s);
-        QCOMPARE(ArticleListLogic::replacedLabelText(u"Replaced"_s, u"1.00%"_s),
-                 u"Replaced1.00%"_s);
+        using namespace ArticleListLogic;
+        const auto number = [](auto value) {
+            return QString::number(value, 'g', 17);
+        };
+        TestUtil::checkRule({
+            {u"isRichTextPath"_s,
+             [&](auto &in, auto &) {
+                 return number(ArticleFile::isRichTextPath(in));
+             }},
+            {u"withDefaultExtension"_s,
+             [](auto &in, auto &) {
+                 return ArticleFile::withDefaultExtension(in, u".txt");
+             }},
+            {u"compareRates"_s,
+             [&](auto &in, auto &arg) {
+                 const int order = compareRates(in, arg);
+                 return order == -compareRates(arg, in) ? number(order) : u"one-sided"_s;
+             }},
+            {u"opensFormatMenu"_s,
+             [&](auto &in, auto &) {
+                 return number(opensFormatMenu(in.toInt(), 100, 200));
+             }},
+            {u"compareNames"_s,
+             [&](auto &in, auto &arg) {
+                 return number(compareNames(in, arg));
+             }},
+            {u"leadingInteger"_s,
+             [&](auto &in, auto &) {
+                 return number(leadingInteger(in));
+             }},
+            {u"leadingNumber"_s,
+             [&](auto &in, auto &) {
+                 return number(leadingNumber(in));
+             }},
+            {u"replacedLabelText"_s,
+             [](auto &in, auto &arg) {
+                 return replacedLabelText(in, arg);
+             }},
+        });
     }
 
     void stableSortKeepsEqualRows()

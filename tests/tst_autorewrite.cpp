@@ -8,7 +8,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -22,15 +21,10 @@ namespace {
 
 constexpr quint32 FixedTick = 123456;
 
-QString sample(const QString &name)
-{
-    QFile file(QStringLiteral(REWORDIX_TEST_DATA) + u"/engine/"_s + name);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
-// Everything one run handed to its callbacks.
+// Everything one run handed to its callbacks, and the folder it ran in.
 struct Recorded
 {
+    QTemporaryDir work;
     QList<GeneratedArticle> rows;
     QList<int> replacedDeltas;
     QList<int> counts;
@@ -47,89 +41,44 @@ RtfDocument readRtfFile(const QString &path)
 
 } // namespace
 
-class TestAutoRewrite : public QObject
+class TestAutoRewrite : public EngineTest::DictionaryTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY(m_dir.isValid());
-        m_dictionary = EngineTest::openDictionary(m_dir);
-        QVERIFY(m_dictionary);
-    }
+    void initTestCase() { QVERIFY(m_dictionary); }
 
-    void synonymsKept()
-    {
-        const QList<int> expected{0, 5, 4, 3, 2, 1, 1};
-        for (int degree = 0; degree < expected.size(); ++degree)
-            QCOMPARE(AutoRewrite::synonymsKept(degree), expected[degree]);
-        QCOMPARE(AutoRewrite::synonymsKept(-1), 1);
-    }
+    void rules_data() { TestUtil::addTableRows(u"autorewrite/rules.tsv"_s); }
 
-    void reservedWords_data()
+    void rules()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("protectedText");
-        QTest::newRow("inside a word") << u"The art of the article"_s << u"art"_s
-                                       << u"The reservedwords:1 of the reservedwords:1icle"_s;
-        QTest::newRow("empty items keep positions")
-            << u"cat and dog"_s << u",dog, ,cat"_s << u"reservedwords:4 and reservedwords:2"_s;
-        QStringList many;
-        for (int i = 1; i <= 12; ++i)
-            many << u"x"_s + QString::number(i);
-        QTest::newRow("prefix items") << u"x1 x10 x12 x2"_s << many.join(u',')
-                                      << u"reservedwords:1 reservedwords:10 reservedwords:12 "
-                                         u"reservedwords:2"_s;
-        QTest::newRow("item inside a placeholder")
-            << u"reserved words"_s << u"reserved,words"_s
-            << u"reservedreservedwords:2:1 reservedwords:2"_s;
-        QTest::newRow("case-sensitive") << u"Art art"_s << u"art"_s << u"Art reservedwords:1"_s;
-    }
-
-    void reservedWords()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, list);
-        QFETCH(QString, protectedText);
-        const QString shielded = AutoRewrite::protectReservedWords(text, list);
-        QCOMPARE(shielded, protectedText);
-        QCOMPARE(AutoRewrite::restoreReservedWords(shielded, list), text);
-    }
-
-    void marks_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("escaped");
-        QTest::newRow("all marks") << u"a{b|c}d[e]"_s << u"a[<]b[!]c[>]d[[]e]"_s;
-        QTest::newRow("escape look-alikes") << u"[<] [!] [>]"_s << u"[[]<] [[]!] [[]>]"_s;
-        QTest::newRow("none") << u"plain text"_s << u"plain text"_s;
-        QTest::newRow("brackets at the end") << u"x[ ["_s << u"x[[] [[]"_s;
-    }
-
-    void marks()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, escaped);
-        QCOMPARE(AutoRewrite::escapeMarks(text), escaped);
-        QCOMPARE(AutoRewrite::unescapeMarks(escaped), text);
-        QVERIFY(!escaped.contains(u'{') && !escaped.contains(u'}') && !escaped.contains(u'|'));
-        QCOMPARE(AutoRewrite::escapeMarks(u"lay|lied{", true), u"lay|lied[<]"_s);
+        // The changed text, when undoing the change gives the input back.
+        const auto restored = [](const QString &in, const QString &changed, const QString &back) {
+            return back == in ? changed : u"not restored: "_s + back;
+        };
+        TestUtil::checkRule({
+            {u"protectReservedWords"_s,
+             [&](auto &in, auto &arg) {
+                 const QString shielded = AutoRewrite::protectReservedWords(in, arg);
+                 return restored(in, shielded, AutoRewrite::restoreReservedWords(shielded, arg));
+             }},
+            {u"escapeMarks"_s,
+             [&](auto &in, auto &arg) {
+                 if (!arg.isEmpty())
+                     return AutoRewrite::escapeMarks(in, true);
+                 const QString escaped = AutoRewrite::escapeMarks(in);
+                 return restored(in, escaped, AutoRewrite::unescapeMarks(escaped));
+             }},
+            {u"synonymsKept"_s,
+             [](auto &in, auto &) {
+                 return QString::number(AutoRewrite::synonymsKept(in.toInt()));
+             }},
+        });
     }
 
     void expandAlternatives_data()
     {
-        QTest::addColumn<int>("degree");
-        QTest::addColumn<QString>("deal");
-        QTest::addColumn<QString>("walked");
-        QTest::newRow("topmost") << int(AutoRewrite::Topmost)
-                                 << u"Bargain,Agreement,Pact,Contract,Arrangement"_s
-                                 << u"strolled,marched,hiked,stroll,promenade"_s;
-        // Cut to three items before the markers go: "hike<noun>stroll" is one.
-        QTest::newRow("general") << int(AutoRewrite::General) << u"Bargain,Agreement,Pact"_s
-                                 << u"strolled,marched,hiked,stroll"_s;
-        QTest::newRow("very low") << int(AutoRewrite::VeryLow) << u"Bargain"_s << u"strolled"_s;
+        TestUtil::addTableRows(u"autorewrite/expanded-alternatives.tsv"_s);
     }
 
     void expandAlternatives()
@@ -153,18 +102,7 @@ private Q_SLOTS:
         QVERIFY(!AutoRewrite::expandAlternatives(store, degree, *m_dictionary, &stopped));
     }
 
-    void buildSpinTemplate_data()
-    {
-        QTest::addColumn<int>("degree");
-        QTest::addColumn<QString>("templateText");
-        QTest::addColumn<QString>("records");
-        QTest::newRow("general") << int(AutoRewrite::General)
-                                 << u"a {quick|fast|rapid|swift} {lone|solitary} 2011 x"_s
-                                 << u"{lone|solitary}=lone\r\n{quick|fast|rapid|swift}=quick\r\n"_s;
-        QTest::newRow("topmost") << int(AutoRewrite::Topmost)
-                                 << u"a {fast|rapid|swift} solitary 2011 x"_s
-                                 << u"[solitary]=lone\r\n{fast|rapid|swift}=quick\r\n"_s;
-    }
+    void buildSpinTemplate_data() { TestUtil::addTableRows(u"autorewrite/spin-template.tsv"_s); }
 
     void buildSpinTemplate()
     {
@@ -241,9 +179,8 @@ private Q_SLOTS:
         int firstKept = 0;
         int articles = 0;
         for (const quint32 tick : {1u, 777u, 40000u, 123456u, 9999999u}) {
-            QTemporaryDir work;
             Recorded recorded;
-            AutoRewriteParams params = paramsIn(work, article, AutoRewrite::General, 100);
+            AutoRewriteParams params = paramsIn(recorded.work, article, AutoRewrite::General, 100);
             params.tickCount = [tick] {
                 return tick;
             };
@@ -301,9 +238,9 @@ private Q_SLOTS:
 
     void twoGroupsOfTwo()
     {
-        QTemporaryDir work;
         Recorded recorded;
-        AutoRewriteParams params = paramsIn(work, u"big child"_s, AutoRewrite::VeryLow, 10);
+        AutoRewriteParams params =
+            paramsIn(recorded.work, u"big child"_s, AutoRewrite::VeryLow, 10);
         const AutoRewriteResult result = run(params, recorded);
         QCOMPARE(result.status, AutoRewriteStatus::Finished);
         QCOMPARE(result.articleCount, 4);
@@ -333,10 +270,9 @@ private Q_SLOTS:
 
     void generalKeepsTheWordAsOneChoice()
     {
-        QTemporaryDir work;
         Recorded recorded;
         const AutoRewriteResult result =
-            run(paramsIn(work, u"quick"_s, AutoRewrite::General, 10), recorded);
+            run(paramsIn(recorded.work, u"quick"_s, AutoRewrite::General, 10), recorded);
         QCOMPARE(recorded.templateText, u"{quick|fast|rapid|swift}"_s);
         QCOMPARE(result.articleCount, 4);
         QSet<QString> texts;
@@ -349,9 +285,8 @@ private Q_SLOTS:
 
     void choiceFollowsTheSeed()
     {
-        QTemporaryDir work;
         Recorded recorded;
-        AutoRewriteParams params = paramsIn(work, u"quick"_s, AutoRewrite::General, 1);
+        AutoRewriteParams params = paramsIn(recorded.work, u"quick"_s, AutoRewrite::General, 1);
         params.choiceCounter = 40;
         const AutoRewriteResult result = run(params, recorded);
         // One group: counter 41, seed tick + 41 + article 1, c = r mod 4 + 1.
@@ -362,9 +297,8 @@ private Q_SLOTS:
 
     void topmostSingleSynonym()
     {
-        QTemporaryDir work;
         Recorded recorded;
-        AutoRewriteParams params = paramsIn(work, u"lone"_s, AutoRewrite::Topmost, 3);
+        AutoRewriteParams params = paramsIn(recorded.work, u"lone"_s, AutoRewrite::Topmost, 3);
         const AutoRewriteResult result = run(params, recorded);
         QCOMPARE(result.articleCount, 1);
         QCOMPARE(recorded.rows.size(), 2);
@@ -378,10 +312,9 @@ private Q_SLOTS:
 
     void reservedWordsStayIntact()
     {
-        QTemporaryDir work;
         Recorded recorded;
         AutoRewriteParams params =
-            paramsIn(work, u"The art of the article"_s, AutoRewrite::Topmost, 5);
+            paramsIn(recorded.work, u"The art of the article"_s, AutoRewrite::Topmost, 5);
         params.reservedWords = u"art"_s;
         const AutoRewriteResult result = run(params, recorded);
         QCOMPARE(result.status, AutoRewriteStatus::Finished);
@@ -392,10 +325,9 @@ private Q_SLOTS:
 
     void numbersAreNeverReplaced()
     {
-        QTemporaryDir work;
         Recorded recorded;
         const AutoRewriteResult result =
-            run(paramsIn(work, u"2011 deal"_s, AutoRewrite::VeryLow, 5), recorded);
+            run(paramsIn(recorded.work, u"2011 deal"_s, AutoRewrite::VeryLow, 5), recorded);
         QCOMPARE(result.articleCount, 2);
         for (const GeneratedArticle &row : recorded.rows)
             QVERIFY(row.text.startsWith(u"2011 "));
@@ -403,11 +335,10 @@ private Q_SLOTS:
 
     void ownMarksComeOutIntact()
     {
-        QTemporaryDir work;
         Recorded recorded;
-        const QString article = sample(u"marks.txt"_s);
+        const QString article = TestUtil::dataText(u"engine/marks.txt"_s);
         QVERIFY(article.contains(u'{') && article.contains(u'|'));
-        AutoRewriteParams params = paramsIn(work, article, AutoRewrite::VeryLow, 100);
+        AutoRewriteParams params = paramsIn(recorded.work, article, AutoRewrite::VeryLow, 100);
         params.protectNames = false; // braces would mark "{curly}" as code
         const AutoRewriteResult result = run(params, recorded);
         QCOMPARE(result.status, AutoRewriteStatus::Finished);
@@ -427,9 +358,9 @@ private Q_SLOTS:
 
     void generatedFiles()
     {
-        QTemporaryDir work;
         Recorded recorded;
-        AutoRewriteParams params = paramsIn(work, u"look after it"_s, AutoRewrite::VeryHigh, 4);
+        AutoRewriteParams params =
+            paramsIn(recorded.work, u"look after it"_s, AutoRewrite::VeryHigh, 4);
         params.format.face = u"Georgia"_s;
         params.format.replacedColor = 0x000000FF; // red
         QVERIFY(QDir().mkpath(params.articlesDir + u"/old/deeper"_s));
@@ -462,10 +393,10 @@ private Q_SLOTS:
 
     void exhaustedSpaceEndsAndStaysDistinct()
     {
-        QTemporaryDir work;
         Recorded recorded;
         const AutoRewriteResult result = run(
-            paramsIn(work, u"big child deal walk fly make"_s, AutoRewrite::VeryLow, 100), recorded);
+            paramsIn(recorded.work, u"big child deal walk fly make"_s, AutoRewrite::VeryLow, 100),
+            recorded);
         QCOMPARE(result.status, AutoRewriteStatus::Finished);
         QCOMPARE(result.articleCount, 64);
         QSet<QList<int>> signatures;
@@ -484,7 +415,7 @@ private Q_SLOTS:
         QTemporaryDir second;
         Recorded a;
         Recorded b;
-        const QString article = sample(u"citywalk.txt"_s);
+        const QString article = TestUtil::dataText(u"engine/citywalk.txt"_s);
         run(paramsIn(first, article, AutoRewrite::VeryHigh, 30), a);
         run(paramsIn(second, article, AutoRewrite::VeryHigh, 30), b);
         QCOMPARE(a.rows.size(), 31);
@@ -539,9 +470,8 @@ private Q_SLOTS:
 
     void articleWithoutWords()
     {
-        QTemporaryDir work;
         Recorded recorded;
-        const AutoRewriteResult result = run(paramsIn(work, u"!!! ???"_s, 3, 5), recorded);
+        const AutoRewriteResult result = run(paramsIn(recorded.work, u"!!! ???"_s, 3, 5), recorded);
         QCOMPARE(result.status, AutoRewriteStatus::Finished);
         QCOMPARE(result.articleCount, 1);
         QCOMPARE(recorded.rows[1].text, u"!!! ???"_s);
@@ -558,7 +488,7 @@ private Q_SLOTS:
         QVERIFY2(dictionary, qPrintable(error));
         QTemporaryDir work;
         const AutoRewriteParams params =
-            paramsIn(work, sample(u"remote.txt"_s), AutoRewrite::General, 25);
+            paramsIn(work, TestUtil::dataText(u"engine/remote.txt"_s), AutoRewrite::General, 25);
         JobControl control;
         QList<GeneratedArticle> rows;
         AutoRewriteCallbacks callbacks;
@@ -581,23 +511,15 @@ private Q_SLOTS:
 
     void commandLine()
     {
-        const QString cli = QStringLiteral(REWORDIX_BIN_DIR) + u"/rewordix-cli"_s;
-        if (!QFile::exists(cli))
-            QSKIP("rewordix-cli is not built");
         QTemporaryDir work;
         const QString article = work.filePath(u"article.txt"_s);
         QVERIFY(TextFile::writeBytes(article, "Big child\r\n"));
         const QString dictionary = m_dir.filePath(u"dictionary.db"_s);
-        QProcess process;
-        process.start(cli, {u"spin"_s, article, u"-n"_s, u"9"_s, u"--degree"_s, u"5"_s, u"--txt"_s,
-                            u"--out"_s, work.filePath(u"out"_s), u"--dictionary"_s, dictionary});
-        QVERIFY(process.waitForFinished(60000));
-        const QString errors = QString::fromUtf8(process.readAllStandardError());
-        if (process.exitCode() == 2 && errors.contains(u"unknown command"))
-            QSKIP("rewordix-cli has no spin command");
-        QCOMPARE(process.exitCode(), 0);
-        const QStringList lines =
-            QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        const TestUtil::ProcessRun run = TestUtil::runCli(
+            {u"spin"_s, article, u"-n"_s, u"9"_s, u"--degree"_s, u"5"_s, u"--txt"_s, u"--out"_s,
+             work.filePath(u"out"_s), u"--dictionary"_s, dictionary});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        const QStringList lines = run.output.split(u'\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4);
         QVERIFY(QRegularExpression(u"^1\t\\d+\\.\\d\\d%$"_s).match(lines[0]).hasMatch());
         QSet<QString> texts;
@@ -610,29 +532,18 @@ private Q_SLOTS:
                                        u"Large kid\r\n"_s}));
 
         const QString zip = work.filePath(u"articles.zip"_s);
-        process.start(cli, {u"spin"_s, article, u"-n"_s, u"2"_s, u"--zip"_s, zip, u"--dictionary"_s,
-                            dictionary});
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(TestUtil::runCli({u"spin"_s, article, u"-n"_s, u"2"_s, u"--zip"_s, zip,
+                                   u"--dictionary"_s, dictionary})
+                     .exitCode,
+                 0);
         QVERIFY(TestUtil::fileBytes(zip).startsWith("PK\x03\x04"));
-
-        process.start(cli, {u"spin"_s, article, u"--degree"_s, u"9"_s});
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitCode(), 2);
-        process.start(cli, {u"spin"_s, article, u"--out"_s, u"a"_s, u"--zip"_s, u"b.zip"_s});
-        QVERIFY(process.waitForFinished(60000));
-        QCOMPARE(process.exitCode(), 2);
+        QCOMPARE(TestUtil::runCli({u"spin"_s, article, u"--degree"_s, u"9"_s}).exitCode, 2);
+        QCOMPARE(TestUtil::runCli({u"spin"_s, article, u"--out"_s, u"a"_s, u"--zip"_s, u"b.zip"_s})
+                     .exitCode,
+                 2);
     }
 
-    void plainArticle_data()
-    {
-        QTest::addColumn<QString>("resolved");
-        QTest::newRow("groups") << u"A {big} child {looked after} it."_s;
-        QTest::newRow("marks") << u"x [<]y[>] {a[!]b} [[] [z]"_s;
-        QTest::newRow("line ends") << u"one\r\ntwo\rthree\u2028{four}\r"_s;
-        QTest::newRow("unclosed") << u"a } b {c"_s;
-        QTest::newRow("brace in group") << u"{a{b} c"_s;
-    }
+    void plainArticle_data() { TestUtil::addTableRows(u"autorewrite/plain-articles.tsv"_s); }
 
     // The text articles are made without the rich text, and say the same.
     void plainArticle()
@@ -673,9 +584,6 @@ private Q_SLOTS:
         QFETCH(QStringList, output);
         QFETCH(QString, kept);
         QFETCH(int, exitCode);
-        const QString cli = QStringLiteral(REWORDIX_BIN_DIR) + u"/rewordix-cli"_s;
-        if (!QFile::exists(cli))
-            QSKIP("rewordix-cli is not built");
         QTemporaryDir work;
         const QString outDir = work.filePath(u"out"_s);
         QVERIFY(QDir().mkpath(outDir));
@@ -688,13 +596,11 @@ private Q_SLOTS:
                                  u"3"_s,    u"--dictionary"_s, m_dir.filePath(u"dictionary.db"_s)};
         for (const QString &o : output)
             arguments << QString(o).replace(u"OUT"_s, outDir);
-        QProcess process;
-        process.start(u"bash"_s,
-                      QStringList{u"-c"_s, shell + u" exec \"$0\" \"$@\""_s, cli} + arguments);
-        QVERIFY(process.waitForFinished(60000));
-        const QString errors = QString::fromUtf8(process.readAllStandardError());
-        QVERIFY2(process.exitCode() == exitCode, qPrintable(errors));
-        QVERIFY(!errors.isEmpty());
+        const TestUtil::ProcessRun run = TestUtil::runProgram(
+            u"bash"_s, QStringList{u"-c"_s, shell + u" exec \"$0\" \"$@\""_s, TestUtil::cliPath()} +
+                           arguments);
+        QVERIFY2(run.exitCode == exitCode, qPrintable(run.errors));
+        QVERIFY(!run.errors.isEmpty());
         QCOMPARE(TestUtil::fileBytes(QString(kept).replace(u"OUT"_s, outDir)), "old");
         QCOMPARE(QDir(outDir).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot |
                                         QDir::Hidden),
@@ -743,9 +649,6 @@ private:
         JobControl control;
         return AutoRewrite::runAutoRewrite(params, *m_dictionary, control, callbacks);
     }
-
-    QTemporaryDir m_dir;
-    std::unique_ptr<Dictionary> m_dictionary;
 };
 
 QTEST_GUILESS_MAIN(TestAutoRewrite)

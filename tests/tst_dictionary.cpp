@@ -13,15 +13,12 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-class TestDictionaryLookup : public QObject
+class TestDictionaryLookup : public TestDictionary::Fixture
 {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
     std::unique_ptr<Dictionary> m_dict;
-
-    QString file(const QString &name) const { return m_dir.filePath(name); }
 
     // The standard dictionary and words for the rules of irregular forms.
     static QList<TestDictionary::Entry> entries()
@@ -53,15 +50,7 @@ private:
 
     std::unique_ptr<Dictionary> makeDictionary(const QString &name, bool scrambled)
     {
-        const QString path = file(name);
-        QFile::remove(path);
-        if (!TestDictionary::create(path, entries(), irregulars(), scrambled))
-            return nullptr;
-        QString error;
-        auto d = Dictionary::open(path, scrambled, false, &error);
-        if (!d)
-            qWarning() << error;
-        return d;
+        return TestDictionary::createAndOpen(file(name), entries(), irregulars(), scrambled);
     }
 
 private Q_SLOTS:
@@ -69,25 +58,6 @@ private Q_SLOTS:
     {
         m_dict = makeDictionary(u"standard.db"_s, true);
         QVERIFY(m_dict);
-    }
-
-    void tableFor_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("table");
-        QTest::newRow("lower") << u"apple"_s << u"A"_s;
-        QTest::newRow("upper") << u"Apple"_s << u"A"_s;
-        QTest::newRow("z") << u"zebra"_s << u"Z"_s;
-        QTest::newRow("accented") << u"élan"_s << u"Other"_s;
-        QTest::newRow("digit") << u"3d"_s << u"Other"_s;
-        QTest::newRow("dollar") << u"$5"_s << u"Other"_s;
-        QTest::newRow("empty") << QString() << QString();
-    }
-    void tableFor()
-    {
-        QFETCH(QString, word);
-        QFETCH(QString, table);
-        QCOMPARE(Lookup::tableFor(word), table);
     }
 
     void inflectionTag_data() { TestUtil::addTableRows(u"dictionary/inflection-tags.tsv"_s); }
@@ -98,37 +68,15 @@ private Q_SLOTS:
         QCOMPARE(m_dict->inflectionTag(word), tag);
     }
 
-    void irregularTagIsParenthesised()
-    {
-        QCOMPARE(m_dict->irregularTag(u"went"), u"(sp:go)"_s);
-        QCOMPARE(m_dict->irregularTag(u"lying"), u"(ip:lie)"_s);
-        QCOMPARE(m_dict->irregularTag(u"ent"), QString()); // inside "went"
-        QCOMPARE(m_dict->irregularTag(u"sp"), QString());
-        QCOMPARE(m_dict->irregularTag(u"walk"), QString());
-    }
-
     void formListedByTwoRows()
     {
-        const QString path = file(u"readings.db"_s);
-        QVERIFY(TestDictionary::create(
-            path,
+        const auto d = TestDictionary::createAndOpen(
+            file(u"readings.db"_s),
             {{u"leave"_s, u"verb"_s, u"go,depart"_s}, {u"left"_s, u"adjective"_s, u"remaining"_s}},
-            {{u"leave"_s, u"sp=left;pp=left;"_s}, {u"lift"_s, u"pp=lifted|left;"_s}}));
-        QString error;
-        auto d = Dictionary::open(path, true, false, &error);
-        QVERIFY2(d, qPrintable(error));
+            {{u"leave"_s, u"sp=left;pp=left;"_s}, {u"lift"_s, u"pp=lifted|left;"_s}});
+        QVERIFY(d);
         QCOMPARE(d->inflectionTag(u"left"_s), u"sp|pp:leave|lift"_s);
         QCOMPARE(d->readingsList(u"sp|pp:leave|lift"), u"<verb>goed,departed"_s);
-    }
-
-    void existsExactIsCaseSensitive()
-    {
-        QVERIFY(m_dict->existsExact(u"walk"));
-        QVERIFY(!m_dict->existsExact(u"Walk"));
-        QVERIFY(m_dict->existsExact(u"USA"));
-        QVERIFY(!m_dict->existsExact(u"usa"));
-        QVERIFY(m_dict->existsExact(u"élan"));
-        QVERIFY(!m_dict->existsExact(u""));
     }
 
     void synonyms()
@@ -153,125 +101,66 @@ private Q_SLOTS:
                  u"<noun>bargain,agreement,pact,contract,arrangement"_s);
     }
 
-    void phraseStatus_data()
+    void rules_data() { TestUtil::addTableRows(u"dictionary/lookup-rules.tsv"_s); }
+
+    void rules()
     {
-        QTest::addColumn<QString>("phrase");
-        QTest::addColumn<int>("status");
-        QTest::newRow("look: both") << u"look"_s << 3;
-        QTest::newRow("look after: entry") << u"look after"_s << 2;
-        QTest::newRow("Look after: any case")
-            << u"Look after"_s << 0; // rows found, text differs in case
-        QTest::newRow("loo: prefix") << u"loo"_s << 1;
-        QTest::newRow("look at: nothing") << u"look at"_s << 0;
-        QTest::newRow("comma") << u"look,after"_s << 0;
-        QTest::newRow("period") << u"look."_s << 0;
-        QTest::newRow("empty") << QString() << 0;
-        QTest::newRow("wildcard-free") << u"l_ok"_s << 0;
-    }
-    void phraseStatus()
-    {
-        QFETCH(QString, phrase);
-        QFETCH(int, status);
-        QCOMPARE(m_dict->phraseStatus(phrase), status);
+        TestUtil::checkRule({
+            {u"tableFor"_s,
+             [](auto &in, auto &) {
+                 return Lookup::tableFor(in);
+             }},
+            {u"phraseStatus"_s,
+             [&](auto &in, auto &) {
+                 return QString::number(m_dict->phraseStatus(in));
+             }},
+            {u"inflect"_s,
+             [&](auto &in, auto &arg) {
+                 return m_dict->inflect(in, arg);
+             }},
+            {u"inflectList"_s,
+             [&](auto &in, auto &) {
+                 return m_dict->inflectList(in);
+             }},
+            {u"inflectPhrase"_s,
+             [&](auto &in, auto &arg) {
+                 return m_dict->inflectPhrase(in, arg);
+             }},
+            {u"irregularTag"_s,
+             [&](auto &in, auto &) {
+                 return m_dict->irregularTag(in);
+             }},
+            {u"existsExact"_s,
+             [&](auto &in, auto &) {
+                 return QString::number(m_dict->existsExact(in));
+             }},
+            {u"stripMarkers"_s,
+             [](auto &in, auto &) {
+                 return Lookup::stripMarkers(in);
+             }},
+            {u"truncateList"_s,
+             [](auto &in, auto &arg) {
+                 return Lookup::truncateList(in, arg.toInt());
+             }},
+            {u"capitaliseList"_s,
+             [](auto &in, auto &) {
+                 return Lookup::capitaliseList(in);
+             }},
+            {u"capitaliseMarkedList"_s,
+             [](auto &in, auto &) {
+                 return Lookup::capitaliseMarkedList(in);
+             }},
+            {u"popupTypeFilter"_s,
+             [](auto &in, auto &) {
+                 return Lookup::popupTypeFilter(in);
+             }},
+        });
     }
 
-    void inflect_data()
+    // In a list segment the part of speech is known: the head is bent whether
+    // or not the dictionary has a row for it.
+    void inflectPhraseHead()
     {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("tag");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("try sp") << u"try"_s << u"sp"_s << u"tried"_s;
-        QTest::newRow("play sp") << u"play"_s << u"sp"_s << u"played"_s;
-        QTest::newRow("make pp") << u"make"_s << u"pp"_s << u"maked"_s;
-        QTest::newRow("make ip") << u"make"_s << u"ip"_s << u"making"_s;
-        QTest::newRow("see ip") << u"see"_s << u"ip"_s << u"seeing"_s;
-        QTest::newRow("be ip") << u"be"_s << u"ip"_s << u"being"_s;
-        QTest::newRow("box tp") << u"box"_s << u"tp"_s << u"boxes"_s;
-        QTest::newRow("go tp") << u"go"_s << u"tp"_s << u"goes"_s;
-        QTest::newRow("photo pl") << u"photo"_s << u"pl"_s << u"photos"_s;
-        QTest::newRow("church pl") << u"church"_s << u"pl"_s << u"churches"_s;
-        QTest::newRow("city pl") << u"city"_s << u"pl"_s << u"cities"_s;
-        QTest::newRow("day pl") << u"day"_s << u"pl"_s << u"days"_s;
-        QTest::newRow("go sp from IR") << u"go"_s << u"sp"_s << u"went"_s;
-        QTest::newRow("go ip from IR") << u"go"_s << u"ip"_s << u"going"_s;
-        QTest::newRow("lie sp alternatives") << u"lie"_s << u"sp"_s << u"lay|lied"_s;
-        QTest::newRow("child pl reads pl=") << u"child"_s << u"pl"_s << u"children"_s;
-        QTest::newRow("lie pl is not lying") << u"lie"_s << u"pl"_s << u"lies"_s;
-        QTest::newRow("have tp reads tp=") << u"have"_s << u"tp"_s << u"has"_s;
-        QTest::newRow("stop ip from IR") << u"stop"_s << u"ip"_s << u"stopping"_s;
-        QTest::newRow("IR row case-insensitive") << u"Go"_s << u"sp"_s << u"went"_s;
-        QTest::newRow("if") << u"walk"_s << u"if"_s << u"walk"_s;
-        QTest::newRow("other tag") << u"walk"_s << u"xx"_s << QString();
-        QTest::newRow("empty") << QString() << u"sp"_s << QString();
-        QTest::newRow("one-letter y") << u"y"_s << u"sp"_s << u"yed"_s;
-        QTest::newRow("argue ip") << u"argue"_s << u"ip"_s << u"arguing"_s;
-        QTest::newRow("continue ip") << u"continue"_s << u"ip"_s << u"continuing"_s;
-        QTest::newRow("a plural stays plural") << u"argues"_s << u"pl"_s << u"argues"_s;
-        QTest::newRow("an s-word that is no plural") << u"bus"_s << u"pl"_s << u"buses"_s;
-        QTest::newRow("a noun that looks plural") << u"pants"_s << u"pl"_s << u"pants"_s;
-        QTest::newRow("dye ip keeps e") << u"dye"_s << u"ip"_s << u"dyeing"_s;
-        QTest::newRow("queue ip from IR") << u"queue"_s << u"ip"_s << u"queueing|queuing"_s;
-        QTest::newRow("jazz tp") << u"jazz"_s << u"tp"_s << u"jazzes"_s;
-        QTest::newRow("buzz pl") << u"buzz"_s << u"pl"_s << u"buzzes"_s;
-        QTest::newRow("radio tp") << u"radio"_s << u"tp"_s << u"radios"_s;
-        QTest::newRow("echo tp") << u"echo"_s << u"tp"_s << u"echoes"_s;
-        QTest::newRow("zero plural") << u"sheep"_s << u"pl"_s << u"sheep"_s;
-        QTest::newRow("marked word keeps its own row") << u"rend"_s << u"sp"_s << u"rended|rent"_s;
-    }
-    void inflect()
-    {
-        QFETCH(QString, word);
-        QFETCH(QString, tag);
-        QFETCH(QString, expected);
-        QCOMPARE(m_dict->inflect(word, tag), expected);
-    }
-
-    void inflectList_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("empty tag") << u"()<verb>stroll"_s << u"<verb>stroll"_s;
-        QTest::newRow("sp verb only") << u"(sp:walk)<verb>stroll, march <noun>stroll"_s
-                                      << u"<verb>strolled,marched<noun>stroll"_s;
-        QTest::newRow("if unchanged") << u"(if:walk)<verb>stroll"_s << u"<verb>stroll"_s;
-        QTest::newRow("pl noun") << u"(pl:fly)<verb>soar<noun>insect,child"_s
-                                 << u"<verb>soars<noun>insects,children"_s;
-        QTest::newRow("ip phrase")
-            << u"(ip:look)<verb>look after,glance"_s << u"<verb>looking after,glancing"_s;
-        QTest::newRow("combined tag untouched")
-            << u"(sp|pp:lie|lie)<verb>rest"_s << u"<verb>rest"_s;
-        QTest::newRow("no marker") << u"(sp:walk)stroll"_s << u"stroll"_s;
-        QTest::newRow("first of several forms") << u"(sp:go)<verb>lie,go"_s << u"<verb>lay,went"_s;
-        QTest::newRow("phrases keep their other words")
-            << u"(sp:walk)<verb>burn up,spill the beans,light up"_s
-            << u"<verb>burned up,spilled the beans,lit up"_s;
-        QTest::newRow("pl bends verbs as third person")
-            << u"(pl:walk)<verb>have,jazz,look after"_s << u"<verb>has,jazzes,looks after"_s;
-        QTest::newRow("tp bends nouns as plurals")
-            << u"(tp:have)<verb>have<noun>child"_s << u"<verb>has<noun>children"_s;
-        QTest::newRow("no duplicates after bending")
-            << u"(sp:walk)<verb>fulfil,fulfill,burn<noun>fulfil,fulfil"_s
-            << u"<verb>fulfilled,burned<noun>fulfil,fulfil"_s;
-    }
-    void inflectList()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, expected);
-        QCOMPARE(m_dict->inflectList(text), expected);
-    }
-
-    void inflectPhrase()
-    {
-        // "look after": look is a verb, after is not in the dictionary.
-        QCOMPARE(m_dict->inflectPhrase(u"look after"_s, u"sp"), u"looked after"_s);
-        QCOMPARE(m_dict->inflectPhrase(u"look after"_s, u"tp"), u"looks after"_s);
-        // pl tries nouns from the back first: walk is a noun too.
-        QCOMPARE(m_dict->inflectPhrase(u"go walk"_s, u"pl"), u"go walks"_s);
-        QCOMPARE(m_dict->inflectPhrase(u"xx yy"_s, u"sp"), u"xx yy"_s);
-        QCOMPARE(m_dict->inflectPhrase(u"light up"_s, u"sp"), u"lit up"_s);
-        QCOMPARE(m_dict->inflectPhrase(u"look after"_s, u"pl"), u"looks after"_s);
-        // In a list segment the part of speech is known: the head is bent
-        // whether or not the dictionary has a row for it.
         for (const auto &[phrase, tag, verb, expected] :
              {std::tuple{u"go back"_s, u"sp"_s, true, u"went back"_s},
               {u"trade name"_s, u"pl"_s, false, u"trade names"_s},
@@ -288,31 +177,12 @@ private Q_SLOTS:
         QCOMPARE(m_dict->readingsList(u"sp:nothing"), QString());
     }
 
-    void listHelpers()
-    {
-        QCOMPARE(Lookup::stripMarkers(u"<verb>move,travel<noun>trip"_s), u"move,travel,trip"_s);
-        QCOMPARE(Lookup::stripMarkers(u"a<x>b"_s), u"a,b"_s);
-        QCOMPARE(Lookup::stripMarkers(u"a<b"_s), u"a<b"_s);
-        QCOMPARE(Lookup::truncateList(u"a,b,c,d,e"_s, 3), u"a,b,c"_s);
-        QCOMPARE(Lookup::truncateList(u"a,b"_s, 3), u"a,b"_s);
-        QCOMPARE(Lookup::truncateList(u"a,b,c"_s, 1), u"a"_s);
-        QCOMPARE(Lookup::capitaliseList(u"big,large,élan,3d"_s), u"Big,Large,élan,3d"_s);
-        QCOMPARE(Lookup::capitaliseMarkedList(u"<adjective>big,large"_s),
-                 u"<adjective>Big,Large"_s);
-        QCOMPARE(Lookup::popupTypeFilter(u"sp"), u"verb,adjective,adverb"_s);
-        QCOMPARE(Lookup::popupTypeFilter(u"pp"), u"verb,adjective,adverb"_s);
-        QCOMPARE(Lookup::popupTypeFilter(u"ip"), u"verb,noun,adjective"_s);
-        QCOMPARE(Lookup::popupTypeFilter(u"pl"), u"verb,noun,pronoun"_s);
-        QCOMPARE(Lookup::popupTypeFilter(u"tp"), u"verb,noun,pronoun"_s);
-        QCOMPARE(Lookup::popupTypeFilter(u"if"), QString());
-    }
-
     void writesRefreshPhraseStatus()
     {
-        QVERIFY(TestDictionary::create(file(u"writable.db"_s), TestDictionary::standardEntries()));
+        const auto d = TestDictionary::createAndOpen(
+            file(u"writable.db"_s), TestDictionary::standardEntries(), {}, true, true);
+        QVERIFY(d);
         QString error;
-        auto d = Dictionary::open(file(u"writable.db"_s), true, true, &error);
-        QVERIFY2(d, qPrintable(error));
         QCOMPARE(d->phraseStatus(u"zebra"_s), 0);
         QVERIFY2(d->execute(u"INSERT INTO \"Z\" (Words, Type, Synonyms) VALUES (?, ?, ?)"_s,
                             {u"zebra crossing"_s, u"noun"_s, u"crosswalk"_s}, nullptr, &error),

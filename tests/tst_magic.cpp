@@ -3,9 +3,9 @@
 #include "engine/magic/magicbackends.h"
 #include "engine/magic/magicrewrite.h"
 #include "engine/magic/magictext.h"
+#include "testutil.h"
 
 #include <QGuiApplication>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -138,6 +138,28 @@ struct Recorder
     }
 };
 
+// A chain over the fake pages and what it reports.
+struct FakeChain
+{
+    FakeWorld world;
+    MagicRewrite chain;
+    Recorder seen;
+    explicit FakeChain(MagicTimings timings = Fast, bool connected = true, bool tooOld = false)
+        : chain(std::make_unique<FakeBackend>(world, connected, tooOld)), seen(chain)
+    {
+        chain.setTimings(timings);
+    }
+    // Starts the chain and waits until it has finished or restored the article.
+    bool run(const QString &article)
+    {
+        QSignalSpy finished(&chain, &MagicRewrite::finished);
+        QSignalSpy restored(&chain, &MagicRewrite::restored);
+        chain.start(article);
+        return QTest::qWaitFor([&] { return !finished.isEmpty() || !restored.isEmpty(); }, 5000);
+    }
+    bool isIdle() const { return !chain.isBusy() && !chain.hasPages(); }
+};
+
 // A translation page served on loopback: its script puts the target language
 // of the address fragment in front of the text, after `delay` ms (never when -1).
 class PageServer : public QTcpServer
@@ -191,21 +213,12 @@ class TestMagic : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void prepare_data()
-    {
-        QTest::addColumn<QString>("article");
-        QTest::addColumn<QString>("submitted");
-        QTest::newRow("plain") << u"Hi."_s << u"Hi."_s + Marker;
-        QTest::newRow("one ellipsis") << u"Wait..."_s << u"Wait"_s + Marker;
-        QTest::newRow("two ellipses") << u"Wait......"_s << u"Wait"_s + Marker;
-        QTest::newRow("four dots") << u"...."_s << u"."_s + Marker;
-        QTest::newRow("three dots stay") << u"..."_s << u"..."_s + Marker;
-    }
+    void prepare_data() { TestUtil::addTableRows(u"magic/prepare.tsv"_s); }
     void prepare()
     {
         QFETCH(QString, article);
         QFETCH(QString, submitted);
-        QCOMPARE(MagicText::prepare(article), submitted);
+        QCOMPARE(MagicText::prepare(article), submitted + Marker);
     }
 
     void removeMarker_data()
@@ -249,81 +262,53 @@ private Q_SLOTS:
     void fullRun()
     {
         QFETCH(bool, ellipsisAfter);
-        FakeWorld world;
-        world.ellipsisAfter = ellipsisAfter;
-        MagicRewrite chain(std::make_unique<FakeBackend>(world));
-        chain.setTimings(Fast);
-        Recorder seen(chain);
-        QSignalSpy finished(&chain, &MagicRewrite::finished);
-        chain.start(u"Hello world."_s);
-        QVERIFY(finished.wait(5000));
-
+        FakeChain fake;
+        fake.world.ellipsisAfter = ellipsisAfter;
+        QVERIFY(fake.run(u"Hello world."_s));
         const QString a = u"Hello world.. (..<<<<>>>>..)"_s;
-        const QStringList expected = {
-            u"A go en>es"_s,
-            u"B go es>de"_s,
-            u"A source "_s + a,
-            u"A submit"_s,
-            u"B source es: "_s + a,
-            u"B submit"_s,
-            u"A blank"_s,
-            u"A go de>en"_s,
-            u"A source de: es: "_s + a,
-            u"A submit"_s,
-            u"B blank"_s,
-            u"B go en>en"_s,
-            u"B source en: de: es: "_s + a,
-            u"B submit"_s,
-            u"A blank"_s,
-            u"A go en>en"_s,
-            u"A source en: en: de: es: "_s + a,
-            u"A submit"_s,
-            u"B blank"_s,
-        };
-        QCOMPARE(world.log, expected);
+        const QStringList expected = {u"A go en>es"_s,
+                                      u"B go es>de"_s,
+                                      u"A source "_s + a,
+                                      u"A submit"_s,
+                                      u"B source es: "_s + a,
+                                      u"B submit"_s,
+                                      u"A blank"_s,
+                                      u"A go de>en"_s,
+                                      u"A source de: es: "_s + a,
+                                      u"A submit"_s,
+                                      u"B blank"_s,
+                                      u"B go en>en"_s,
+                                      u"B source en: de: es: "_s + a,
+                                      u"B submit"_s,
+                                      u"A blank"_s,
+                                      u"A go en>en"_s,
+                                      u"A source en: en: de: es: "_s + a,
+                                      u"A submit"_s,
+                                      u"B blank"_s};
+        QCOMPARE(fake.world.log, expected);
+        const Recorder &seen = fake.seen;
         QCOMPARE(seen.events, (QStringList{u"hidden"_s, u"MessageBox_13"_s,
                                            u"finished en: en: en: de: es: Hello world."_s}));
         QCOMPARE(seen.positions, (QList<int>{0, 2, 4, 6, 8, 9, 10}));
-        QVERIFY(!chain.isBusy());
-        QVERIFY(!chain.hasPages());
+        QVERIFY(fake.isIdle());
     }
 
-    void refusedStart_data()
-    {
-        QTest::addColumn<QString>("article");
-        QTest::addColumn<int>("situation");
-        QTest::addColumn<QStringList>("events");
-        const QString busy = u"MessageBox_14 warning"_s;
-        QTest::newRow("empty") << QString() << 0
-                               << QStringList{u"hidden"_s, u"MessageBox_12 warning"_s};
-        QTest::newRow("blanks only")
-            << u" \n "_s << 0 << QStringList{u"hidden"_s, u"MessageBox_12 warning"_s};
-        QTest::newRow("auto-rewrite running")
-            << u"Hi."_s << 1 << QStringList{u"hidden"_s, u"MessageBox_16 warning"_s};
-        QTest::newRow("no connection")
-            << u"Hi."_s << 2 << QStringList{u"hidden"_s, u"MessageBox_26 error"_s};
-        QTest::newRow("browser too old")
-            << u"Hi."_s << 3 << QStringList{u"MessageBox_24 warning"_s};
-        QTest::newRow("already running")
-            << u"Hi."_s << 4 << QStringList{u"hidden"_s, u"MessageBox_13"_s, u"hidden"_s, busy};
-    }
+    void refusedStart_data() { TestUtil::addTableRows(u"magic/refused-start.tsv"_s); }
     void refusedStart()
     {
         QFETCH(QString, article);
         QFETCH(int, situation);
         QFETCH(QStringList, events);
-        FakeWorld world;
-        world.neverReady = true;
-        MagicRewrite chain(std::make_unique<FakeBackend>(world, situation != 2, situation == 3));
-        chain.setTimings({1000, 1000, 0, 1});
-        Recorder seen(chain);
+        FakeChain fake({1000, 1000, 0, 1}, situation != 2, situation == 3);
+        fake.world.neverReady = true;
+        MagicRewrite &chain = fake.chain;
         g_bAutoRewriting = situation == 1;
         chain.start(article);
         g_bAutoRewriting = false;
         QTest::qWait(20);
         if (situation == 4)
             chain.start(article);
-        QCOMPARE(seen.events, events);
+        QCOMPARE(fake.seen.events, events);
         QCOMPARE(chain.isBusy(), situation == 4);
         QCOMPARE(chain.hasPages(), situation == 4);
     }
@@ -342,26 +327,22 @@ private Q_SLOTS:
     {
         QFETCH(int, failure);
         QFETCH(MagicRewrite::Stage, stage);
-        FakeWorld world;
+        FakeChain fake;
+        FakeWorld &world = fake.world;
         world.neverReady = failure == 0;
         world.silentHop = failure == 1 ? 1 : -1;
         world.busyForever = failure == 2;
         world.markerOnlyHop = failure == 3 ? 4 : -1;
         world.fault = failure == 4 ? u"apertium failed"_s : QString();
-        MagicRewrite chain(std::make_unique<FakeBackend>(world));
-        chain.setTimings(Fast);
-        Recorder seen(chain);
-        QSignalSpy restored(&chain, &MagicRewrite::restored);
-        chain.start(u"Original."_s);
-        QVERIFY(restored.wait(5000));
+        QVERIFY(fake.run(u"Original."_s));
+        const Recorder &seen = fake.seen;
         QCOMPARE(seen.events,
                  (QStringList{u"hidden"_s, u"MessageBox_13"_s, u"MessageBox_15 error"_s,
                               u"restoring"_s, u"restored Original."_s}));
         QCOMPARE(seen.stages.at(seen.stages.size() - 2), stage);
         if (failure == 0)
             QCOMPARE(world.readyPolls, MagicRewrite::TimeOutTicks - 1);
-        QVERIFY(!chain.isBusy());
-        QVERIFY(!chain.hasPages());
+        QVERIFY(fake.isIdle());
     }
 
     void abortInStage_data()
@@ -375,23 +356,18 @@ private Q_SLOTS:
     void abortInStage()
     {
         QFETCH(MagicRewrite::Stage, stage);
-        FakeWorld world;
-        MagicRewrite chain(std::make_unique<FakeBackend>(world));
-        chain.setTimings(Fast);
-        Recorder seen(chain);
-        connect(&chain, &MagicRewrite::stageChanged, this, [&](MagicRewrite::Stage s) {
+        FakeChain fake;
+        connect(&fake.chain, &MagicRewrite::stageChanged, this, [&](MagicRewrite::Stage s) {
             if (s == stage)
-                chain.abort();
+                fake.chain.abort();
         });
-        QSignalSpy restored(&chain, &MagicRewrite::restored);
-        chain.start(u"Original."_s);
-        QVERIFY(restored.wait(5000));
+        QVERIFY(fake.run(u"Original."_s));
+        const Recorder &seen = fake.seen;
         QCOMPARE(seen.events, (QStringList{u"hidden"_s, u"MessageBox_13"_s, u"restoring"_s,
                                            u"restored Original."_s}));
         QCOMPARE(seen.stages.mid(seen.stages.size() - 2),
                  (QList<MagicRewrite::Stage>{stage, MagicRewrite::Restoring}));
-        QVERIFY(!chain.hasPages());
-        QVERIFY(!chain.isBusy());
+        QVERIFY(fake.isIdle());
     }
 
     void offlinePlan_data()
@@ -456,13 +432,8 @@ private Q_SLOTS:
             QSKIP("Apertium with an English pair is not installed");
         QTemporaryDir dir;
         const QString in = dir.filePath(u"in.txt"_s), out = dir.filePath(u"out.txt"_s);
-        QFile file(in);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(article) == article.size());
-        file.close();
-        QProcess cli;
-        cli.start(QStringLiteral(REWORDIX_BIN_DIR "/rewordix-cli"), {u"magic"_s, in, u"-o"_s, out});
-        QVERIFY(cli.waitForFinished(60000));
-        QCOMPARE(cli.exitCode(), exitCode);
+        QVERIFY(TextFile::writeBytes(in, article));
+        QCOMPARE(TestUtil::runCli({u"magic"_s, in, u"-o"_s, out}).exitCode, exitCode);
         QFile result(out);
         QCOMPARE(result.open(QIODevice::ReadOnly) && result.readAll().contains("\n\n"),
                  exitCode == 0);

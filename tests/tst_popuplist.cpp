@@ -32,52 +32,66 @@ QList<TestDictionary::Irregular> popupIrregulars()
 
 } // namespace
 
-class TestPopupList : public QObject
+class TestPopupList : public TestDictionary::Fixture
 {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
     std::unique_ptr<Dictionary> m_dict;
 
-    QString storePath() const { return m_dir.filePath(u"temp.dat"_s); }
+    QString storePath() const { return file(u"temp.dat"_s); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        const QString path = m_dir.filePath(u"dictionary.db"_s);
-        QVERIFY(TestDictionary::create(path, popupEntries(), popupIrregulars(), true));
-        QString error;
-        m_dict = Dictionary::open(path, true, false, &error);
-        QVERIFY2(m_dict, qPrintable(error));
+        m_dict = TestDictionary::createAndOpen(file(u"dictionary.db"_s), popupEntries(),
+                                               popupIrregulars());
+        QVERIFY(m_dict);
     }
 
     void init() { QFile::remove(storePath()); }
 
-    void build_data()
+    void rules_data() { TestUtil::addTableRows(u"popuplist/rules.tsv"_s); }
+
+    void rules()
     {
-        QTest::addColumn<QString>("marked");
-        QTest::addColumn<QString>("alternatives");
-        QTest::newRow("one group") << u"<noun>kid,youngster"_s << u"<noun>(blank),kid,youngster"_s;
-        QTest::newRow("round robin")
-            << u"<noun>a,b<verb>c,a"_s << u"<All>(blank),a,c,b<noun>a,b<verb>c,a"_s;
-        QTest::newRow("uneven groups")
-            << u"<noun>a,b,c<verb>d<adjective>e,f"_s
-            << u"<All>(blank),a,d,e,b,f,c<noun>a,b,c<verb>d<adjective>e,f"_s;
-        QTest::newRow("exact comparison")
-            << u"<noun>Big<adjective>big"_s << u"<All>(blank),Big,big<noun>Big<adjective>big"_s;
-        QTest::newRow("readings joined by commas")
-            << u"<verb>a,b,<verb>c"_s << u"<All>(blank),a,c,b<verb>a,b<verb>c"_s;
-        QTest::newRow("empty group dropped") << u"<noun><verb>x"_s << u"<verb>(blank),x"_s;
-        QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("only markers") << u"<noun>"_s << QString();
-    }
-    void build()
-    {
-        QFETCH(QString, marked);
-        QFETCH(QString, alternatives);
-        QCOMPARE(PopupList::build(marked), alternatives);
+        const QString store = u"[0,6]walked(sp:walk)<verb>(blank),strolled\r\n[7,10]The(if:the)\r\n"
+                              "[11,14]saw(sp|sp:see|sew)\r\n[15,18]dog()\r\n"_s;
+        TestUtil::checkRule({
+            {u"build"_s,
+             [](auto &in, auto &) {
+                 return PopupList::build(in);
+             }},
+            {u"wantsCapitals"_s,
+             [](auto &in, auto &) {
+                 return QString::number(PopupList::wantsCapitals(in));
+             }},
+            {u"clickedText"_s,
+             [](auto &in, auto &arg) {
+                 const int start = arg.section(u',', 0, 0).toInt();
+                 const int end = arg.section(u',', 1).toInt();
+                 const TextRange range = PopupList::trimmed(
+                     in, start == end ? PopupList::wordAround(in, start) : TextRange{start, end});
+                 const QString taken = in.mid(range.start, range.end - range.start);
+                 return range.isEmpty() == taken.isEmpty() ? taken : u"empty range, but text"_s;
+             }},
+            {u"libraryWord"_s,
+             [&](auto &in, auto &) {
+                 return PopupList::libraryWord(store, in);
+             }},
+            {u"wordCount"_s,
+             [](auto &in, auto &) {
+                 return QString::number(PopupList::wordCount(in));
+             }},
+            {u"record"_s,
+             [](auto &in, auto &arg) {
+                 return PopupList::record(in, arg);
+             }},
+            {u"hasRecord"_s,
+             [](auto &in, auto &arg) {
+                 return QString::number(PopupList::hasRecord(in, arg));
+             }},
+        });
     }
 
     void groupsAndTheirTexts()
@@ -94,25 +108,6 @@ private Q_SLOTS:
         // A plain list, as the auto-rewrite leaves it, is one unnamed group.
         QCOMPARE(PopupList::groups(u"x,y"),
                  (QList<PopupGroup>{PopupGroup{QString(), {u"x"_s, u"y"_s}}}));
-    }
-
-    void wantsCapitals_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<bool>("capitals");
-        QTest::newRow("capitalised") << u"Walk"_s << true;
-        QTest::newRow("all capitals") << u"WALK"_s << false;
-        QTest::newRow("lower case") << u"walk"_s << false;
-        QTest::newRow("one letter") << u"W"_s << false;
-        QTest::newRow("apostrophe") << u"I'm"_s << true;
-        QTest::newRow("digit second") << u"A1"_s << true;
-        QTest::newRow("non-ASCII first") << u"Élan"_s << false;
-    }
-    void wantsCapitals()
-    {
-        QFETCH(QString, word);
-        QFETCH(bool, capitals);
-        QCOMPARE(PopupList::wantsCapitals(word), capitals);
     }
 
     void checkedRows_data()
@@ -134,69 +129,7 @@ private Q_SLOTS:
         QCOMPARE(PopupList::checkedRows(rows, selected), checked);
     }
 
-    void recordsAndWordCounts()
-    {
-        QCOMPARE(PopupList::record(u"large", u"big"), u"[large]=big"_s);
-        QCOMPARE(PopupList::wordCount(u"big"), 1);
-        QCOMPARE(PopupList::wordCount(u"look after"), 2);
-        QCOMPARE(PopupList::wordCount(u" big"), 1);
-        QCOMPARE(PopupList::wordCount(u"a b c"), 3);
-        const QString records = u"[large]=big\r\n[huge]=bigger\r\n"_s;
-        QVERIFY(PopupList::hasRecord(records, u"[large]=big"));
-        QVERIFY(PopupList::hasRecord(records, u"[huge]=bigger"));
-        QVERIFY(!PopupList::hasRecord(records, u"[huge]=big"));
-        QVERIFY(!PopupList::hasRecord(u"x[large]=big\r\n", u"[large]=big"));
-        QVERIFY(PopupList::hasRecord(u"[large]=big", u"[large]=big"));
-        QVERIFY(!PopupList::hasRecord(QString(), u"[large]=big"));
-    }
-
-    void clickedText_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("end");
-        QTest::addColumn<QString>("taken");
-        QTest::newRow("caret inside") << u"a big dog"_s << 3 << 3 << u"big"_s;
-        QTest::newRow("caret after") << u"a big dog"_s << 5 << 5 << u"big"_s;
-        QTest::newRow("caret before") << u"a big dog"_s << 2 << 2 << u"big"_s;
-        QTest::newRow("between blanks") << u"a  dog"_s << 2 << 2 << QString();
-        QTest::newRow("quoted") << u"a 'big' dog"_s << 4 << 4 << u"big"_s;
-        QTest::newRow("trailing marks") << u"done-: now"_s << 1 << 1 << u"done"_s;
-        QTest::newRow("leading colon") << u"x ::30 y"_s << 4 << 4 << u"30"_s;
-        QTest::newRow("inner marks") << u"It's 10:30"_s << 1 << 1 << u"It's"_s;
-        QTest::newRow("selection trimmed")
-            << u"say, \"look after\" him"_s << 3 << 18 << u"look after"_s;
-        QTest::newRow("selection of signs") << u"a -- b"_s << 2 << 4 << QString();
-        QTest::newRow("dollar") << u"pay $5 now"_s << 5 << 5 << u"$5"_s;
-    }
-    void clickedText()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, start);
-        QFETCH(int, end);
-        QFETCH(QString, taken);
-        const TextRange around =
-            start == end ? PopupList::wordAround(text, start) : TextRange{start, end};
-        const TextRange range = PopupList::trimmed(text, around);
-        QCOMPARE(text.mid(range.start, range.end - range.start), taken);
-        QCOMPARE(range.isEmpty(), taken.isEmpty());
-    }
-
-    void navigation_data()
-    {
-        QTest::addColumn<int>("caret");
-        QTest::addColumn<bool>("forward");
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<int>("newCaret");
-        // "The big, red dog." with "big" selected: caret at its end (7), its
-        // start at 4.
-        QTest::newRow("next from a word's end") << 7 << true << u"red"_s << 10;
-        QTest::newRow("next from inside") << 5 << true << u"red"_s << 10;
-        QTest::newRow("previous from a word's start") << 4 << false << u"The"_s << 2;
-        QTest::newRow("previous of the first") << 0 << false << QString() << -1;
-        QTest::newRow("next of the last") << 15 << true << QString() << -1;
-        QTest::newRow("previous from the last word") << 13 << false << u"red"_s << 11;
-    }
+    void navigation_data() { TestUtil::addTableRows(u"popuplist/navigation.tsv"_s); }
     void navigation()
     {
         QFETCH(int, caret);
@@ -277,15 +210,7 @@ private Q_SLOTS:
 
     void fillOfEntriesWithoutAlternatives_data()
     {
-        QTest::addColumn<QString>("store");
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<bool>("hide");
-        QTest::newRow("reserved") << u"[0,3]big(reserved_words)\r\n"_s << u"big"_s << true;
-        QTest::newRow("ignored") << u"[0,3]big(ignore_words)\r\n"_s << u"big"_s << true;
-        QTest::newRow("ignored with tag")
-            << u"[0,4]went(ignore_words|sp:go)\r\n"_s << u"went"_s << true;
-        QTest::newRow("unknown") << u"[0,3]qzx(not_exist)\r\n"_s << u"qzx"_s << false;
-        QTest::newRow("nothing in the dictionary") << u"[0,3]qzx()\r\n"_s << u"qzx"_s << false;
+        TestUtil::addTableRows(u"popuplist/entries-without-alternatives.tsv"_s);
     }
     void fillOfEntriesWithoutAlternatives()
     {
@@ -302,17 +227,7 @@ private Q_SLOTS:
 
     void fillAppendsAnEntryForAnUnseenWord_data()
     {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("alternatives");
-        QTest::newRow("headword") << u"big"_s << u"<adjective>(blank),large,huge,great"_s;
-        QTest::newRow("irregular form") << u"went"_s << u"<verb>(blank),moved,traveled,proceeded"_s;
-        QTest::newRow("several readings")
-            << u"saw"_s
-            << u"<All>(blank),watched,stitched,viewed<verb>watched,viewed<verb>stitched"_s;
-        QTest::newRow("regular ending") << u"walked"_s << u"<verb>(blank),strolled,marched,hiked"_s;
-        QTest::newRow("plural of a noun") << u"flies"_s
-                                          << u"<All>(blank),soars,insects,glides<verb>soars,glides"
-                                             "<noun>insects"_s;
+        TestUtil::addTableRows(u"popuplist/unseen-words.tsv"_s);
     }
     void fillAppendsAnEntryForAnUnseenWord()
     {
@@ -335,16 +250,7 @@ private Q_SLOTS:
                  u"<All>(blank),watched,stitched,viewed<verb>watched,viewed<verb>stitched"_s);
     }
 
-    void fillRefuses_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<bool>("skippable");
-        QTest::newRow("empty") << QString() << false;
-        QTest::newRow("double quote") << u"big\""_s << false;
-        QTest::newRow("51 characters") << QString(51, u'a') << false;
-        QTest::newRow("one sign") << u"&"_s << true;
-        QTest::newRow("one non-ASCII letter") << u"é"_s << true;
-    }
+    void fillRefuses_data() { TestUtil::addTableRows(u"popuplist/refused-words.tsv"_s); }
     void fillRefuses()
     {
         QFETCH(QString, word);
@@ -368,25 +274,6 @@ private Q_SLOTS:
         const PopupFill fill = PopupList::fill(QString(50, u'a'), m_dict.get(), storePath(), true);
         QVERIFY(fill.alternatives.isEmpty());
         QVERIFY(fill.skippable);
-    }
-
-    void libraryWord_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("libraryWord");
-        QTest::newRow("regular form") << u"walked"_s << u"walk"_s;
-        QTest::newRow("capitalised") << u"The"_s << u"the"_s;
-        QTest::newRow("several readings") << u"saw"_s << u"see"_s;
-        QTest::newRow("no tag") << u"dog"_s << u"dog"_s;
-        QTest::newRow("no entry") << u"cat"_s << u"cat"_s;
-    }
-    void libraryWord()
-    {
-        QFETCH(QString, word);
-        QFETCH(QString, libraryWord);
-        const QString store = u"[0,6]walked(sp:walk)<verb>(blank),strolled\r\n[7,10]The(if:the)\r\n"
-                              "[11,14]saw(sp|sp:see|sew)\r\n[15,18]dog()\r\n"_s;
-        QCOMPARE(PopupList::libraryWord(store, word), libraryWord);
     }
 
     void clearingCachedAlternatives()

@@ -2,6 +2,7 @@
 #include "engine/postagtokenizer.h"
 #include "engine/postagtraining.h"
 #include "engine/scanner.h"
+#include "testutil.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,24 +14,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QString shippedModel()
-{
-    return QStringLiteral(REWORDIX_BIN_DIR) + u"/tagger.model"_s;
-}
-
 // Written by rewordix-tagtrain beside the build's bin folder.
 QString heldOutFile()
 {
     return QStringLiteral(REWORDIX_BIN_DIR) + u"/../tagger/heldout.txt"_s;
-}
-
-const PosTagger *shippedTagger()
-{
-    static const std::unique_ptr<PosTagger> tagger = [] {
-        QString error;
-        return PosTagger::load(shippedModel(), &error);
-    }();
-    return tagger.get();
 }
 
 // A model trained in the test on two sentences: enough to exercise the file
@@ -71,14 +58,14 @@ private Q_SLOTS:
     void heldOutAccuracy()
     {
         QFile file(heldOutFile());
-        if (!shippedTagger() || !file.open(QIODevice::ReadOnly))
+        if (!TestUtil::shippedTagger() || !file.open(QIODevice::ReadOnly))
             QSKIP("the build made no tagger model (corpus not fetched)");
         qint64 right = 0;
         qint64 total = 0;
         QStringList words;
         QList<PosTag> gold;
         const auto score = [&] {
-            const QList<PosTag> tags = shippedTagger()->tagSentence(words);
+            const QList<PosTag> tags = TestUtil::shippedTagger()->tagSentence(words);
             for (qsizetype i = 0; i < tags.size(); ++i)
                 right += tags[i] == gold[i];
             total += words.size();
@@ -104,63 +91,22 @@ private Q_SLOTS:
         QVERIFY2(accuracy >= 0.95, qPrintable(QString::number(100 * accuracy)));
     }
 
-    void wordsInSentences_data()
-    {
-        QTest::addColumn<QString>("sentence");
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<PosTag>("tag");
-        using T = PosTag;
-        const auto row = [](const QString &sentence, const QString &word, T tag) {
-            QTest::addRow("%s: %s", qPrintable(sentence), qPrintable(word))
-                << sentence << word << tag;
-        };
-        row(u"He owns a car."_s, u"owns"_s, T::VerbThird);
-        row(u"He owns a car."_s, u"car"_s, T::Noun);
-        row(u"She praised the plan."_s, u"praised"_s, T::VerbPast);
-        row(u"It was praised by everyone."_s, u"praised"_s, T::VerbParticiple);
-        row(u"It was praised by everyone."_s, u"was"_s, T::VerbPast);
-        row(u"The patents expired last year."_s, u"patents"_s, T::PluralNoun);
-        row(u"The rules changed last year."_s, u"changed"_s, T::VerbPast);
-        row(u"The dog barked."_s, u"barked"_s, T::VerbPast);
-        // Alone, a sentence-initial "Apple" is the fruit; the article's other
-        // mention makes it a name.
-        const QString apple = u"Apple sells phones in London. Analysts expect Apple to grow."_s;
-        row(apple, u"Apple"_s, T::ProperNoun);
-        row(apple, u"sells"_s, T::VerbThird);
-        row(apple, u"phones"_s, T::PluralNoun);
-        row(apple, u"London"_s, T::ProperNoun);
-        row(u"Google bought the startup."_s, u"Google"_s, T::ProperNoun);
-        row(u"The Fulton County Grand Jury met."_s, u"Grand"_s, T::ProperNoun);
-        row(u"They have done it."_s, u"done"_s, T::VerbParticiple);
-        row(u"They have done it."_s, u"have"_s, T::Verb);
-        row(u"He is running to the station."_s, u"running"_s, T::VerbGerund);
-        row(u"They walked to school"_s, u"walked"_s, T::VerbPast);
-        row(u"I can't own a house."_s, u"own"_s, T::Verb);
-        row(u"I can't own a house."_s, u"can't"_s, T::Modal);
-        row(u"This is the biggest city."_s, u"biggest"_s, T::Superlative);
-        row(u"Her car is bigger than mine."_s, u"bigger"_s, T::Comparative);
-        row(u"Prices rose quickly."_s, u"quickly"_s, T::Adverb);
-        row(u"Prices rose quickly."_s, u"rose"_s, T::VerbPast);
-        row(u"It is a well-known fact."_s, u"well-known"_s, T::Adjective);
-        row(u"It's a beautiful day."_s, u"beautiful"_s, T::Adjective);
-        row(u"Don't give up now."_s, u"up"_s, T::Particle);
-        row(u"The meeting starts at 10:30 and costs $5."_s, u"10:30"_s, T::Number);
-        row(u"The meeting starts at 10:30 and costs $5."_s, u"meeting"_s, T::Noun);
-    }
+    void wordsInSentences_data() { TestUtil::addTableRows(u"postagger/tagged-words.tsv"_s); }
 
     void wordsInSentences()
     {
         QFETCH(QString, sentence);
         QFETCH(QString, word);
-        QFETCH(PosTag, tag);
-        if (!shippedTagger())
+        QFETCH(QString, tag);
+        QVERIFY2(posTagFromName(tag), qPrintable(tag));
+        if (!TestUtil::shippedTagger())
             QSKIP("the build made no tagger model (corpus not fetched)");
         const qsizetype start = sentence.indexOf(word);
-        const QList<TaggedSpan> spans = shippedTagger()->tagText(sentence);
+        const QList<TaggedSpan> spans = TestUtil::shippedTagger()->tagText(sentence);
         const auto it = std::find_if(spans.begin(), spans.end(),
                                      [start](const TaggedSpan &s) { return s.start == start; });
         QVERIFY(it != spans.end());
-        QCOMPARE(posTagName(it->tag), posTagName(tag));
+        QCOMPARE(posTagName(it->tag), tag);
     }
 
     void classes()
@@ -198,9 +144,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"tagger.model"_s);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-        file.close();
+        QVERIFY(TextFile::writeBytes(path, bytes));
         QString error;
         QVERIFY(!PosTagger::load(path, &error));
         QVERIFY2(error.contains(message) && error.contains(path), qPrintable(error));
@@ -219,30 +163,7 @@ private Q_SLOTS:
         QCOMPARE(tinyModel(), tinyModel());
     }
 
-    void tokens_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("tokens");
-        QTest::newRow("contractions, numbers") << u"It's well-known: don't pay $5 at 10:30."_s
-                                               << u"It's well-known : don't pay $5 at 10:30 ."_s;
-        QTest::newRow("abbreviations")
-            << u"Mr. Smith met Dr. J. Brown in the U.S. Then he left."_s
-            << u"Mr. Smith met Dr. J. Brown in the U.S. / Then he left ."_s;
-        QTest::newRow("closing quote")
-            << u"He said \"no.\" Then he left"_s << u"He said \" no . \" / Then he left"_s;
-        QTest::newRow("line ends") << u"First line\nsecond line\r\n\r\nThird."_s
-                                   << u"First line / second line / Third ."_s;
-        QTest::newRow("ellipsis, question")
-            << u"Wait... what? Yes!"_s << u"Wait ... what ? / Yes !"_s;
-        QTest::newRow("numbers, possessive") << u"3.5% of 1,000 dogs' bones -- e.g. naïve café"_s
-                                             << u"3.5% of 1,000 dogs' bones -- e.g. naïve café"_s;
-        QTest::newRow("typographic marks")
-            << u"“Quoted,” she said—twice…"_s << u"“ Quoted , ” she said — twice …"_s;
-        QTest::newRow("marks at word edges")
-            << u"rock'n'roll x:5 -5 'em"_s << u"rock'n'roll x : 5 - 5 ' em"_s;
-        QTest::newRow("other scripts")
-            << u"Étude über Zürich. Ça va"_s << u"Étude über Zürich . / Ça va"_s;
-    }
+    void tokens_data() { TestUtil::addTableRows(u"postagger/tokens.tsv"_s); }
 
     void tokens()
     {
