@@ -48,10 +48,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase() { GuiTest::quietPlatformWarnings(); }
-    void init() { setUpFolders(); }
-    void cleanup() { tearDown(); }
-
     void refusals_data()
     {
         QTest::addColumn<QString>("article");
