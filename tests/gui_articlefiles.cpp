@@ -484,12 +484,23 @@ private Q_SLOTS:
         QCOMPARE(answers.messages, QStringList{u"Save File Succeed!"_s});
     }
 
-    void textSaveAllIntoAnUnusableFolderSaysSo()
+    // Save All into a path under a file, in either format.
+    void saveAllIntoAnUnusableFolderSaysSo_data()
     {
-        MainWindow &w = openForSaveAll(1, {1});
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("text") << 0 << u"file/sub"_s;
+        QTest::newRow("zip") << 1 << u"file/a.zip"_s;
+    }
+
+    void saveAllIntoAnUnusableFolderSaysSo()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, target);
+        MainWindow &w = openForSaveAll(1, {1}, format);
         QVERIFY(ArticleFile::writeText(out(u"file"_s), u"x"_s));
         PromptAnswers answers;
-        answers.files << out(u"file/sub"_s);
+        answers.files << out(target);
         w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages.size(), 1);
         QVERIFY(answers.messages.first().startsWith(u"Save failed"));
@@ -532,21 +543,14 @@ private Q_SLOTS:
         QVERIFY(TestUtil::fileBytes(archive) != before);
     }
 
-    void zipSaveAllFailureSaysSo()
+    void zipSaveAllWithAMissingArticleSaysSo()
     {
         MainWindow &w = openForSaveAll(1, {1}, 1);
-        QVERIFY(ArticleFile::writeText(out(u"file"_s), u"x"_s));
         // An older archive at the same place must not make a failure look like success.
-        PromptAnswers answers;
-        answers.files << out(u"file/a.zip"_s);
-        w.runCommand(Command::SaveAll);
-        QCOMPARE(answers.messages.size(), 1);
-        QVERIFY(answers.messages.first().startsWith(u"Save failed"));
-
         QVERIFY(QDir().mkpath(out(u"ro"_s)));
         QVERIFY(ArticleFile::writeText(out(u"ro/old.zip"_s), u"older archive"_s));
         QFile::remove(tempPath(u"1.rtf"_s));
-        answers.clear();
+        PromptAnswers answers;
         answers.files << out(u"ro/old.zip"_s);
         w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages.size(), 1);
