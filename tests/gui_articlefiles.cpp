@@ -1,7 +1,6 @@
 #include "app/articlefile.h"
 #include "app/articlesession.h"
 #include "gui_testutil.h"
-#include "promptanswers.h"
 #include "rtf/rtfreader.h"
 #include "rtf/rtfwriter.h"
 #include "ui/articleeditor.h"
@@ -690,7 +689,7 @@ private Q_SLOTS:
         MainWindow &w = openWindow();
         w.articleEditor()->setFocus();
         QTest::keyClicks(w.articleEditor(), u"typed"_s);
-        GuiTest::Replies replies(reply, {out(u"saved.txt"_s), articleData(u"utf8.txt"_s)});
+        PromptAnswers replies(reply, {out(u"saved.txt"_s), articleData(u"utf8.txt"_s)});
         if (command == 0)
             QVERIFY(GuiTest::dropOnEditor(w, {articleData(u"utf8.txt"_s)}));
         else

@@ -1,6 +1,5 @@
 #include "app/articlefile.h"
 #include "gui_testutil.h"
-#include "promptanswers.h"
 #include "ui/articleeditor.h"
 #include "ui/articlelist.h"
 #include "ui/autorewritewaitdialog.h"

@@ -1,5 +1,4 @@
 #include "gui_testutil.h"
-#include "promptanswers.h"
 #include "ui/articleeditor.h"
 #include "ui/findreplacedialog.h"
 
@@ -624,7 +623,7 @@ private Q_SLOTS:
         child<ArticleEditor>(&w, 1002)->setPlainText(u"a"_s);
         child<ArticleEditor>(&w, 1003)->setPlainText(u"b"_s);
         new QTreeWidgetItem(child<QTreeWidget>(&w, 1068), {u"1"_s, u"0.00%"_s});
-        GuiTest::Replies replies(u"discard"_s);
+        PromptAnswers replies(u"discard"_s);
         trigger(MainWindow::MenuKind::File, Command::New);
         QCOMPARE(child<ArticleEditor>(&w, 1002)->plainText(), QString());
         QCOMPARE(child<ArticleEditor>(&w, 1003)->plainText(), QString());

@@ -126,7 +126,7 @@ private Q_SLOTS:
         QCOMPARE(w.articleEditor()->plainText(), u"We walk the big child"_s);
         QCOMPARE(w.sourceEditor()->plainText(), u"walk the big child"_s);
         // New starts another article: no original, no figures.
-        GuiTest::Replies replies(u"discard"_s);
+        PromptAnswers replies(u"discard"_s);
         w.runCommand(Command::New);
         QVERIFY(!w.hasOriginalArticle());
         QCOMPARE(child<QLabel>(&w, 1043)->text(), u"Replaced:"_s);

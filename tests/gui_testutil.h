@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "dictionary/programdictionary.h"
 #include "filetestutil.h"
+#include "promptanswers.h"
 #include "rtf/rtfdocument.h"
 #include "testdictionary.h"
 #include "ui/articleeditor.h"
@@ -261,43 +262,6 @@ private:
     std::function<void(W *)> m_action;
     QTimer m_timer;
     bool m_done = false;
-};
-
-// Answers the program's prompts in place of the user while it lives:
-// questions with reply ("yes", "discard", or empty for Cancel), file dialogs
-// with the next of files (none left: Cancel); records what was asked.
-class Replies
-{
-public:
-    explicit Replies(QString reply, QStringList files = {})
-        : m_reply(std::move(reply)), m_files(std::move(files))
-    {
-        UiMessage::setAnswerer([this](const UiMessage::Prompt &prompt) -> QString {
-            switch (prompt.kind) {
-            case UiMessage::Prompt::Kind::Question:
-                questions.append(prompt.text);
-                return m_reply;
-            case UiMessage::Prompt::Kind::File:
-                dialogs.append(prompt.fileDialog);
-                return m_files.isEmpty() ? QString() : m_files.takeFirst();
-            case UiMessage::Prompt::Kind::Message:
-                messages.append(prompt.text);
-                break;
-            }
-            return {};
-        });
-    }
-    ~Replies() { UiMessage::setAnswerer({}); }
-    Replies(const Replies &) = delete;
-    Replies &operator=(const Replies &) = delete;
-
-    QStringList questions;
-    QStringList messages;
-    QList<UiMessage::FileDialog> dialogs;
-
-private:
-    QString m_reply;
-    QStringList m_files;
 };
 
 // A file drop of paths on the article editor, as the desktop delivers it;

@@ -70,7 +70,7 @@ private Q_SLOTS:
     {
         MainWindow &w = openWindow();
         w.setMode(MainWindowLogic::Mode::Auto);
-        GuiTest::Replies replies{QString()};
+        PromptAnswers replies{QString()};
         QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         w.articleEditor()->setPlainText(u"I walk the big child."_s);
         child<QComboBox>(&w, 1012)->setEditText(u"10"_s);
@@ -204,13 +204,13 @@ private Q_SLOTS:
         QVERIFY(typeKeys(u"T y p e d"_s));
         QTRY_COMPARE(w.articleEditor()->plainText(), u"Typed"_s);
         {
-            GuiTest::Replies cancel{QString()};
+            PromptAnswers cancel{QString()};
             QVERIFY(typeKeys(u"alt+F4"_s));
             QTRY_COMPARE(cancel.questions.size(), 1);
             QTest::qWait(200);
             QVERIFY(w.isVisible());
         }
-        GuiTest::Replies discard(u"discard"_s);
+        PromptAnswers discard(u"discard"_s);
         QVERIFY(activate(&w));
         QVERIFY(typeKeys(u"alt+F4"_s));
         QTRY_VERIFY(!w.isVisible());
