@@ -1,7 +1,6 @@
 #include "app/articlefile.h"
 #include "app/articlesession.h"
 #include "gui_testutil.h"
-#include "promptanswers.h"
 #include "rtf/rtfreader.h"
 #include "rtf/rtfwriter.h"
 #include "ui/articleeditor.h"
@@ -24,18 +23,15 @@
 
 using namespace Qt::Literals::StringLiterals;
 using GuiTest::child;
+using GuiTest::tempArticleText;
+using GuiTest::tempPath;
 using Dialog = UiMessage::FileDialog;
 
 namespace {
 
 QString articleData(const QString &name)
 {
-    return QStringLiteral(REWORDIX_TEST_DATA "/articles/") + name;
-}
-
-QString rtfData(const QString &name)
-{
-    return QStringLiteral(REWORDIX_TEST_DATA "/rtf/") + name;
+    return GuiTest::dataFile(u"articles"_s, name);
 }
 
 const QString SampleText = u"Café naïve – “quoted” words.\nSecond line ends here.\n"_s;
@@ -43,11 +39,6 @@ const QString SampleText = u"Café naïve – “quoted” words.\nSecond line e
 QString articleText(const QString &name)
 {
     return u"Article "_s + name + u" text with café.\nIts second paragraph."_s;
-}
-
-QString tempPath(const QString &file)
-{
-    return AppPaths::articlesDir() + u'/' + file;
 }
 
 // Runs action on the first popup menu that opens while it lives and records
@@ -124,6 +115,20 @@ private:
         QCOMPARE(QCursor::pos(), button->mapToGlobal(local));
     }
 
+    // The window ready for Save All in format (0 text, 1 zip), with count
+    // generated rows and the rows checked, the cursor off the format arrow.
+    MainWindow &openForSaveAll(int count, const QList<int> &checked, int format = 0)
+    {
+        MainWindow &w = openWindow();
+        putCursorOnSaveAll(0.1);
+        if (format == 1)
+            w.runCommand(Command::SaveAsZip);
+        ArticleList *list = fillList(count);
+        for (int row : checked)
+            list->setChecked(row, true);
+        return w;
+    }
+
     void clickRow(ArticleList *list, int row)
     {
         const QRect rect = list->visualItemRect(list->topLevelItem(row));
@@ -139,20 +144,9 @@ private:
         return list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list);
     }
 
-    static int unzipTest(const QString &unzip, const QString &archive)
-    {
-        QProcess process;
-        process.start(unzip, {u"-tq"_s, archive});
-        return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit
-                   ? process.exitCode()
-                   : -1;
-    }
-
     static QString readTextFile(const QString &path) { return ArticleFile::readText(path).text; }
 
 private Q_SLOTS:
-    void initTestCase() { GuiTest::quietPlatformWarnings(); }
-
     void init()
     {
         setUpFolders();
@@ -168,15 +162,7 @@ private Q_SLOTS:
 
     // --- Open and drop ---
 
-    void openTextFiles_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::newRow("utf-16le with mark") << u"utf16le-bom.txt"_s;
-        QTest::newRow("utf-16be with mark") << u"utf16be-bom.txt"_s;
-        QTest::newRow("utf-8 with mark") << u"utf8-bom.txt"_s;
-        QTest::newRow("utf-8 without mark") << u"utf8.txt"_s;
-        QTest::newRow("windows-1252") << u"windows1252.txt"_s;
-    }
+    void openTextFiles_data() { TestUtil::addTableRows(u"gui/open-text-files.tsv"_s); }
 
     void openTextFiles()
     {
@@ -208,25 +194,18 @@ private Q_SLOTS:
         QCOMPARE(w.wordsAmount(), 0);
         QVERIFY(answers.messages.isEmpty());
         // The shown article's file was not touched by loading another one.
-        QCOMPARE(Rtf::plainText(ArticleFile::readRichText(tempPath(u"2.rtf"_s)).document),
-                 articleText(u"2"_s));
+        QCOMPARE(tempArticleText(u"2.rtf"_s), articleText(u"2"_s));
     }
 
-    void openRichTextOfOtherEditors_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("wordpad") << u"wordpad-basic.rtf"_s << u"caf\u00e9 and \u03a9mega"_s;
-        QTest::newRow("libreoffice") << u"libreoffice-formats.rtf"_s << u"Some bold, italic"_s;
-        QTest::newRow("own form") << u"own-utf16.rtf"_s << u"Own blue caf\u00e9 text."_s;
-    }
+    void openRichTextOfOtherEditors_data() { TestUtil::addTableRows(u"gui/rich-text-files.tsv"_s); }
 
     void openRichTextOfOtherEditors()
     {
         QFETCH(QString, file);
         QFETCH(QString, expected);
         MainWindow &w = openWindow();
-        const QString path = file.startsWith(u"own") ? articleData(file) : rtfData(file);
+        const QString path =
+            file.startsWith(u"own") ? articleData(file) : GuiTest::dataFile(u"rtf"_s, file);
         PromptAnswers answers;
         answers.files << path;
         w.runCommand(Command::Open);
@@ -245,7 +224,7 @@ private Q_SLOTS:
     {
         MainWindow &w = openWindow();
         const QString path = out(u"NOTES.RTF"_s);
-        QVERIFY(QFile::copy(rtfData(u"wordpad-basic.rtf"_s), path));
+        QVERIFY(QFile::copy(GuiTest::dataFile(u"rtf"_s, u"wordpad-basic.rtf"_s), path));
         PromptAnswers answers;
         answers.files << path;
         w.runCommand(Command::Open);
@@ -254,8 +233,7 @@ private Q_SLOTS:
 
     void openCancelledChangesNothing()
     {
-        MainWindow &w = openWindow();
-        w.articleEditor()->setPlainText(u"kept"_s);
+        MainWindow &w = openWindowWith(u"kept"_s);
         PromptAnswers answers;
         w.runCommand(Command::Open);
         QCOMPARE(answers.dialogs.size(), 1);
@@ -265,8 +243,7 @@ private Q_SLOTS:
 
     void brokenRichTextKeepsTheArticle()
     {
-        MainWindow &w = openWindow();
-        w.articleEditor()->setPlainText(u"kept"_s);
+        MainWindow &w = openWindowWith(u"kept"_s);
         const QString path = out(u"broken.rtf"_s);
         QVERIFY(ArticleFile::writeText(path, u"no rich text here"_s));
         PromptAnswers answers;
@@ -281,8 +258,7 @@ private Q_SLOTS:
 
     void unreadableTextKeepsTheArticle()
     {
-        MainWindow &w = openWindow();
-        w.articleEditor()->setPlainText(u"old"_s);
+        MainWindow &w = openWindowWith(u"old"_s);
         PromptAnswers answers;
         answers.files << out(u"gone.txt"_s);
         w.runCommand(Command::Open);
@@ -318,23 +294,13 @@ private Q_SLOTS:
 
     // --- Save ---
 
-    void saveDotRules_data()
-    {
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<bool>("rich");
-        QTest::newRow("no dot gets .txt") << u"notes"_s << u"notes.txt"_s << false;
-        QTest::newRow("txt") << u"notes.txt"_s << u"notes.txt"_s << false;
-        QTest::newRow("rtf") << u"notes.rtf"_s << u"notes.rtf"_s << true;
-        QTest::newRow("upper-case RTF is text") << u"notes.RTF"_s << u"notes.RTF"_s << false;
-        QTest::newRow("dot in the folder") << u"my.docs/notes"_s << u"my.docs/notes"_s << false;
-    }
+    void saveDotRules_data() { TestUtil::addTableRows(u"gui/save-dot-rules.tsv"_s); }
 
     void saveDotRules()
     {
         QFETCH(QString, chosen);
         QFETCH(QString, written);
-        QFETCH(bool, rich);
+        QFETCH(QString, rich);
         MainWindow &w = openWindow();
         QVERIFY(QDir().mkpath(out(u"my.docs"_s)));
         const QString text = u"First € line\nsecond line"_s;
@@ -355,7 +321,7 @@ private Q_SLOTS:
             QVERIFY(!dir.exists(chosen));
 
         const QByteArray bytes = TestUtil::fileBytes(out(written));
-        if (rich) {
+        if (FileTest::isTrue(rich)) {
             // Saved for other editors: the 7-bit stream itself, not the UTF-16 form.
             QVERIFY(bytes.startsWith("{\\rtf1"));
             QVERIFY(Rtf::isRtf(bytes));
@@ -374,8 +340,7 @@ private Q_SLOTS:
 
     void saveAsksBeforeOverwriting()
     {
-        MainWindow &w = openWindow();
-        w.articleEditor()->setPlainText(u"new"_s);
+        MainWindow &w = openWindowWith(u"new"_s);
         QVERIFY(ArticleFile::writeText(out(u"notes.txt"_s), u"old"_s));
         PromptAnswers answers;
         // "notes" would overwrite notes.txt: asked, and No keeps it.
@@ -396,8 +361,7 @@ private Q_SLOTS:
 
     void failedSaveSaysSo()
     {
-        MainWindow &w = openWindow();
-        w.articleEditor()->setPlainText(u"text"_s);
+        MainWindow &w = openWindowWith(u"text"_s);
         QVERIFY(ArticleFile::writeText(out(u"file"_s), u"x"_s));
         PromptAnswers answers;
         answers.files << out(u"file/notes.txt"_s);
@@ -464,9 +428,7 @@ private Q_SLOTS:
 
     void saveAllWithNothingChecked()
     {
-        MainWindow &w = openWindow();
-        putCursorOnSaveAll(0.1);
-        fillList(2);
+        MainWindow &w = openForSaveAll(2, {});
         PromptAnswers answers;
         w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages, QStringList{u"Please Select Articles to Save"_s});
@@ -476,11 +438,7 @@ private Q_SLOTS:
 
     void textSaveAllMovesAndRecreates()
     {
-        MainWindow &w = openWindow();
-        putCursorOnSaveAll(0.1);
-        ArticleList *list = fillList(3);
-        list->setChecked(1, true);
-        list->setChecked(3, true);
+        MainWindow &w = openForSaveAll(3, {1, 3});
         QVERIFY(ArticleFile::writeText(tempPath(u"stale.txt"_s), u"x"_s));
         w.articleEditor()->setPlainText(u"the editor's article"_s);
 
@@ -509,11 +467,7 @@ private Q_SLOTS:
 
     void textSaveAllAsksBeforeReplacing()
     {
-        MainWindow &w = openWindow();
-        putCursorOnSaveAll(0.1);
-        ArticleList *list = fillList(2);
-        list->setChecked(1, true);
-        list->setChecked(2, true);
+        MainWindow &w = openForSaveAll(2, {1, 2});
         QVERIFY(QDir().mkpath(out(u"target"_s)));
         QVERIFY(ArticleFile::writeText(out(u"target/1.txt"_s), u"user's own file"_s));
         QVERIFY(ArticleFile::writeText(out(u"target/2.txt"_s), u"replace me"_s));
@@ -529,14 +483,23 @@ private Q_SLOTS:
         QCOMPARE(answers.messages, QStringList{u"Save File Succeed!"_s});
     }
 
-    void textSaveAllIntoAnUnusableFolderSaysSo()
+    // Save All into a path under a file, in either format.
+    void saveAllIntoAnUnusableFolderSaysSo_data()
     {
-        MainWindow &w = openWindow();
-        putCursorOnSaveAll(0.1);
-        fillList(1)->setChecked(1, true);
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("text") << 0 << u"file/sub"_s;
+        QTest::newRow("zip") << 1 << u"file/a.zip"_s;
+    }
+
+    void saveAllIntoAnUnusableFolderSaysSo()
+    {
+        QFETCH(int, format);
+        QFETCH(QString, target);
+        MainWindow &w = openForSaveAll(1, {1}, format);
         QVERIFY(ArticleFile::writeText(out(u"file"_s), u"x"_s));
         PromptAnswers answers;
-        answers.files << out(u"file/sub"_s);
+        answers.files << out(target);
         w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages.size(), 1);
         QVERIFY(answers.messages.first().startsWith(u"Save failed"));
@@ -545,13 +508,9 @@ private Q_SLOTS:
 
     void zipSaveAll()
     {
-        const QString unzip = QStandardPaths::findExecutable(u"unzip"_s);
-        MainWindow &w = openWindow();
-        putCursorOnSaveAll(0.1);
-        w.runCommand(Command::SaveAsZip);
-        ArticleList *list = fillList(3);
-        list->setChecked(3, true);
-        list->setChecked(1, true);
+        const GuiTest::Unzip unzip;
+        MainWindow &w = openForSaveAll(3, {3, 1}, 1);
+        ArticleList *list = w.articleList();
         PromptAnswers answers;
         answers.files << out(u"archive"_s);
         w.runCommand(Command::SaveAll);
@@ -560,19 +519,11 @@ private Q_SLOTS:
         QCOMPARE(answers.messages, QStringList{u"Save File Succeed!"_s});
         const QString archive = out(u"archive.zip"_s);
         QVERIFY(QFile::exists(archive));
-        if (unzip.isEmpty())
+        if (!unzip.isInstalled())
             QSKIP("unzip is not installed");
-        QCOMPARE(unzipTest(unzip, archive), 0);
-        QProcess list1;
-        list1.start(unzip, {u"-Z1"_s, archive});
-        QVERIFY(list1.waitForFinished());
-        QCOMPARE(QString::fromUtf8(list1.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
-                 (QStringList{u"1.txt"_s, u"3.txt"_s}));
-        QProcess entry;
-        entry.start(unzip, {u"-p"_s, archive, u"3.txt"_s});
-        QVERIFY(entry.waitForFinished());
-        const QByteArray bytes = entry.readAllStandardOutput();
-        QCOMPARE(bytes, ArticleFile::encodeText(articleText(u"3"_s)));
+        QCOMPARE(unzip.test(archive), 0);
+        QCOMPARE(unzip.names(archive), (QStringList{u"1.txt"_s, u"3.txt"_s}));
+        QCOMPARE(unzip.entry(archive, u"3.txt"_s), ArticleFile::encodeText(articleText(u"3"_s)));
 
         // An existing archive: No leaves it, Yes replaces it.
         const QByteArray before = TestUtil::fileBytes(archive);
@@ -587,28 +538,18 @@ private Q_SLOTS:
         answers.files << archive;
         w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages, QStringList{u"Save File Succeed!"_s});
-        QCOMPARE(unzipTest(unzip, archive), 0);
+        QCOMPARE(unzip.test(archive), 0);
         QVERIFY(TestUtil::fileBytes(archive) != before);
     }
 
-    void zipSaveAllFailureSaysSo()
+    void zipSaveAllWithAMissingArticleSaysSo()
     {
-        MainWindow &w = openWindow();
-        putCursorOnSaveAll(0.1);
-        w.runCommand(Command::SaveAsZip);
-        fillList(1)->setChecked(1, true);
-        QVERIFY(ArticleFile::writeText(out(u"file"_s), u"x"_s));
+        MainWindow &w = openForSaveAll(1, {1}, 1);
         // An older archive at the same place must not make a failure look like success.
-        PromptAnswers answers;
-        answers.files << out(u"file/a.zip"_s);
-        w.runCommand(Command::SaveAll);
-        QCOMPARE(answers.messages.size(), 1);
-        QVERIFY(answers.messages.first().startsWith(u"Save failed"));
-
         QVERIFY(QDir().mkpath(out(u"ro"_s)));
         QVERIFY(ArticleFile::writeText(out(u"ro/old.zip"_s), u"older archive"_s));
         QFile::remove(tempPath(u"1.rtf"_s));
-        answers.clear();
+        PromptAnswers answers;
         answers.files << out(u"ro/old.zip"_s);
         w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages.size(), 1);
@@ -628,8 +569,10 @@ private Q_SLOTS:
         QCOMPARE(Config::saveAllFormat(), 1);
         menu = w.formatMenu();
         QVERIFY(menu->actions().at(1)->isChecked());
+        // The same format again, from the menu or as a command, writes nothing.
         const QByteArray config = TestUtil::fileBytes(AppPaths::configFile());
         menu->actions().at(1)->trigger();
+        w.runCommand(Command::SaveAsZip);
         QCOMPARE(TestUtil::fileBytes(AppPaths::configFile()), config);
         w.runCommand(Command::SaveAsTxt);
         QCOMPARE(Config::saveAllFormat(), 0);
@@ -672,23 +615,20 @@ private Q_SLOTS:
         w.articleEditor()->setFocus();
         w.articleEditor()->setCaret(0);
         QTest::keyClicks(w.articleEditor(), u"Edited "_s);
-        const auto fileText = [](const QString &name) {
-            return Rtf::plainText(ArticleFile::readRichText(tempPath(name)).document);
-        };
-        QCOMPARE(fileText(u"1.rtf"_s), u"Edited "_s + articleText(u"1"_s));
-        QCOMPARE(fileText(u"2.rtf"_s), articleText(u"2"_s));
+        QCOMPARE(tempArticleText(u"1.rtf"_s), u"Edited "_s + articleText(u"1"_s));
+        QCOMPARE(tempArticleText(u"2.rtf"_s), articleText(u"2"_s));
 
         // After New no edit reaches a file, and New itself empties none.
         w.runCommand(Command::New);
         QVERIFY(!w.isShowingArticle());
-        QCOMPARE(fileText(u"1.rtf"_s), u"Edited "_s + articleText(u"1"_s));
+        QCOMPARE(tempArticleText(u"1.rtf"_s), u"Edited "_s + articleText(u"1"_s));
         fillList(2);
         clickRow(w.articleList(), 2);
         PromptAnswers answers;
         answers.files << articleData(u"utf8.txt"_s);
         w.runCommand(Command::Open);
         QTest::keyClicks(w.articleEditor(), u"more"_s);
-        QCOMPARE(fileText(u"2.rtf"_s), articleText(u"2"_s));
+        QCOMPARE(tempArticleText(u"2.rtf"_s), articleText(u"2"_s));
     }
 
     void loadsStartAFreshUndoHistory()
@@ -699,10 +639,7 @@ private Q_SLOTS:
         clickRow(list, 3);
         w.runCommand(Command::Undo);
         QCOMPARE(w.articleEditor()->plainText(), articleText(u"3"_s));
-        const auto fileText = [](const QString &name) {
-            return Rtf::plainText(ArticleFile::readRichText(tempPath(name)).document);
-        };
-        QCOMPARE(fileText(u"3.rtf"_s), articleText(u"3"_s));
+        QCOMPARE(tempArticleText(u"3.rtf"_s), articleText(u"3"_s));
         // Nor does Undo bring back the list's article after an Open.
         PromptAnswers answers;
         answers.files << articleData(u"utf8.txt"_s);
@@ -710,7 +647,7 @@ private Q_SLOTS:
         QVERIFY(!w.articleEditor()->document()->isUndoAvailable());
         w.runCommand(Command::Undo);
         QCOMPARE(w.articleEditor()->plainText(), SampleText);
-        QCOMPARE(fileText(u"3.rtf"_s), articleText(u"3"_s));
+        QCOMPARE(tempArticleText(u"3.rtf"_s), articleText(u"3"_s));
     }
 
     void dropOnAShownArticleWritesNoFile()
@@ -722,8 +659,7 @@ private Q_SLOTS:
         QVERIFY(!w.isShowingArticle());
         QCOMPARE(child<QLabel>(&w, 1073)->text(), u"utf8.txt"_s);
         QTest::keyClicks(w.articleEditor(), u"typed"_s);
-        QCOMPARE(Rtf::plainText(ArticleFile::readRichText(tempPath(u"1.rtf"_s)).document),
-                 articleText(u"1"_s));
+        QCOMPARE(tempArticleText(u"1.rtf"_s), articleText(u"1"_s));
     }
 
     void unsavedEditsAreAskedAbout_data()
@@ -753,7 +689,7 @@ private Q_SLOTS:
         MainWindow &w = openWindow();
         w.articleEditor()->setFocus();
         QTest::keyClicks(w.articleEditor(), u"typed"_s);
-        GuiTest::Replies replies(reply, {out(u"saved.txt"_s), articleData(u"utf8.txt"_s)});
+        PromptAnswers replies(reply, {out(u"saved.txt"_s), articleData(u"utf8.txt"_s)});
         if (command == 0)
             QVERIFY(GuiTest::dropOnEditor(w, {articleData(u"utf8.txt"_s)}));
         else
@@ -832,11 +768,8 @@ private Q_SLOTS:
                              header->height() / 2);
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, pos);
         };
-        const auto names = [&] {
-            QStringList result;
-            for (int i = 0; i < list->topLevelItemCount(); ++i)
-                result.append(list->nameAt(i));
-            return result;
+        const auto names = [list] {
+            return GuiTest::rowNames(list);
         };
         clickHeader(1);
         // 12.349% and 12.345% compare equal and keep their order.

@@ -1,6 +1,5 @@
 #include "app/articlefile.h"
 #include "gui_testutil.h"
-#include "promptanswers.h"
 #include "ui/articleeditor.h"
 #include "ui/articlelist.h"
 #include "ui/autorewritewaitdialog.h"
@@ -22,22 +21,15 @@
 
 using namespace Qt::Literals::StringLiterals;
 using GuiTest::child;
+using GuiTest::RunEnd;
+using GuiTest::tempArticleText;
+using GuiTest::tempPath;
 
 namespace {
 
 QString engineArticle(const QString &name)
 {
-    return QStringLiteral(REWORDIX_TEST_DATA "/engine/") + name;
-}
-
-QString tempPath(const QString &file)
-{
-    return AppPaths::articlesDir() + u'/' + file;
-}
-
-QString fileText(const QString &path)
-{
-    return Rtf::plainText(ArticleFile::readRichText(path).document);
+    return GuiTest::dataFile(u"engine"_s, name);
 }
 
 const QString Finished = u"Article Generation Finished!"_s;
@@ -66,13 +58,19 @@ private:
         QTest::mouseClick(child<QPushButton>(m_window.get(), 1005), Qt::LeftButton);
     }
 
-    QStringList rowNames() const
+    // Starts Auto-rewrite (no article: again on the editor's) and waits for
+    // the run to end.
+    RunEnd runToEnd(const QString &article = {}, int count = 2, int degree = 5)
     {
-        QStringList names;
-        for (int i = 0; i < m_window->articleList()->topLevelItemCount(); ++i)
-            names.append(m_window->articleList()->nameAt(i));
-        return names;
+        QSignalSpy finished(m_window.get(), &MainWindow::autoRewriteFinished);
+        if (article.isEmpty())
+            QTest::mouseClick(child<QPushButton>(m_window.get(), 1005), Qt::LeftButton);
+        else
+            start(article, count, degree);
+        return GuiTest::nextEnd(finished);
     }
+
+    QStringList rowNames() const { return GuiTest::rowNames(m_window->articleList()); }
 
     static QStringList numbers(int from, int to)
     {
@@ -83,12 +81,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase() { GuiTest::quietPlatformWarnings(); }
-
-    void init() { setUpFolders(); }
-
-    void cleanup() { tearDown(); }
-
     void refusals()
     {
         MainWindow &w = openWindow();
@@ -130,8 +122,7 @@ private Q_SLOTS:
         QVERIFY(w.waitDialog()->isModal());
         QVERIFY(g_bAutoRewriting);
         QVERIFY(w.isListBusy());
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(GuiTest::nextEnd(finished), RunEnd::Finished);
 
         QCOMPARE(answers.messages, QStringList{Finished});
         QCOMPARE(answers.icons, QList<QMessageBox::Icon>{QMessageBox::Information});
@@ -154,12 +145,12 @@ private Q_SLOTS:
         QStringList texts;
         for (int i = 1; i <= 5; ++i) {
             QVERIFY2(rate.match(list->rateAt(i)).hasMatch(), qPrintable(list->rateAt(i)));
-            const QString text = fileText(tempPath(QString::number(i) + u".rtf"_s));
+            const QString text = tempArticleText(QString::number(i) + u".rtf"_s);
             QVERIFY(!text.isEmpty());
             QVERIFY(!texts.contains(text));
             texts.append(text);
         }
-        QCOMPARE(fileText(tempPath(u"original article.rtf"_s)), article);
+        QCOMPARE(tempArticleText(u"original article.rtf"_s), article);
         QCOMPARE(child<QComboBox>(&w, 1012)->currentText(), u"5"_s);
         QCOMPARE(QFileInfo(AppPaths::storeFile()).size(), 0);
         QCOMPARE(QFileInfo(AppPaths::replacedStoreFile()).size(), 0);
@@ -188,16 +179,13 @@ private Q_SLOTS:
     {
         MainWindow &w = openWindow();
         PromptAnswers answers;
-        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         // Two groups of two alternatives: four distinct articles.
-        start(u"walk big"_s, 10, 5);
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(runToEnd(u"walk big"_s, 10), RunEnd::Finished);
         QCOMPARE(child<QComboBox>(&w, 1012)->currentText(), u"4"_s);
         QCOMPARE(rowNames(), QStringList{u"original article"_s} + numbers(1, 4));
         QSet<QString> texts;
         for (int i = 1; i <= 4; ++i)
-            texts.insert(fileText(tempPath(QString::number(i) + u".rtf"_s)));
+            texts.insert(tempArticleText(QString::number(i) + u".rtf"_s));
         QCOMPARE(texts.size(), 4);
         QVERIFY(!QFile::exists(tempPath(u"5.rtf"_s)));
         // Five rows: the select-all box stays hidden.
@@ -227,8 +215,7 @@ private Q_SLOTS:
         QTest::mouseClick(child<QPushButton>(w.waitDialog(), 2), Qt::LeftButton);
         QVERIFY(!w.waitDialog()->isVisible());
         m_gate.release();
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(GuiTest::nextEnd(finished), RunEnd::Stopped);
 
         QCOMPARE(rowNames(), (QStringList{u"original article"_s, u"1"_s, u"2"_s}));
         QVERIFY(QFile::exists(tempPath(u"1.rtf"_s)));
@@ -246,12 +233,9 @@ private Q_SLOTS:
 
         // The list works again: the rows kept can be shown and a new run starts.
         w.articleList()->setCurrentItem(w.articleList()->topLevelItem(2));
-        QCOMPARE(w.articleEditor()->plainText(), fileText(tempPath(u"2.rtf"_s)));
+        QCOMPARE(w.articleEditor()->plainText(), tempArticleText(u"2.rtf"_s));
         m_holdAt = -1;
-        finished.clear();
-        start(u"walk big"_s, 2, 5);
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(runToEnd(u"walk big"_s), RunEnd::Finished);
     }
 
     void aFailedRunSaysSo()
@@ -261,10 +245,7 @@ private Q_SLOTS:
         // temp/ is a file: no article can be written.
         QVERIFY(QDir(AppPaths::articlesDir()).removeRecursively());
         QVERIFY(ArticleFile::writeText(AppPaths::articlesDir(), u"in the way"_s));
-        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
-        start(u"walk big"_s, 2, 5);
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(runToEnd(u"walk big"_s), RunEnd::Stopped);
         QCOMPARE(answers.messages.size(), 1);
         QVERIFY(answers.messages.first() != Finished);
         QCOMPARE(answers.icons.first(), QMessageBox::Critical);
@@ -280,9 +261,7 @@ private Q_SLOTS:
         // Typed amounts are taken as typed, never completed from the list.
         QVERIFY(!child<QComboBox>(&w, 1012)->completer());
         PromptAnswers answers;
-        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
-        start(u"walk big"_s, 2, 5);
-        QVERIFY(finished.wait(10000));
+        QCOMPARE(runToEnd(u"walk big"_s), RunEnd::Finished);
         answers.clear();
         for (const QString &amount : {u"abc"_s, u"0"_s, u"-3"_s, u"l0"_s}) {
             child<QComboBox>(&w, 1012)->setEditText(amount);
@@ -299,18 +278,12 @@ private Q_SLOTS:
     {
         MainWindow &w = openWindow();
         PromptAnswers answers;
-        QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         // Topmost drops the original words, so the copy on show always differs.
-        start(u"I walk the big child."_s, 2, 0);
-        QVERIFY(finished.wait(10000));
+        QCOMPARE(runToEnd(u"I walk the big child."_s, 2, 0), RunEnd::Finished);
         QVERIFY(w.isShowingArticle());
-        const QString shown = w.articleEditor()->plainText();
-        QVERIFY(shown != u"I walk the big child.");
-        finished.clear();
-        QTest::mouseClick(child<QPushButton>(&w, 1005), Qt::LeftButton);
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.first().first().toBool(), true);
-        QCOMPARE(fileText(tempPath(u"original article.rtf"_s)), u"I walk the big child."_s);
+        QVERIFY(w.articleEditor()->plainText() != u"I walk the big child.");
+        QCOMPARE(runToEnd(), RunEnd::Finished);
+        QCOMPARE(tempArticleText(u"original article.rtf"_s), u"I walk the big child."_s);
         QCOMPARE(w.sourceEditor()->plainText(), u"I walk the big child."_s);
     }
 
@@ -335,8 +308,7 @@ private Q_SLOTS:
         QVERIFY(answers.dialogs.isEmpty());
         QVERIFY(w.articleEditor()->isReadOnly());
         m_gate.release();
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(GuiTest::nextEnd(finished), RunEnd::Stopped);
         // The article is in the editor, with nothing to undo.
         QCOMPARE(w.articleEditor()->plainText(), u"I walk the big child."_s);
         QVERIFY(!w.articleEditor()->isReadOnly());
@@ -347,8 +319,8 @@ private Q_SLOTS:
     {
         if (!QFileInfo::exists(GuiTest::realDictionary()))
             QSKIP("the built dictionary is not there");
-        const QString unzip = QStandardPaths::findExecutable(u"unzip"_s);
-        if (unzip.isEmpty())
+        const GuiTest::Unzip unzip;
+        if (!unzip.isInstalled())
             QSKIP("unzip is not installed");
         MainWindow &w = openWindow(GuiTest::realDictionary());
         QTemporaryDir out;
@@ -361,8 +333,7 @@ private Q_SLOTS:
         child<QComboBox>(&w, 1075)->setCurrentIndex(2); // High
         QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         QTest::mouseClick(child<QPushButton>(&w, 1005), Qt::LeftButton);
-        QVERIFY(finished.wait(30000));
-        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(GuiTest::nextEnd(finished, 30000), RunEnd::Finished);
         QCOMPARE(answers.messages, QStringList{Finished});
         ArticleList *list = w.articleList();
         const int count = child<QComboBox>(&w, 1012)->currentText().toInt();
@@ -379,27 +350,17 @@ private Q_SLOTS:
         w.runCommand(Command::SaveAll);
         QCOMPARE(answers.messages.last(), u"Save File Succeed!"_s);
 
-        QProcess test;
-        test.start(unzip, {u"-tq"_s, archive});
-        QVERIFY(test.waitForFinished());
-        QCOMPARE(test.exitCode(), 0);
-        QProcess names;
-        names.start(unzip, {u"-Z1"_s, archive});
-        QVERIFY(names.waitForFinished());
+        QCOMPARE(unzip.test(archive), 0);
         QStringList expected;
         for (int i = 1; i <= count; ++i)
             expected.append(QString::number(i) + u".txt"_s);
-        QCOMPARE(QString::fromUtf8(names.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
-                 expected);
+        QCOMPARE(unzip.names(archive), expected);
 
         // Each entry is the UTF-16 text the list shows for its row.
         for (int i = 1; i <= count; ++i) {
             list->setCurrentItem(list->topLevelItem(i));
             const QString shown = w.articleEditor()->plainText();
-            QProcess entry;
-            entry.start(unzip, {u"-p"_s, archive, QString::number(i) + u".txt"_s});
-            QVERIFY(entry.waitForFinished());
-            const QByteArray bytes = entry.readAllStandardOutput();
+            const QByteArray bytes = unzip.entry(archive, QString::number(i) + u".txt"_s);
             QVERIFY(bytes.startsWith("\xFF\xFE"));
             QCOMPARE(ArticleFile::toEditorText(ArticleFile::decodeText(bytes).text), shown);
             QCOMPARE(bytes, ArticleFile::encodeText(shown));

@@ -37,8 +37,7 @@ class TestDialogs : public GuiTest::WindowTest
 private:
     FindReplaceDialog &openFind(const QString &text)
     {
-        MainWindow &w = openWindow();
-        w.articleEditor()->setPlainText(text);
+        MainWindow &w = openWindowWith(text);
         w.articleEditor()->setFocus();
         w.articleEditor()->setCaret(0);
         w.runCommand(Command::FindReplace);
@@ -59,12 +58,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase() { GuiTest::quietPlatformWarnings(); }
-
-    void init() { setUpFolders(); }
-
-    void cleanup() { tearDown(); }
-
     // --- Progress dialog ---
 
     void progressSegments_data()
@@ -392,18 +385,7 @@ private Q_SLOTS:
         QVERIFY(dlg.isVisible());
     }
 
-    void replaceAll_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("find");
-        QTest::addColumn<QString>("replacement");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("both") << u"big big"_s << u"big"_s << u"a"_s << u"a a"_s;
-        QTest::newRow("grows") << u"cat"_s << u"cat"_s << u"cat cat"_s << u"cat cat"_s;
-        QTest::newRow("no hit") << u"concat"_s << u"cat"_s << u"dog"_s << u"concat"_s;
-        QTest::newRow("skips non-words")
-            << u"cat's cat catty"_s << u"cat"_s << u"dog"_s << u"cat's dog catty"_s;
-    }
+    void replaceAll_data() { TestUtil::addTableRows(u"gui/replace-all.tsv"_s); }
 
     void replaceAll()
     {

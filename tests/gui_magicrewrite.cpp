@@ -1,5 +1,4 @@
 #include "gui_testutil.h"
-#include "promptanswers.h"
 #include "ui/articleeditor.h"
 #include "ui/progressdialog.h"
 
@@ -48,10 +47,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase() { GuiTest::quietPlatformWarnings(); }
-    void init() { setUpFolders(); }
-    void cleanup() { tearDown(); }
-
     void refusals_data()
     {
         QTest::addColumn<QString>("article");
@@ -79,15 +74,11 @@ private Q_SLOTS:
 
     // An offline run ends with the rewritten article, or with the original
     // when it is aborted; the original also waits in the source editor.
-    void offlineRun_data()
-    {
-        QTest::addColumn<bool>("abort");
-        QTest::newRow("to the end") << false;
-        QTest::newRow("aborted") << true;
-    }
+    void offlineRun_data() { TestUtil::addTableRows(u"gui/offline-runs.tsv"_s); }
     void offlineRun()
     {
-        QFETCH(bool, abort);
+        QFETCH(QString, aborted);
+        const bool abort = FileTest::isTrue(aborted);
         if (!hasApertium())
             QSKIP("apertium is not installed");
         MainWindow &w = openAutoWindow(Article);

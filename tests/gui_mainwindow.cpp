@@ -1,5 +1,4 @@
 #include "gui_testutil.h"
-#include "promptanswers.h"
 #include "ui/articleeditor.h"
 #include "ui/findreplacedialog.h"
 
@@ -59,12 +58,6 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase() { GuiTest::quietPlatformWarnings(); }
-
-    void init() { setUpFolders(); }
-
-    void cleanup() { tearDown(); }
-
     void everyControlIsNamedByItsId()
     {
         MainWindow &w = openWindow();
@@ -154,28 +147,14 @@ private Q_SLOTS:
         QCOMPARE(w.replacedFormat().foreground().color(), QColor(0, 0, 0xFF));
     }
 
-    void firstStartLanguage_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QStringList>("installed");
-        QTest::addColumn<QString>("expected");
-        const QStringList all;
-        QTest::newRow("German") << u"de_DE"_s << all << u"Deutsch -- German"_s;
-        QTest::newRow("Austrian") << u"de_AT"_s << all << u"Deutsch -- German"_s;
-        QTest::newRow("Japanese") << u"ja_JP"_s << all << u"日本語 -- Japanese"_s;
-        QTest::newRow("Taiwan") << u"zh_TW"_s << all << u"繁體中文 -- Chinese(Traditional)"_s;
-        QTest::newRow("China") << u"zh_CN"_s << all << u"简体中文 -- Chinese(Simplified)"_s;
-        QTest::newRow("French") << u"fr_FR"_s << all << u"English"_s;
-        QTest::newRow("German without German.ini")
-            << u"de_DE"_s << QStringList{u"English"_s, u"Japanese"_s} << u"English"_s;
-    }
-
+    void firstStartLanguage_data() { TestUtil::addTableRows(u"gui/first-start-language.tsv"_s); }
     void firstStartLanguage()
     {
         QFETCH(QString, locale);
-        QFETCH(QStringList, installed);
+        QFETCH(QString, installed);
         QFETCH(QString, expected);
-        m_folders = std::make_unique<GuiTest::Folders>(true, installed);
+        m_folders =
+            std::make_unique<GuiTest::Folders>(true, installed.split(u',', Qt::SkipEmptyParts));
         QCOMPARE(Config::language(), QString());
         MainWindow::Environment env = m_folders->environment();
         env.systemLocale = locale;
@@ -237,19 +216,16 @@ private Q_SLOTS:
     void enterBreaksLinesOnlyInTheTextBoxes()
     {
         MainWindow &w = openWindow();
-        auto *article = child<ArticleEditor>(&w, 1002);
-        article->setFocus();
-        QTest::keyClicks(article, u"ab"_s);
-        QTest::keyClick(article, Qt::Key_Return);
-        QTest::keyClicks(article, u"cd"_s);
-        QCOMPARE(article->plainText(), u"ab\ncd"_s);
-
-        auto *reserved = child<QPlainTextEdit>(&w, 1040);
-        reserved->setFocus();
-        QTest::keyClicks(reserved, u"x"_s);
-        QTest::keyClick(reserved, Qt::Key_Return);
-        QTest::keyClicks(reserved, u"y"_s);
-        QCOMPARE(reserved->toPlainText(), u"x\ny"_s);
+        const auto typeTwoLines = [](QWidget *box) {
+            box->setFocus();
+            QTest::keyClicks(box, u"ab"_s);
+            QTest::keyClick(box, Qt::Key_Return);
+            QTest::keyClicks(box, u"cd"_s);
+        };
+        typeTwoLines(w.articleEditor());
+        QCOMPARE(w.articleEditor()->plainText(), u"ab\ncd"_s);
+        typeTwoLines(child<QPlainTextEdit>(&w, 1040));
+        QCOMPARE(child<QPlainTextEdit>(&w, 1040)->toPlainText(), u"ab\ncd"_s);
 
         w.setMode(MainWindowLogic::Mode::Auto);
         auto *number = child<QComboBox>(&w, 1012);
@@ -647,7 +623,7 @@ private Q_SLOTS:
         child<ArticleEditor>(&w, 1002)->setPlainText(u"a"_s);
         child<ArticleEditor>(&w, 1003)->setPlainText(u"b"_s);
         new QTreeWidgetItem(child<QTreeWidget>(&w, 1068), {u"1"_s, u"0.00%"_s});
-        GuiTest::Replies replies(u"discard"_s);
+        PromptAnswers replies(u"discard"_s);
         trigger(MainWindow::MenuKind::File, Command::New);
         QCOMPARE(child<ArticleEditor>(&w, 1002)->plainText(), QString());
         QCOMPARE(child<ArticleEditor>(&w, 1003)->plainText(), QString());
@@ -656,25 +632,9 @@ private Q_SLOTS:
         QVERIFY(!child<QWidget>(&w, 1004)->isEnabled());
     }
 
-    void saveAllFormatMenu()
-    {
-        MainWindow &w = openWindow();
-        QCOMPARE(Config::saveAllFormat(), 0);
-        w.runCommand(Command::SaveAsZip);
-        QCOMPARE(Config::saveAllFormat(), 1);
-        const QByteArray before = TestUtil::fileBytes(AppPaths::configFile());
-        w.runCommand(Command::SaveAsZip);
-        QCOMPARE(TestUtil::fileBytes(AppPaths::configFile()), before);
-    }
-
     // What the accessibility bridge exports: a name on every control on show
     // that takes the focus, in either language.
-    void everyControlHasAnAccessibleName_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::newRow("English") << u"English"_s;
-        QTest::newRow("German") << u"Deutsch -- German"_s;
-    }
+    void everyControlHasAnAccessibleName_data() { TestUtil::addTableRows(u"gui/languages.tsv"_s); }
 
     void everyControlHasAnAccessibleName()
     {

@@ -19,26 +19,6 @@
 using namespace Qt::Literals::StringLiterals;
 using GuiTest::child;
 
-namespace {
-
-QList<TestDictionary::Entry> popupEntries()
-{
-    return {
-        {u"child"_s, u"noun"_s, u"kid,youngster"_s},
-        {u"zed"_s, u"noun"_s, u"alpha,beta"_s},
-        {u"zed"_s, u"verb"_s, u"gamma,alpha"_s},
-        {u"walk"_s, u"verb"_s, u"stroll,march,hike"_s},
-        {u"walk"_s, u"noun"_s, u"stroll,promenade"_s},
-        {u"big"_s, u"adjective"_s, u"large,huge,very large"_s},
-        {u"the"_s, u"article"_s, u"this"_s},
-        {u"many"_s, u"noun"_s, u"n1,n2,n3,n4,n5,n6"_s},
-        {u"many"_s, u"verb"_s, u"v1,v2,v3,v4,v5"_s},
-        {u"home"_s, u"noun"_s, u"house,dwelling"_s},
-    };
-}
-
-} // namespace
-
 class TestPopup : public GuiTest::WindowTest
 {
     Q_OBJECT
@@ -50,7 +30,9 @@ private:
         if (path.isEmpty()) {
             path = m_folders->install() + u"/popup.db"_s;
             if (!QFile::exists(path))
-                TestDictionary::create(path, popupEntries(), TestDictionary::standardIrregulars());
+                TestDictionary::create(path,
+                                       GuiTest::dictionaryEntries(u"gui/popup-dictionary.tsv"_s),
+                                       TestDictionary::standardIrregulars());
         }
         WindowTest::openWindow(dictionaryAt(path));
         editor()->setPlainText(article);
@@ -61,10 +43,7 @@ private:
 
     void runSearchPhrase(int timeoutMs = 10000)
     {
-        QSignalSpy finished(m_window.get(), &MainWindow::analysisFinished);
-        QTest::mouseClick(child<QPushButton>(m_window.get(), 1006), Qt::LeftButton);
-        QVERIFY(finished.wait(timeoutMs));
-        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(searchPhrase(timeoutMs), GuiTest::RunEnd::Finished);
     }
 
     SynonymPopup *popup() const { return m_window->replaceDialog(); }
@@ -100,10 +79,8 @@ private:
 
     QStringList rows() const
     {
-        QStringList texts;
-        for (int i = 0; i < list()->count(); ++i)
-            texts << list()->item(i)->text();
-        return texts;
+        return GuiTest::itemTexts(list()->count(),
+                                  [this](int i) { return list()->item(i)->text(); });
     }
 
     QStringList checkedRows() const
@@ -118,10 +95,8 @@ private:
 
     QStringList tabs() const
     {
-        QStringList texts;
-        for (int i = 0; i < tabBar()->count(); ++i)
-            texts << tabBar()->tabText(i);
-        return texts;
+        return GuiTest::itemTexts(tabBar()->count(),
+                                  [this](int i) { return tabBar()->tabText(i); });
     }
 
     void chooseRow(const QString &text)
@@ -138,12 +113,6 @@ private:
     QString replacedLabel() const { return child<QLabel>(m_window.get(), 1043)->text(); }
 
 private Q_SLOTS:
-    void initTestCase() { GuiTest::quietPlatformWarnings(); }
-
-    void init() { setUpFolders(); }
-
-    void cleanup() { tearDown(); }
-
     void oneGroupShowsOneTabAndBlankFirst()
     {
         openWindow(u"a child plays"_s, true);

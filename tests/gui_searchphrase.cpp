@@ -15,6 +15,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 using GuiTest::child;
+using GuiTest::RunEnd;
 
 namespace {
 
@@ -60,23 +61,12 @@ private:
                                                            : dictionaryAt(dictionary));
     }
 
-    void clickSearch()
-    {
-        QTest::mouseClick(child<QPushButton>(m_window.get(), 1006), Qt::LeftButton);
-    }
-
     void clickInDialog(int id)
     {
         QTest::mouseClick(child<QPushButton>(m_window->progressDialog(), id), Qt::LeftButton);
     }
 
 private Q_SLOTS:
-    void initTestCase() { GuiTest::quietPlatformWarnings(); }
-
-    void init() { setUpFolders(); }
-
-    void cleanup() { tearDown(); }
-
     void searchPhraseMarksAndCounts()
     {
         MainWindow &w = openWindow();
@@ -86,11 +76,10 @@ private Q_SLOTS:
         editor->setPlainText(u"I look after him  and  walk the big child."_s);
         editor->setCaret(10);
         QSignalSpy finished(&w, &MainWindow::analysisFinished);
-        clickSearch();
+        clickSearchPhrase();
         QVERIFY(w.progressDialog()->isVisible());
         QVERIFY(w.progressDialog()->isModal());
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(GuiTest::nextEnd(finished, 5000), RunEnd::Finished);
         QVERIFY(!w.progressDialog()->isVisible());
         QCOMPARE(w.progressDialog()->position(), 10);
 
@@ -129,19 +118,15 @@ private Q_SLOTS:
 
     void theOriginalPaneKeepsTheFirstArticle()
     {
-        MainWindow &w = openWindow();
-        w.articleEditor()->setPlainText(u"walk the big child"_s);
-        QSignalSpy finished(&w, &MainWindow::analysisFinished);
-        clickSearch();
-        QVERIFY(finished.wait(5000));
+        MainWindow &w = openWindowWith(u"walk the big child"_s);
+        QCOMPARE(searchPhrase(5000), RunEnd::Finished);
         w.articleEditor()->setCaret(0);
         QTest::keyClicks(w.articleEditor(), u"We "_s);
-        clickSearch();
-        QVERIFY(finished.wait(5000));
+        QCOMPARE(searchPhrase(5000), RunEnd::Finished);
         QCOMPARE(w.articleEditor()->plainText(), u"We walk the big child"_s);
         QCOMPARE(w.sourceEditor()->plainText(), u"walk the big child"_s);
         // New starts another article: no original, no figures.
-        GuiTest::Replies replies(u"discard"_s);
+        PromptAnswers replies(u"discard"_s);
         w.runCommand(Command::New);
         QVERIFY(!w.hasOriginalArticle());
         QCOMPARE(child<QLabel>(&w, 1043)->text(), u"Replaced:"_s);
@@ -151,12 +136,8 @@ private Q_SLOTS:
 
     void analysisOfTextWithoutWords()
     {
-        MainWindow &w = openWindow();
-        w.articleEditor()->setPlainText(u"... !!!"_s);
-        QSignalSpy finished(&w, &MainWindow::analysisFinished);
-        clickSearch();
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(finished.first().first().toBool(), false);
+        MainWindow &w = openWindowWith(u"... !!!"_s);
+        QCOMPARE(searchPhrase(5000), RunEnd::Stopped);
         QVERIFY(!w.progressDialog()->isVisible());
         QCOMPARE(child<QComboBox>(&w, 1015)->count(), 0);
     }
@@ -166,7 +147,7 @@ private Q_SLOTS:
         MainWindow &w = openWindow(true);
         w.articleEditor()->setPlainText(u"walk the big child"_s);
         QSignalSpy finished(&w, &MainWindow::analysisFinished);
-        clickSearch();
+        clickSearchPhrase();
         QVERIFY(w.progressDialog()->isVisible());
         clickInDialog(1106);
         QCOMPARE(child<QPushButton>(w.progressDialog(), 1106)->text(), u"Continue"_s);
@@ -191,14 +172,13 @@ private Q_SLOTS:
         child<QPlainTextEdit>(&w, 1040)->setPlainText(u"big"_s);
         w.articleEditor()->setPlainText(u"walk  the big child"_s);
         QSignalSpy finished(&w, &MainWindow::analysisFinished);
-        clickSearch();
+        clickSearchPhrase();
         clickInDialog(1107);
         QCoreApplication::processEvents();
         QVERIFY(w.progressDialog()->isVisible());
         QVERIFY(w.progressDialog()->isAborted());
         m_gate.release();
-        QVERIFY(finished.wait(5000));
-        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(GuiTest::nextEnd(finished, 5000), RunEnd::Stopped);
         QVERIFY(!w.progressDialog()->isVisible());
         // The editor keeps the normalised text with the reserved words coloured;
         // the store and the statistics are as they were.
@@ -216,7 +196,7 @@ private Q_SLOTS:
         MainWindow &w = openWindow(true);
         w.articleEditor()->setPlainText(u"walk the big child"_s);
         QSignalSpy finished(&w, &MainWindow::analysisFinished);
-        clickSearch();
+        clickSearchPhrase();
         clickInDialog(1106);
         m_gate.release();
         QVERIFY(!finished.wait(300));
@@ -245,7 +225,7 @@ private Q_SLOTS:
         QSignalSpy finished(&w, &MainWindow::analysisFinished);
         QElapsedTimer clock;
         clock.start();
-        clickSearch();
+        clickSearchPhrase();
         QVERIFY(finished.wait(10000));
         const qint64 elapsed = clock.elapsed();
         qInfo("Search Phrase on 2,000 words: %lld ms, %d timer ticks, %d paints of the dialog",
@@ -260,10 +240,9 @@ private Q_SLOTS:
         // Abort pressed as soon as the dialog is up ends the run early.
         w.articleEditor()->setPlainText(TestUtil::generatedArticle(2000, 2011));
         finished.clear();
-        clickSearch();
+        clickSearchPhrase();
         clickInDialog(1107);
-        QVERIFY(finished.wait(3000));
-        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(GuiTest::nextEnd(finished, 3000), RunEnd::Stopped);
     }
 
     void residentMemoryAfterTenThousandWords()
@@ -278,9 +257,8 @@ private Q_SLOTS:
         QSignalSpy finished(&w, &MainWindow::analysisFinished);
         QElapsedTimer clock;
         clock.start();
-        clickSearch();
-        QVERIFY(finished.wait(30000));
-        QCOMPARE(finished.first().first().toBool(), true);
+        clickSearchPhrase();
+        QCOMPARE(GuiTest::nextEnd(finished, 30000), RunEnd::Finished);
         const qint64 elapsed = clock.elapsed();
         const qint64 rss = residentKiB();
         qInfo("Search Phrase on 10,000 words: %lld ms; resident memory afterwards: %lld KiB",

@@ -1,13 +1,17 @@
 #pragma once
 
 #include "app/apppaths.h"
+#include "app/articlefile.h"
 #include "app/config.h"
 #include "app/language.h"
 #include "app/startup.h"
 #include "dictionary/programdictionary.h"
+#include "filetestutil.h"
+#include "promptanswers.h"
+#include "rtf/rtfdocument.h"
 #include "testdictionary.h"
-#include "testutil.h"
 #include "ui/articleeditor.h"
+#include "ui/articlelist.h"
 #include "ui/mainwindow.h"
 #include "ui/specid.h"
 #include "ui/uimessage.h"
@@ -24,7 +28,11 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
+#include <QProcess>
+#include <QPushButton>
 #include <QSemaphore>
+#include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -104,6 +112,101 @@ private:
     QString m_dictionary;
 };
 
+// A sample file of tests/data/<folder>.
+inline QString dataFile(const QString &folder, const QString &name)
+{
+    return TestUtil::testDataPath(folder + QLatin1Char('/') + name);
+}
+
+// A generated article's file in the working folder's temp/.
+inline QString tempPath(const QString &file)
+{
+    return AppPaths::articlesDir() + QLatin1Char('/') + file;
+}
+
+// The plain text of a generated article's rich-text file in temp/.
+inline QString tempArticleText(const QString &file)
+{
+    return Rtf::plainText(ArticleFile::readRichText(tempPath(file)).document);
+}
+
+// The texts of count items, text(i) each: the rows of a list, the tabs of a bar.
+inline QStringList itemTexts(int count, const std::function<QString(int)> &text)
+{
+    QStringList texts;
+    for (int i = 0; i < count; ++i)
+        texts.append(text(i));
+    return texts;
+}
+
+// The names of the article list's rows, top to bottom.
+inline QStringList rowNames(const ArticleList *list)
+{
+    return itemTexts(list->topLevelItemCount(), [list](int i) { return list->nameAt(i); });
+}
+
+enum class RunEnd
+{
+    Finished,
+    Stopped,
+    NotEnded
+};
+
+// How the next run that spy watches ends; the signal's first argument is
+// true when the run finished.
+inline RunEnd nextEnd(QSignalSpy &spy, int timeoutMs = 10000)
+{
+    if (!spy.wait(timeoutMs))
+        return RunEnd::NotEnded;
+    return spy.last().first().toBool() ? RunEnd::Finished : RunEnd::Stopped;
+}
+
+// The rows of a small dictionary (word, type, synonyms) from a table file.
+inline QList<TestDictionary::Entry> dictionaryEntries(const QString &relativePath)
+{
+    QList<TestDictionary::Entry> entries;
+    for (const QStringList &row : FileTest::tableRows(relativePath))
+        entries.append({row.value(0), row.value(1), row.value(2)});
+    return entries;
+}
+
+// The system's unzip run on an archive: -tq tests it (exit code 0 when
+// sound), -Z1 lists its entries, -p prints one entry.
+class Unzip
+{
+public:
+    Unzip() : m_program(QStandardPaths::findExecutable(QStringLiteral("unzip"))) {}
+    [[nodiscard]] bool isInstalled() const { return !m_program.isEmpty(); }
+
+    [[nodiscard]] int test(const QString &archive) const
+    {
+        QProcess process;
+        process.start(m_program, {QStringLiteral("-tq"), archive});
+        return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit
+                   ? process.exitCode()
+                   : -1;
+    }
+    [[nodiscard]] QStringList names(const QString &archive) const
+    {
+        return QString::fromUtf8(output({QStringLiteral("-Z1"), archive}))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    [[nodiscard]] QByteArray entry(const QString &archive, const QString &name) const
+    {
+        return output({QStringLiteral("-p"), archive, name});
+    }
+
+private:
+    [[nodiscard]] QByteArray output(const QStringList &arguments) const
+    {
+        QProcess process;
+        process.start(m_program, arguments);
+        return process.waitForFinished() ? process.readAllStandardOutput() : QByteArray();
+    }
+
+    QString m_program;
+};
+
 // Answers the message boxes that open while it lives: records their texts and
 // icons and presses their first button.
 class MessageCatcher : public QObject
@@ -159,43 +262,6 @@ private:
     std::function<void(W *)> m_action;
     QTimer m_timer;
     bool m_done = false;
-};
-
-// Answers the program's prompts in place of the user while it lives:
-// questions with reply ("yes", "discard", or empty for Cancel), file dialogs
-// with the next of files (none left: Cancel); records what was asked.
-class Replies
-{
-public:
-    explicit Replies(QString reply, QStringList files = {})
-        : m_reply(std::move(reply)), m_files(std::move(files))
-    {
-        UiMessage::setAnswerer([this](const UiMessage::Prompt &prompt) -> QString {
-            switch (prompt.kind) {
-            case UiMessage::Prompt::Kind::Question:
-                questions.append(prompt.text);
-                return m_reply;
-            case UiMessage::Prompt::Kind::File:
-                dialogs.append(prompt.fileDialog);
-                return m_files.isEmpty() ? QString() : m_files.takeFirst();
-            case UiMessage::Prompt::Kind::Message:
-                messages.append(prompt.text);
-                break;
-            }
-            return {};
-        });
-    }
-    ~Replies() { UiMessage::setAnswerer({}); }
-    Replies(const Replies &) = delete;
-    Replies &operator=(const Replies &) = delete;
-
-    QStringList questions;
-    QStringList messages;
-    QList<UiMessage::FileDialog> dialogs;
-
-private:
-    QString m_reply;
-    QStringList m_files;
 };
 
 // A file drop of paths on the article editor, as the desktop delivers it;
@@ -304,6 +370,8 @@ inline double contrastIn(const QImage &image)
 // m_holdAt) until the test releases them.
 class WindowTest : public QObject
 {
+    Q_OBJECT
+
 protected:
     std::unique_ptr<Folders> m_folders;
     std::unique_ptr<MainWindow> m_window;
@@ -363,10 +431,37 @@ protected:
         return *m_window;
     }
 
+    // The window over the small dictionary with article in its editor.
+    MainWindow &openWindowWith(const QString &article)
+    {
+        MainWindow &w = openWindow();
+        w.articleEditor()->setPlainText(article);
+        return w;
+    }
+
     MainWindow::Environment dictionaryAt(const QString &path) const
     {
         return m_folders->environment(path);
     }
+
+    void clickSearchPhrase()
+    {
+        QTest::mouseClick(child<QPushButton>(m_window.get(), 1006), Qt::LeftButton);
+    }
+
+    // Search Phrase on the editor's article, to its end.
+    RunEnd searchPhrase(int timeoutMs = 10000)
+    {
+        QSignalSpy finished(m_window.get(), &MainWindow::analysisFinished);
+        clickSearchPhrase();
+        return nextEnd(finished, timeoutMs);
+    }
+
+    // A test class that needs more declares its own slot of the same name.
+private Q_SLOTS:
+    void initTestCase() { quietPlatformWarnings(); }
+    void init() { setUpFolders(); }
+    void cleanup() { tearDown(); }
 };
 
 } // namespace GuiTest

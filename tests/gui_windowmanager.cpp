@@ -66,15 +66,11 @@ private Q_SLOTS:
             QSKIP("needs an X screen with a window manager (run-under-openbox.sh)");
     }
 
-    void init() { setUpFolders(); }
-
-    void cleanup() { tearDown(); }
-
     void altF4OnTheWaitDialogAborts()
     {
         MainWindow &w = openWindow();
         w.setMode(MainWindowLogic::Mode::Auto);
-        GuiTest::Replies replies{QString()};
+        PromptAnswers replies{QString()};
         QSignalSpy finished(&w, &MainWindow::autoRewriteFinished);
         w.articleEditor()->setPlainText(u"I walk the big child."_s);
         child<QComboBox>(&w, 1012)->setEditText(u"10"_s);
@@ -89,8 +85,7 @@ private Q_SLOTS:
         w.runCommand(Command::DeleteArticles);
         QCOMPARE(replies.messages, QStringList(2, Busy));
         m_gate.release();
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(GuiTest::nextEnd(finished), GuiTest::RunEnd::Stopped);
         QCOMPARE(w.articleEditor()->plainText(), u"I walk the big child."_s);
         QCOMPARE(w.articleList()->topLevelItemCount(), 2);
     }
@@ -108,8 +103,7 @@ private Q_SLOTS:
         QTRY_VERIFY(w.progressDialog()->isAborted());
         QVERIFY(w.progressDialog()->isVisible());
         m_gate.release();
-        QVERIFY(finished.wait(10000));
-        QCOMPARE(finished.first().first().toBool(), false);
+        QCOMPARE(GuiTest::nextEnd(finished), GuiTest::RunEnd::Stopped);
         QVERIFY(!w.progressDialog()->isVisible());
     }
 
@@ -144,30 +138,19 @@ private Q_SLOTS:
     }
 
     // Every menu opens from the keyboard, and Down reaches each enabled item.
-    void menusOpenFromTheKeyboard_data()
-    {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<int>("menu"); // the menu-bar item's number
-        QTest::newRow("Alt+F") << u"alt+f"_s << 1108;
-        QTest::newRow("Alt+E") << u"alt+e"_s << 1109;
-        QTest::newRow("Alt+H") << u"alt+h"_s << 1111;
-        QTest::newRow("Alt+N") << u"alt+n"_s << 1112;
-        QTest::newRow("F10") << u"F10"_s << 1108;
-        QTest::newRow("F10, Right") << u"F10 Right"_s << 1109;
-        QTest::newRow("Alt+F, Left") << u"alt+f Left"_s << 1112;
-    }
+    void menusOpenFromTheKeyboard_data() { TestUtil::addTableRows(u"gui/menu-keys.tsv"_s); }
 
     void menusOpenFromTheKeyboard()
     {
         QFETCH(QString, keys);
-        QFETCH(int, menu);
+        QFETCH(QString, menu);
         MainWindow &w = openWindow();
         w.articleEditor()->setPlainText(u"walk"_s);
         w.articleEditor()->setFocus();
         QVERIFY(typeKeys(keys));
         QMenu *open = nullptr;
         QTRY_VERIFY((open = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
-        QCOMPARE(open->menuAction(), GuiTest::menuBarItem(w, menu));
+        QCOMPARE(open->menuAction(), GuiTest::menuBarItem(w, menu.toInt()));
         QSet<QAction *> enabled;
         for (QAction *a : open->actions()) {
             if (!a->isSeparator() && a->isEnabled())
@@ -221,13 +204,13 @@ private Q_SLOTS:
         QVERIFY(typeKeys(u"T y p e d"_s));
         QTRY_COMPARE(w.articleEditor()->plainText(), u"Typed"_s);
         {
-            GuiTest::Replies cancel{QString()};
+            PromptAnswers cancel{QString()};
             QVERIFY(typeKeys(u"alt+F4"_s));
             QTRY_COMPARE(cancel.questions.size(), 1);
             QTest::qWait(200);
             QVERIFY(w.isVisible());
         }
-        GuiTest::Replies discard(u"discard"_s);
+        PromptAnswers discard(u"discard"_s);
         QVERIFY(activate(&w));
         QVERIFY(typeKeys(u"alt+F4"_s));
         QTRY_VERIFY(!w.isVisible());

@@ -16,23 +16,6 @@
 using namespace Qt::Literals::StringLiterals;
 using GuiTest::child;
 
-namespace {
-
-QList<TestDictionary::Entry> libraryEntries()
-{
-    return {
-        {u"great"_s, u"adjective"_s, u"large"_s},
-        {u"big"_s, u"noun"_s, u"giant"_s},
-        {u"huge"_s, u"adjective"_s, u"vast,great"_s},
-        {u"walk"_s, u"verb"_s, u"stroll,march"_s},
-        {u"walk"_s, u"noun"_s, u"hike"_s},
-        {u"it's"_s, u"pronoun"_s, u"it is"_s},
-        {u"lone"_s, u"adjective"_s, u"solitary"_s},
-    };
-}
-
-} // namespace
-
 class TestWordLibraryEditor : public GuiTest::WindowTest
 {
     Q_OBJECT
@@ -46,8 +29,9 @@ private:
     MainWindow &openWindow(const QString &article)
     {
         m_sourceDb = m_folders->work() + u"/source.db"_s;
-        TestDictionary::create(m_sourceDb, libraryEntries(), TestDictionary::standardIrregulars(),
-                               false);
+        TestDictionary::create(m_sourceDb,
+                               GuiTest::dictionaryEntries(u"gui/library-dictionary.tsv"_s),
+                               TestDictionary::standardIrregulars(), false);
         WriteConfigValue(u"Enable Optimization="_s, u"1"_s);
         MainWindow::Environment env;
         env.openDictionary = [path = m_sourceDb] {
@@ -59,9 +43,7 @@ private:
         };
         WindowTest::openWindow(env);
         m_window->articleEditor()->setPlainText(article);
-        QSignalSpy finished(m_window.get(), &MainWindow::analysisFinished);
-        QTest::mouseClick(child<QPushButton>(m_window.get(), 1006), Qt::LeftButton);
-        if (!finished.wait(10000))
+        if (searchPhrase() == GuiTest::RunEnd::NotEnded)
             qFatal("the analysis did not finish");
         return *m_window;
     }
@@ -91,18 +73,14 @@ private:
 
     QStringList rows(int column = 0) const
     {
-        QStringList texts;
-        for (int i = 0; i < list()->topLevelItemCount(); ++i)
-            texts << list()->topLevelItem(i)->text(column);
-        return texts;
+        return GuiTest::itemTexts(list()->topLevelItemCount(), [this, column](int i) {
+            return list()->topLevelItem(i)->text(column);
+        });
     }
 
     QStringList typeItems() const
     {
-        QStringList texts;
-        for (int i = 0; i < types()->count(); ++i)
-            texts << types()->itemText(i);
-        return texts;
+        return GuiTest::itemTexts(types()->count(), [this](int i) { return types()->itemText(i); });
     }
 
     void addSynonyms(const QString &text)
@@ -142,8 +120,6 @@ private:
     QString store() const { return Store::readStore(AppPaths::storeFile()); }
 
 private Q_SLOTS:
-    void initTestCase() { GuiTest::quietPlatformWarnings(); }
-
     void init()
     {
         setUpFolders();

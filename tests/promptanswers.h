@@ -6,12 +6,16 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include <utility>
+
 // Answers the program's message boxes, questions and file dialogs in place of
-// the user while it lives, and records what was asked.
+// the user while it lives, and records what was asked. reply answers the
+// questions that answers does not: "yes", "discard", or empty for Cancel.
 class PromptAnswers
 {
 public:
-    PromptAnswers()
+    explicit PromptAnswers(QString reply = QStringLiteral("yes"), QStringList nextFiles = {})
+        : files(std::move(nextFiles)), m_reply(std::move(reply))
     {
         UiMessage::setAnswerer([this](const UiMessage::Prompt &prompt) { return answer(prompt); });
     }
@@ -21,9 +25,8 @@ public:
 
     // Paths handed to the next file dialogs, in order; none left means Cancel.
     QStringList files;
-    // Answers to the next questions, in order; none left means yesByDefault.
+    // Answers to the next questions, in order (true: Yes, false: No).
     QList<bool> answers;
-    bool yesByDefault = true;
 
     QStringList messages;
     QList<QMessageBox::Icon> icons;
@@ -50,8 +53,9 @@ private:
             return {};
         case UiMessage::Prompt::Kind::Question: {
             questions.append(prompt.text);
-            const bool yes = answers.isEmpty() ? yesByDefault : answers.takeFirst();
-            return yes ? QStringLiteral("yes") : QString();
+            if (answers.isEmpty())
+                return m_reply;
+            return answers.takeFirst() ? QStringLiteral("yes") : QString();
         }
         case UiMessage::Prompt::Kind::File:
             dialogs.append(prompt.fileDialog);
@@ -60,4 +64,6 @@ private:
         }
         return {};
     }
+
+    QString m_reply;
 };

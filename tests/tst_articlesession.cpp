@@ -4,8 +4,7 @@
 #include "app/mainwindowlogic.h"
 #include "app/startup.h"
 #include "dictionary/dictionary.h"
-#include "testdictionary.h"
-#include "testutil.h"
+#include "filetestutil.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -22,26 +21,21 @@ class TestArticleSession : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
+    FileTest::WorkFolder m_work;
     std::unique_ptr<Dictionary> m_dictionary;
-
-    QString dictionaryPath() const { return m_dir.filePath(u"SysFuns.dll"_s); }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        AppPaths::initialise(m_dir.path(), m_dir.path());
-        Startup::prepareWorkingFiles(m_dir.path());
-        QVERIFY(TestDictionary::create(dictionaryPath(), TestDictionary::standardEntries(),
-                                       TestDictionary::standardIrregulars()));
+        QVERIFY(m_work.isValid());
+        QVERIFY(m_work.createDictionary());
     }
 
     void init()
     {
         g_bAutoRewriting = false;
         QString error;
-        m_dictionary = Dictionary::open(dictionaryPath(), true, false, &error);
+        m_dictionary = m_work.openDictionary(&error);
         QVERIFY2(m_dictionary, qPrintable(error));
     }
 
@@ -51,35 +45,22 @@ private Q_SLOTS:
         g_bAutoRewriting = false;
     }
 
-    void refusals_data()
-    {
-        QTest::addColumn<bool>("rewriting");
-        QTest::addColumn<QString>("article");
-        QTest::addColumn<QString>("amount");
-        QTest::addColumn<int>("searchPhrase");
-        QTest::addColumn<int>("autoRewrite");
-        QTest::newRow("ready") << false << u"we walk"_s << u"5"_s << 0 << 0;
-        QTest::newRow("empty") << false << QString() << u"5"_s << 12 << 12;
-        QTest::newRow("bad amount") << false << u"we walk"_s << u"5x"_s << 0 << 7;
-        QTest::newRow("zero") << false << u"we walk"_s << u"0"_s << 0 << 7;
-        QTest::newRow("running") << true << u"we walk"_s << u"5"_s << 16 << 16;
-        QTest::newRow("running, empty") << true << QString() << u"x"_s << 16 << 16;
-    }
+    void refusals_data() { TestUtil::addTableRows(u"articlesession/refusals.tsv"_s); }
 
     void refusals()
     {
-        QFETCH(bool, rewriting);
+        QFETCH(QString, rewriting);
         QFETCH(QString, article);
         QFETCH(QString, amount);
-        QFETCH(int, searchPhrase);
-        QFETCH(int, autoRewrite);
+        QFETCH(QString, searchPhrase);
+        QFETCH(QString, autoRewrite);
         ArticleSession session;
-        g_bAutoRewriting = rewriting;
-        QCOMPARE(session.searchPhraseRefusal(article), searchPhrase);
-        QCOMPARE(session.autoRewriteRefusal(article, amount), autoRewrite);
+        g_bAutoRewriting = FileTest::isTrue(rewriting);
+        QCOMPARE(session.searchPhraseRefusal(article), searchPhrase.toInt());
+        QCOMPARE(session.autoRewriteRefusal(article, amount), autoRewrite.toInt());
         session.setDictionary(m_dictionary.get());
-        QCOMPARE(session.startAnalysis(article, {}), searchPhrase == 0);
-        if (searchPhrase == 0) {
+        QCOMPARE(session.startAnalysis(article, {}), searchPhrase == u"0");
+        if (searchPhrase == u"0") {
             QSignalSpy finished(&session, &ArticleSession::analysisFinished);
             QVERIFY(finished.wait(10000));
         }
@@ -136,32 +117,21 @@ private Q_SLOTS:
                  AutoRewriteStatus::Finished);
     }
 
-    void runsFromTheOriginal_data()
-    {
-        QTest::addColumn<bool>("kept");
-        QTest::addColumn<bool>("showing");
-        QTest::addColumn<bool>("rows");
-        QTest::addColumn<bool>("modified");
-        QTest::addColumn<bool>("expected");
-        QTest::newRow("nothing kept") << false << true << true << false << false;
-        QTest::newRow("copy on show") << true << true << true << true << true;
-        QTest::newRow("unchanged, listed") << true << false << true << false << true;
-        QTest::newRow("edited, listed") << true << false << true << true << false;
-        QTest::newRow("nothing listed") << true << false << false << false << false;
-    }
+    void runsFromTheOriginal_data() { TestUtil::addTableRows(u"articlesession/original.tsv"_s); }
 
     void runsFromTheOriginal()
     {
-        QFETCH(bool, kept);
-        QFETCH(bool, showing);
-        QFETCH(bool, rows);
-        QFETCH(bool, modified);
-        QFETCH(bool, expected);
+        QFETCH(QString, kept);
+        QFETCH(QString, showing);
+        QFETCH(QString, rows);
+        QFETCH(QString, modified);
+        QFETCH(QString, expected);
         ArticleSession session;
-        if (kept)
+        if (FileTest::isTrue(kept))
             session.keepOriginal(RtfDocument{});
-        session.setShownArticle(showing, u"1.rtf"_s);
-        QCOMPARE(session.runsFromOriginal(rows, modified), expected);
+        session.setShownArticle(FileTest::isTrue(showing), u"1.rtf"_s);
+        QCOMPARE(session.runsFromOriginal(FileTest::isTrue(rows), FileTest::isTrue(modified)),
+                 FileTest::isTrue(expected));
         session.startNewArticle();
         QVERIFY(!session.hasOriginal() && !session.isShowingArticle());
         QVERIFY(session.shownPath().isEmpty());
@@ -217,7 +187,7 @@ private Q_SLOTS:
         QVERIFY(!session.reportLookupError());
         // Another program takes a word table away under the open dictionary.
         sqlite3 *db = nullptr;
-        QCOMPARE(sqlite3_open(dictionaryPath().toUtf8().constData(), &db), SQLITE_OK);
+        QCOMPARE(sqlite3_open(m_work.dictionaryPath().toUtf8().constData(), &db), SQLITE_OK);
         QVERIFY(TestDictionary::exec(db, u"ALTER TABLE W RENAME TO Wx"_s));
         (void)m_dictionary->existsExact(u"walk");
         QVERIFY(session.reportLookupError());

@@ -1,7 +1,7 @@
 #include "app/apppaths.h"
 #include "app/config.h"
 #include "app/startup.h"
-#include "testutil.h"
+#include "filetestutil.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,30 +28,12 @@ private Q_SLOTS:
         QFile::remove(m_path);
     }
 
-    void readKeyValue_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("value to line end")
-            << u"\uFEFF[G]\r\nA=1 2 \r\nB=x\r\n"_s << u"A="_s << u"1 2 "_s;
-        QTest::newRow("last line without end") << u"[G]\r\nA=1\r\nB=tail"_s << u"B="_s << u"tail"_s;
-        QTest::newRow("empty value") << u"[G]\r\nA=\r\nB=2\r\n"_s << u"A="_s << QString();
-        QTest::newRow("missing key") << u"[G]\r\nA=1\r\n"_s << u"C="_s << QString();
-        QTest::newRow("case-sensitive") << u"[G]\r\nabc=1\r\n"_s << u"ABC="_s << QString();
-        QTest::newRow("first occurrence, anywhere")
-            << u"[G]\r\nXA=1\r\nA=2\r\n"_s << u"A="_s << u"1"_s;
-        QTest::newRow("key with leading line end")
-            << u"\uFEFF[G]\r\nLanguage=Deutsch -- German\r\n"_s << u"\r\nLanguage="_s
-            << u"Deutsch -- German"_s;
-        QTest::newRow("lone LF does not end the value") << u"A=1\nB=2"_s << u"A="_s << u"1\nB=2"_s;
-        QTest::newRow("empty key") << u"A=1\r\n"_s << QString() << QString();
-    }
+    void readKeyValue_data() { TestUtil::addTableRows(u"config/read-key-value.tsv"_s); }
     void readKeyValue()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, key);
-        QFETCH(QString, expected);
+        FETCH_WITH_CONTROLS(text);
+        FETCH_WITH_CONTROLS(key);
+        FETCH_WITH_CONTROLS(expected);
         writeConfig(text);
         QCOMPARE(ReadKeyValue(m_path, key), expected);
     }
@@ -61,38 +43,13 @@ private Q_SLOTS:
         QCOMPARE(ReadKeyValue(m_dir.filePath(u"nope.ini"_s), u"A="_s), QString());
     }
 
-    void writeConfigValue_data()
-    {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("replace, CR LF") << u"\uFEFF[G]\r\nA=1\r\nB=2\r\n"_s << u"A="_s << u"xyz"_s
-                                        << u"\uFEFF[G]\r\nA=xyz\r\nB=2\r\n"_s;
-        QTest::newRow("replace, lone CR")
-            << u"[G]\r\nA=1\rB=2"_s << u"A="_s << u"9"_s << u"[G]\r\nA=9\rB=2"_s;
-        QTest::newRow("replace, lone LF")
-            << u"[G]\nA=1\nB=2"_s << u"A="_s << u"9"_s << u"[G]\nA=9\nB=2"_s;
-        QTest::newRow("CR LF after a lone LF wins")
-            << u"A=1\nB=2\r\nC=3"_s << u"A="_s << u"9"_s << u"A=9\r\nC=3"_s;
-        QTest::newRow("no line end after the key")
-            << u"[G]\r\nReplaced Words Color=255"_s << u"Replaced Words Color="_s << u"128"_s
-            << u"[G]\r\nReplaced Words Color=128\r\n"_s;
-        QTest::newRow("append") << u"\uFEFF[G]\r\nA=1\r\n"_s << u"Default Words Font="_s
-                                << u"Arial"_s
-                                << u"\uFEFF[G]\r\nA=1\r\nDefault Words Font=Arial\r\n"_s;
-        QTest::newRow("append with leading line end leaves an empty line")
-            << u"[G]\r\nA=1\r\n"_s << u"\r\nLanguage="_s << u"English"_s
-            << u"[G]\r\nA=1\r\n\r\nLanguage=English\r\n"_s;
-        QTest::newRow("empty value") << u"[G]\r\nWords Number=523\r\n"_s << u"Words Number="_s
-                                     << QString() << u"[G]\r\nWords Number=\r\n"_s;
-    }
+    void writeConfigValue_data() { TestUtil::addTableRows(u"config/write-config-value.tsv"_s); }
     void writeConfigValue()
     {
-        QFETCH(QString, before);
-        QFETCH(QString, key);
+        FETCH_WITH_CONTROLS(before);
+        FETCH_WITH_CONTROLS(key);
         QFETCH(QString, value);
-        QFETCH(QString, after);
+        FETCH_WITH_CONTROLS(after);
         writeConfig(before);
         QVERIFY(WriteConfigValue(m_path, key, value));
         QCOMPARE(configText(), after);
@@ -121,27 +78,12 @@ private Q_SLOTS:
         QCOMPARE(differences, 1);
     }
 
-    void parseNumber_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("plain") << u"16"_s << 16;
-        QTest::newRow("leading blanks") << u"  \t42"_s << 42;
-        QTest::newRow("sign") << u"-7"_s << -7;
-        QTest::newRow("plus") << u"+7"_s << 7;
-        QTest::newRow("trailing text") << u"12px"_s << 12;
-        QTest::newRow("no digits") << u"abc"_s << 0;
-        QTest::newRow("sign only") << u"-"_s << 0;
-        QTest::newRow("blank between sign and digits") << u"- 5"_s << 0;
-        QTest::newRow("empty") << QString() << 0;
-        QTest::newRow("overflow saturates") << u"99999999999999"_s << 2147483647;
-        QTest::newRow("colour above int") << u"16711680"_s << 16711680;
-    }
+    void parseNumber_data() { TestUtil::addTableRows(u"config/parse-number.tsv"_s); }
     void parseNumber()
     {
         QFETCH(QString, text);
-        QFETCH(int, expected);
-        QCOMPARE(Config::parseNumber(text), expected);
+        QFETCH(QString, expected);
+        QCOMPARE(Config::parseNumber(text), expected.toInt());
     }
 
     void fallbacks()
@@ -198,47 +140,25 @@ private Q_SLOTS:
         QVERIFY(configText().endsWith(u"Default Words Font=DejaVu Serif\r\n"));
     }
 
-    void optimizationSwitch_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("own line") << u"[General Settings]\r\nEnable Optimization=1\r\n"_s << true;
-        QTest::newRow("inside another value")
-            << u"[G]\r\nDefault Ignore Words=Enable Optimization=1\r\n"_s << true;
-        QTest::newRow("value 0") << u"[G]\r\nEnable Optimization=0\r\n"_s << false;
-        QTest::newRow("value true") << u"[G]\r\nEnable Optimization=true\r\n"_s << false;
-        QTest::newRow("blank before =") << u"[G]\r\nEnable Optimization =1\r\n"_s << false;
-    }
+    void optimizationSwitch_data() { TestUtil::addTableRows(u"config/optimization-switch.tsv"_s); }
     void optimizationSwitch()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, enabled);
+        FETCH_WITH_CONTROLS(text);
+        QFETCH(QString, enabled);
         writeConfig(text);
-        QCOMPARE(Config::optimizationEnabled(), enabled);
+        QCOMPARE(Config::optimizationEnabled(), FileTest::isTrue(enabled));
     }
 
     void sourceDb_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("plain") << u"\uFEFF[General Settings]\r\nSourceDB=/data/dict.db\r\n"_s
-                               << u"/data/dict.db"_s;
-        QTest::newRow("case and blanks")
-            << u"[general settings]\r\n  sourcedb =  x.db  \r\n"_s << u"x.db"_s;
-        QTest::newRow("quoted") << u"[General Settings]\r\nSourceDB=\"my dict.db\"\r\n"_s
-                                << u"my dict.db"_s;
-        QTest::newRow("other section")
-            << u"[Other]\r\nSourceDB=x.db\r\n[General Settings]\r\nA=1\r\n"_s << QString();
-        QTest::newRow("missing") << u"[General Settings]\r\nEnable Optimization=1\r\n"_s
-                                 << QString();
-        QTest::newRow("LF lines") << u"[General Settings]\nSourceDB=y.db\n"_s << u"y.db"_s;
+        TestUtil::addTableRows(u"config/source-db.tsv"_s);
         QTest::newRow("long value cut")
-            << u"[General Settings]\r\nSourceDB="_s + QString(2000, u'a') + u"\r\n"_s
+            << u"long value cut"_s << u"[General Settings]\r\nSourceDB="_s + QString(2000, u'a')
             << QString(1023, u'a');
     }
     void sourceDb()
     {
-        QFETCH(QString, text);
+        FETCH_WITH_CONTROLS(text);
         QFETCH(QString, expected);
         writeConfig(text);
         QCOMPARE(Config::sourceDb(), expected);

@@ -1,5 +1,6 @@
 #include "dictionary/dictionary.h"
 #include "engine/storescrambler.h"
+#include "filetestutil.h"
 
 #include <QFile>
 #include <QProcess>
@@ -165,68 +166,21 @@ private Q_SLOTS:
             QVERIFY2(names.contains(table), qPrintable(table));
     }
 
-    void synonyms_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("expected");
-        // cntlist.rev gives big a stale key (big%5:00:00:loud:00) numbered as
-        // sense 1: only keys count, so the large sense stays behind.
-        QTest::newRow("senses by count, similar terms after own words, no comparatives")
-            << u"big"_s << u"adjective"_s << u"bad,intense,large,huge,enormous,immense"_s;
-        // genuine: the thesaurus leaves out "honest", so only the similar term
-        // finds the synset, whose rare sense is then left out.
-        QTest::newRow("senses of similar terms only, each found by its similar terms")
-            << u"good"_s << u"adjective"_s << u"pleasing,great,nice,full,ample,fine"_s;
-        QTest::newRow("words by count, untagged words last, duplicates once")
-            << u"fast"_s << u"adjective"_s << u"quick,rapid,firm,immobile,speedy"_s;
-        QTest::newRow("sense not in WordNet kept")
-            << u"fast"_s << u"adverb"_s << u"quickly,rapidly"_s;
-        QTest::newRow("headword never listed, case-insensitive dedup")
-            << u"hot"_s << u"adjective"_s << u"warm,heated,spicy,peppery"_s;
-        QTest::newRow("senses of one type merged, repeated headword merged")
-            << u"run"_s << u"verb"_s << u"operate,scat,escape,work"_s;
-        QTest::newRow("other type, generic term left out") << u"run"_s << u"noun"_s << u"tally"_s;
-        QTest::newRow("forbidden characters and commas left out")
-            << u"curly"_s << u"adjective"_s << u"wavy,plain word"_s;
-        QTest::newRow("binomial name left out") << u"turkey"_s << u"noun"_s << u"gobbler"_s;
-        QTest::newRow("table Other, similar term of a sense not in WordNet")
-            << u"3d"_s << u"adjective"_s << u"three-dimensional,cubic"_s;
-        QTest::newRow("related terms of a relational adjective left out")
-            << u"adrenergic"_s << u"adjective"_s << u"sympathomimetic"_s;
-        QTest::newRow("verb") << u"make"_s << u"verb"_s << u"create,produce"_s;
-        QTest::newRow("-ing noun") << u"making"_s << u"noun"_s << u"devising,fashioning"_s;
-    }
+    void synonyms_data() { TestUtil::addTableRows(u"dictbuilder/synonym-rows.tsv"_s); }
     void synonyms()
     {
+        QFETCH(QString, build);
         QFETCH(QString, word);
         QFETCH(QString, type);
         QFETCH(QString, expected);
-        Database db(m_plain);
-        const auto rows =
+        Database db(build == u"filtered" ? m_filtered : m_plain);
+        QCOMPARE(
             db.rows(uR"(SELECT Synonyms FROM "%1" WHERE Words=?1 AND Type=?2)"_s.arg(tableOf(word)),
-                    {word, type});
-        QCOMPARE(rows.size(), 1);
-        QCOMPARE(rows.first().first(), expected);
+                    {word, type}),
+            QList<QStringList>{{expected}});
     }
 
-    void absentHeadwords_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::newRow("only a rare sense (apple tree)") << u"apple"_s;
-        QTest::newRow("only an acronym sense") << u"us"_s;
-        QTest::newRow("only related terms (American: land)") << u"american"_s;
-        QTest::newRow("only a name sense of a lower-case headword (Malus)") << u"malus"_s;
-        // Its most tagged verb sense has no synonyms; the stroll sense and the
-        // noun are far rarer and, offered first, would read wrong in most places.
-        QTest::newRow("main sense and part of speech without synonyms") << u"walk"_s;
-        QTest::newRow("function word") << u"are"_s;
-        QTest::newRow("function word of two types") << u"can"_s;
-        QTest::newRow("function word in other letter case") << u"Can"_s;
-        QTest::newRow("single character") << u"x"_s;
-        QTest::newRow("comma") << u"a,b"_s;
-        QTest::newRow("double quote") << u"say \"hi\""_s;
-    }
+    void absentHeadwords_data() { TestUtil::addTableRows(u"dictbuilder/absent-headwords.tsv"_s); }
     void absentHeadwords()
     {
         QFETCH(QString, word);
@@ -291,33 +245,6 @@ private Q_SLOTS:
                  plain.rows(u"SELECT Words, Regular FROM IR ORDER BY Words"_s));
     }
 
-    // SCOWL levels, the blocklist and the hand-picked words, each from a
-    // fixture file.
-    void filters_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("rare word left out, senses by count")
-            << u"fast"_s << u"adjective"_s << u"firm,quick,rapid,speedy"_s;
-        QTest::newRow("similar terms by commonness")
-            << u"big"_s << u"adjective"_s << u"bad,intense,large,huge,enormous"_s;
-        QTest::newRow("a sense naming a blocked meaning goes whole")
-            << u"run"_s << u"verb"_s << u"operate,work"_s;
-        QTest::newRow("hand-picked words lead") << u"box"_s << u"noun"_s << u"crate,case"_s;
-    }
-    void filters()
-    {
-        QFETCH(QString, word);
-        QFETCH(QString, type);
-        QFETCH(QString, expected);
-        Database db(m_filtered);
-        QCOMPARE(
-            db.rows(uR"(SELECT Synonyms FROM "%1" WHERE Words=?1 AND Type=?2)"_s.arg(tableOf(word)),
-                    {word, type}),
-            QList<QStringList>{{expected}});
-    }
-
     // How many leading synonyms an automatic rewrite may use: the main
     // meaning's own words that read as it (big: "bad", not its similar terms
     // large, huge), the hand-picked ones (box: crate), none for a "-" (fast).
@@ -358,20 +285,7 @@ private Q_SLOTS:
         QVERIFY2(Dictionary::open(m_filtered, false, false, &error), qPrintable(error));
     }
 
-    void irregularRows_data()
-    {
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<QString>("regular");
-        QTest::newRow("own table") << u"go"_s << u"sp=went;pp=gone;ip=going;"_s;
-        QTest::newRow("own table, regular -ing form written out")
-            << u"make"_s << u"sp=made;pp=made;ip=making;"_s;
-        QTest::newRow("own table wins, plural") << u"child"_s << u"pl=children;"_s;
-        QTest::newRow("doubled consonant from verb.exc")
-            << u"stop"_s << u"sp=stopped;pp=stopped;ip=stopping;"_s;
-        QTest::newRow("plural from noun.exc") << u"wolf"_s << u"pl=wolves;"_s;
-        QTest::newRow("base that is its own past, read as itself")
-            << u"put"_s << u"sp=put;pp=put;ip=putting;"_s;
-    }
+    void irregularRows_data() { TestUtil::addTableRows(u"dictbuilder/irregular-rows.tsv"_s); }
     void irregularRows()
     {
         QFETCH(QString, base);
@@ -390,16 +304,7 @@ private Q_SLOTS:
 
     // The dictionary's own lookup reads the forms back; "making" is a noun
     // headword, yet its IR field comes first.
-    void inflectionTags_data()
-    {
-        QTest::addColumn<QString>("word");
-        QTest::addColumn<QString>("tag");
-        QTest::newRow("-ing form that is a headword") << u"making"_s << u"ip:make"_s;
-        QTest::newRow("irregular past") << u"made"_s << u"sp:make"_s;
-        QTest::newRow("-ing form") << u"going"_s << u"ip:go"_s;
-        QTest::newRow("base that is its own past") << u"put"_s << QString();
-        QTest::newRow("plural") << u"children"_s << u"pl:child"_s;
-    }
+    void inflectionTags_data() { TestUtil::addTableRows(u"dictbuilder/inflection-tags.tsv"_s); }
     void inflectionTags()
     {
         QFETCH(QString, word);
@@ -451,49 +356,18 @@ private Q_SLOTS:
                  u"coffeehouse,coffee shop"_s);
     }
 
-    void badInput_data()
-    {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("missing thesaurus") << u"--thesaurus"_s << QByteArray() << u"cannot read"_s;
-        QTest::newRow("unknown encoding")
-            << u"--thesaurus"_s << QByteArray("KOI8-R\nx|1\n(noun)|y\n") << u"encoding"_s;
-        QTest::newRow("truncated thesaurus")
-            << u"--thesaurus"_s << QByteArray("UTF-8\nbig|3\n(adj)|large\n") << u"line 2"_s;
-        QTest::newRow("bad count line")
-            << u"--counts"_s << QByteArray("big%3:00:01:: one 2\n") << u"line 1"_s;
-        QTest::newRow("field without ;")
-            << u"--irregular"_s << QByteArray("go sp=went\n") << u"line 1"_s;
-        QTest::newRow("unknown tag")
-            << u"--irregular"_s << QByteArray("# c\ngo xx=went;\n") << u"line 2"_s;
-        QTest::newRow("if= naming another word")
-            << u"--irregular"_s << QByteArray("sheep if=lamb;\n") << u"line 1"_s;
-        QTest::newRow("form hidden in an earlier one")
-            << u"--irregular"_s << QByteArray("wake sp=woken|woke;pp=woken;ip=waking;\n")
-            << u"misread"_s;
-        QTest::newRow("function words: not one word")
-            << u"--function-words"_s << QByteArray("# list\nare\nas well\n") << u"line 3"_s;
-        QTest::newRow("missing function words")
-            << u"--function-words"_s << QByteArray() << u"cannot read"_s;
-        QTest::newRow("blocklist: entry before a section")
-            << u"--blocklist"_s << QByteArray("# list\nbad\n") << u"line 2"_s;
-        QTest::newRow("supplement: no part of speech")
-            << u"--supplement"_s << QByteArray("box: crate\n") << u"line 1"_s;
-        QTest::newRow("word lists: folder without lists")
-            << u"--scowl"_s << QByteArray() << u"word-list folder"_s;
-    }
+    void badInput_data() { TestUtil::addTableRows(u"dictbuilder/bad-input.tsv"_s); }
     void badInput()
     {
         QFETCH(QString, option);
-        QFETCH(QByteArray, content);
+        QFETCH(QString, content);
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString input = dir.filePath(u"input"_s);
         if (!content.isEmpty()) {
             QFile file(input);
             QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
+            file.write(content.toUtf8());
         }
         const QString out = dir.filePath(u"SysFuns.dll"_s);
         {
@@ -571,39 +445,28 @@ private Q_SLOTS:
                          {word}),
                 u"0"_s);
 
-        QVERIFY(db.value(u"SELECT Regular FROM IR WHERE Words='go'"_s).contains(u"sp=went;"_s));
-        QVERIFY(
-            db.value(u"SELECT Regular FROM IR WHERE Words='stop'"_s).contains(u"ip=stopping;"_s));
-        QVERIFY(
-            db.value(u"SELECT Regular FROM IR WHERE Words='panic'"_s).contains(u"sp=panicked;"_s));
-        QVERIFY(
-            db.value(u"SELECT Regular FROM IR WHERE Words='child'"_s).contains(u"pl=children;"_s));
-        QVERIFY(db.value(u"SELECT Regular FROM IR WHERE Words='have'"_s).contains(u"tp=has;"_s));
-        QVERIFY(db.value(u"SELECT Regular FROM IR WHERE Words='make'"_s).contains(u"ip=making;"_s));
+        const auto irregular = [&](const QString &word) {
+            return db.value(u"SELECT Regular FROM IR WHERE Words=?1"_s, {word});
+        };
+        for (const auto &[word, field] : {std::pair{u"go"_s, u"sp=went;"_s},
+                                          {u"stop"_s, u"ip=stopping;"_s},
+                                          {u"panic"_s, u"sp=panicked;"_s},
+                                          {u"child"_s, u"pl=children;"_s},
+                                          {u"have"_s, u"tp=has;"_s},
+                                          {u"make"_s, u"ip=making;"_s}})
+            QVERIFY2(irregular(word).contains(field), qPrintable(word));
         // The standard form first; a zero plural; a word of its own marked.
-        QVERIFY(
-            db.value(u"SELECT Regular FROM IR WHERE Words='work'"_s).startsWith(u"sp=worked|"_s));
-        QCOMPARE(db.value(u"SELECT Regular FROM IR WHERE Words='benefit'"_s).section(u';', 0, 0),
-                 u"sp=benefited|benefitted"_s);
-        QCOMPARE(db.value(u"SELECT Regular FROM IR WHERE Words='sheep'"_s), u"pl=sheep;"_s);
-        QCOMPARE(db.value(u"SELECT Regular FROM IR WHERE Words='his'"_s), u"if=his;"_s);
+        QVERIFY(irregular(u"work"_s).startsWith(u"sp=worked|"_s));
+        QCOMPARE(irregular(u"benefit"_s).section(u';', 0, 0), u"sp=benefited|benefitted"_s);
+        QCOMPARE(irregular(u"sheep"_s), u"pl=sheep;"_s);
+        QCOMPARE(irregular(u"his"_s), u"if=his;"_s);
         {
             QString error;
             const auto dictionary = Dictionary::open(path, true, false, &error);
             QVERIFY2(dictionary, qPrintable(error));
-            for (const auto &[form, tag] : {std::pair{u"making"_s, u"ip:make"_s},
-                                            {u"taking"_s, u"ip:take"_s},
-                                            // mostly a noun: keeps its own entry
-                                            {u"building"_s, QString()},
-                                            {u"coming"_s, u"ip:come"_s},
-                                            {u"seeing"_s, u"ip:see"_s},
-                                            {u"is"_s, u"tp:be"_s},
-                                            {u"has"_s, u"tp:have"_s},
-                                            {u"does"_s, u"tp:do"_s},
-                                            {u"his"_s, u"not_exist"_s},
-                                            {u"rent"_s, QString()},
-                                            {u"jurymen"_s, u"pl:juryman"_s}})
-                QCOMPARE(dictionary->inflectionTag(form), tag);
+            for (const QStringList &row :
+                 FileTest::tableRows(u"dictbuilder/shipped-inflection-tags.tsv"_s))
+                QCOMPARE(dictionary->inflectionTag(row.at(0)), row.value(1));
         }
 
         int total = 0;

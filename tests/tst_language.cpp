@@ -2,7 +2,7 @@
 #include "app/config.h"
 #include "app/language.h"
 #include "app/startup.h"
-#include "testutil.h"
+#include "filetestutil.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -52,23 +52,7 @@ private Q_SLOTS:
         Language::setCurrentName(u"English"_s);
     }
 
-    void filePathFor_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("file");
-        QTest::newRow("English") << u"English"_s << u"English.ini"_s;
-        QTest::newRow("German") << u"Deutsch -- German"_s << u"German.ini"_s;
-        QTest::newRow("CJK") << u"简体中文 -- Chinese(Simplified)"_s
-                             << u"Chinese(Simplified).ini"_s;
-        QTest::newRow("separator at the start") << u" -- German"_s << u" -- German.ini"_s;
-        // Only files of the language folder itself: no path is made.
-        QTest::newRow("parent") << u"../../x"_s << QString();
-        QTest::newRow("parent after separator") << u"Deutsch -- ../German"_s << QString();
-        QTest::newRow("sub-folder") << u"sub/German"_s << QString();
-        QTest::newRow("backslash") << u"..\\x"_s << QString();
-        QTest::newRow("hidden") << u".x"_s << QString();
-        QTest::newRow("empty") << QString() << QString();
-    }
+    void filePathFor_data() { TestUtil::addTableRows(u"language/file-path-for.tsv"_s); }
     void filePathFor()
     {
         QFETCH(QString, name);
@@ -78,22 +62,14 @@ private Q_SLOTS:
 
     void lookupText_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("found") << u"x\r\nA=1\r\nB=2"_s << u"\r\nA="_s << u"1"_s;
-        QTest::newRow("first line never found") << u"A=1\r\nB=2"_s << u"\r\nA="_s << QString();
-        QTest::newRow("lone CR ends") << u"x\r\nA=1\rB"_s << u"\r\nA="_s << u"1"_s;
-        QTest::newRow("lone LF ends") << u"x\r\nA=1\nB"_s << u"\r\nA="_s << u"1"_s;
-        QTest::newRow("end of text") << u"x\r\nA=tail"_s << u"\r\nA="_s << u"tail"_s;
-        QTest::newRow("empty") << u"x\r\nA=\r\n"_s << u"\r\nA="_s << QString();
-        QTest::newRow("case-sensitive") << u"x\r\nabc=1\r\n"_s << u"\r\nABC="_s << QString();
-        QTest::newRow("backslash n kept") << u"x\r\nM=a,\\nb\r\n"_s << u"\r\nM="_s << u"a,\\nb"_s;
+        TestUtil::addTableRows(u"language/lookup-text.tsv"_s);
+        QTest::newRow("backslash n kept")
+            << QString() << u"x\r\nM=a,\\nb\r\n"_s << u"\r\nM="_s << u"a,\\nb"_s;
     }
     void lookupText()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, key);
+        FETCH_WITH_CONTROLS(text);
+        FETCH_WITH_CONTROLS(key);
         QFETCH(QString, expected);
         QCOMPARE(LookupText(key, text), expected);
     }

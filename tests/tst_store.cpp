@@ -1,7 +1,7 @@
 #include "app/textfile.h"
 #include "engine/store.h"
 #include "engine/storescrambler.h"
-#include "testutil.h"
+#include "filetestutil.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,38 +103,16 @@ private Q_SLOTS:
         QCOMPARE(Store::findEntry(store, u"Cat"), -1);
     }
 
-    void entryKey_data()
-    {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<qint64>("start");
-        QTest::addColumn<qint64>("end");
-        QTest::newRow("capitalised") << u"[0,5]Hello(if:hello)"_s << u"hello"_s << 0LL << 5LL;
-        QTest::newRow("headword") << u"[6,10]walk()"_s << u"walk"_s << 6LL << 10LL;
-        QTest::newRow("past") << u"[11,17]walked(sp:walk)strolled,marched"_s << u"walk"_s << 11LL
-                              << 17LL;
-        QTest::newRow("be") << u"[1,4]was(sp:be)"_s << u"be"_s << 1LL << 4LL;
-        QTest::newRow("readings") << u"[0,3]lay(sp|sp:lie|lay)"_s << u"lie|lay"_s << 0LL << 3LL;
-        QTest::newRow("reserved") << u"[20,24]Word(reserved_words)"_s << u"Word"_s << 20LL << 24LL;
-        QTest::newRow("phrase") << u"[0,12]looked after(sp:look after)"_s << u"look after"_s << 0LL
-                                << 12LL;
-        QTest::newRow("ignored") << u"[3,8]walks(ignore_words|pl:walk)"_s << u"walk"_s << 3LL
-                                 << 8LL;
-        // A colon in the word or in the alternatives is not the tag's colon.
-        QTest::newRow("time") << u"[5,10]10:30()"_s << u"10:30"_s << 5LL << 10LL;
-        QTest::newRow("colon after tag") << u"[0,2]ab()<All>x:y"_s << u"ab"_s << 0LL << 2LL;
-        QTest::newRow("no tag") << u"[7,9]ab"_s << u"ab"_s << 7LL << 9LL;
-        QTest::newRow("popup span") << u"[42,42]x()"_s << u"x"_s << 42LL << 42LL;
-    }
+    void entryKey_data() { TestUtil::addTableRows(u"store/entry-key.tsv"_s); }
 
     void entryKey()
     {
         QFETCH(QString, line);
         QFETCH(QString, key);
-        QFETCH(qint64, start);
-        QFETCH(qint64, end);
+        QFETCH(QString, start);
+        QFETCH(QString, end);
         QCOMPARE(Store::entryKey(line), key);
-        QCOMPARE(Store::entrySpan(line), (EntrySpan{start, end}));
+        QCOMPARE(Store::entrySpan(line), (EntrySpan{start.toLongLong(), end.toLongLong()}));
     }
 
     void parseEntries()
@@ -154,24 +132,11 @@ private Q_SLOTS:
         QCOMPARE(Store::formatEntry(0, 5, u"Hello", u"if:hello"), u"[0,5]Hello(if:hello)\r\n"_s);
     }
 
-    void originalOf_data()
-    {
-        QTest::addColumn<QString>("records");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("original");
-        const QString records = u"{big|large|huge}=big\r\n[tiny]=small\r\n"_s;
-        QTest::newRow("group") << records << u"{big|large|huge}"_s << u"big"_s;
-        QTest::newRow("replacement") << records << u"tiny"_s << u"small"_s;
-        QTest::newRow("no record") << records << u"clicked"_s << u"clicked"_s;
-        QTest::newRow("group without record") << records << u"{x|y}"_s << u"x"_s;
-        QTest::newRow("empty file") << QString() << u"{x|y}"_s << u"{x|y}"_s;
-        QTest::newRow("empty key") << records << QString() << QString();
-        QTest::newRow("last line") << u"[a]=b"_s << u"a"_s << u"b"_s;
-    }
+    void originalOf_data() { TestUtil::addTableRows(u"store/original-of.tsv"_s); }
 
     void originalOf()
     {
-        QFETCH(QString, records);
+        FETCH_WITH_CONTROLS(records);
         QFETCH(QString, key);
         QFETCH(QString, original);
         const QString path = m_dir.filePath(u"replacedtemp.dat"_s);
@@ -255,7 +220,6 @@ private Q_SLOTS:
         QCOMPARE(Store::alternativeAt(group, int(items.size()) + 1), QString());
     }
 
-private:
     void failedWritesKeepTheOldFile_data()
     {
         // Below and above the 16 KiB that Qt buffers before the first write.
@@ -303,25 +267,20 @@ private:
 
     void replacedAll_data()
     {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("after");
-        QTest::newRow("line ends") << u"a\r\nb\r\n"_s << u"\r\n"_s << u"\n"_s;
-        QTest::newRow("removed") << u"x|not_exist|not_existy"_s << u"not_exist"_s << QString();
-        QTest::newRow("longer") << u"a,b,,c"_s << u","_s << u"<>"_s;
-        QTest::newRow("no hit") << u"abc"_s << u"z"_s << u"y"_s;
-        QTest::newRow("many hits") << QString(5000, u'q') << u"q"_s << u"rs"_s;
+        TestUtil::addTableRows(u"store/replaced-all.tsv"_s);
+        QTest::newRow("many hits") << QString() << QString(5000, u'q') << u"q"_s << u"rs"_s;
     }
 
     // The same result as QString::replace.
     void replacedAll()
     {
-        QFETCH(QString, text);
-        QFETCH(QString, before);
+        FETCH_WITH_CONTROLS(text);
+        FETCH_WITH_CONTROLS(before);
         QFETCH(QString, after);
         QCOMPARE(Store::replacedAll(text, before, after), QString(text).replace(before, after));
     }
 
+private:
     QTemporaryDir m_dir;
 };
 

@@ -92,32 +92,13 @@ private Q_SLOTS:
         };
     }
 
-    void comparison_data()
-    {
-        QTest::addColumn<QString>("published");
-        QTest::addColumn<QString>("own");
-        QTest::addColumn<bool>("newer");
-        QTest::newRow("last part") << u"1.1.3.26"_s << u"1.1.3.25"_s << true;
-        QTest::newRow("equal") << u"1.1.3.25"_s << u"1.1.3.25"_s << false;
-        QTest::newRow("older") << u"1.1.3.24"_s << u"1.1.3.25"_s << false;
-        QTest::newRow("missing parts are 0") << u"1.2"_s << u"1.1.3.25"_s << true;
-        QTest::newRow("numbers, not text") << u"1.10"_s << u"1.9"_s << true;
-        QTest::newRow("empty parts skipped") << u"1..2"_s << u"1.1.9.9"_s << true;
-        QTest::newRow("trailing dot") << u"2."_s << u"1.9"_s << true;
-        QTest::newRow("letter") << u"1.1.3.25b"_s << u"1.1.3.25"_s << false;
-        QTest::newRow("blank") << u"1. 2"_s << u"1.1"_s << false;
-        QTest::newRow("sign") << u"+2"_s << u"1"_s << false;
-        QTest::newRow("five parts") << u"1.2.3.4.5"_s << u"1.0"_s << false;
-        QTest::newRow("too large") << u"4294967296"_s << u"1"_s << false;
-        QTest::newRow("malformed own") << u"9.0"_s << u"1.0.0.1a"_s << false;
-        QTest::newRow("empty published") << QString() << u"1.0"_s << false;
-    }
+    void comparison_data() { TestUtil::addTableRows(u"update/comparison.tsv"_s); }
     void comparison()
     {
         QFETCH(QString, published);
         QFETCH(QString, own);
-        QFETCH(bool, newer);
-        QCOMPARE(UpdateVersion::isNewer(published, own), newer);
+        QFETCH(QString, newer);
+        QCOMPARE(UpdateVersion::isNewer(published, own), newer == u"true");
     }
 
     void ownVersion()
@@ -128,67 +109,22 @@ private Q_SLOTS:
         QCOMPARE(UpdateVersion::builtVersion(), QString::fromUtf8(BuildInfo::Version));
     }
 
-    void routine_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("atStartUp");
-        QTest::addColumn<QString>("own");
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<bool>("withUpdater");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<int>("result"); // 0 other, 1 started, 2 failed, 3 declined
-        QTest::addColumn<QString>("notice");
-        QTest::addColumn<QString>("started"); // "updater", a page's path, or empty
-
-        const QString own = u"1.1.3.25"_s;
-        QTest::newRow("newer, yes, page") << u"newer"_s << true << own << true << false << 0 << 1
-                                          << QString() << u"/newer/update.html"_s;
-        QTest::newRow("newer, yes, updater")
-            << u"newer"_s << false << own << true << true << 0 << 1 << QString() << u"updater"_s;
-        QTest::newRow("newer, no")
-            << u"newer"_s << false << own << false << true << 0 << 3 << QString() << QString();
-        QTest::newRow("quoted, any case")
-            << u"quoted"_s << false << own << false << false << 0 << 3 << QString() << QString();
-        QTest::newRow("equal") << u"equal"_s << false << own << true << false << 6 << 0
-                               << u"MessageBox_20"_s << QString();
-        QTest::newRow("equal, start-up")
-            << u"equal"_s << true << own << true << false << 6 << 0 << QString() << QString();
-        QTest::newRow("malformed") << u"malformed"_s << false << own << true << false << 6 << 0
-                                   << u"MessageBox_20"_s << QString();
-        QTest::newRow("error page") << u"errorpage"_s << false << own << true << false << 6 << 0
-                                    << u"MessageBox_20"_s << QString();
-        QTest::newRow("own unknown") << u"newer"_s << false << QString() << true << false << 5 << 0
-                                     << u"MessageBox_20"_s << QString();
-        QTest::newRow("HTTP error") << u"failing"_s << false << own << true << false << 2 << 2
-                                    << u"MessageBox_18"_s << QString();
-        QTest::newRow("missing") << u"absent"_s << false << own << true << false << 2 << 2
-                                 << u"MessageBox_18"_s << QString();
-        QTest::newRow("slow, start-up")
-            << u"slow"_s << true << own << true << false << 2 << 2 << QString() << QString();
-        QTest::newRow("too large") << u"huge"_s << false << own << true << false << 2 << 2
-                                   << u"MessageBox_18"_s << QString();
-        QTest::newRow("no address") << QString() << false << own << true << false << 2 << 2
-                                    << u"MessageBox_18"_s << QString();
-        QTest::newRow("no address, start-up")
-            << QString() << true << own << true << false << 2 << 2 << QString() << QString();
-        QTest::newRow("not http") << u"file:///etc/"_s << false << own << true << false << 2 << 2
-                                  << u"MessageBox_18"_s << QString();
-    }
+    void routine_data() { TestUtil::addTableRows(u"update/routine.tsv"_s); }
     void routine()
     {
         QFETCH(QString, folder);
-        QFETCH(bool, atStartUp);
+        QFETCH(QString, atStartUp);
         QFETCH(QString, own);
-        QFETCH(bool, yes);
-        QFETCH(bool, withUpdater);
-        QFETCH(int, code);
-        QFETCH(int, result);
+        QFETCH(QString, yes);
+        QFETCH(QString, withUpdater);
+        QFETCH(QString, code);
+        QFETCH(QString, result);
         QFETCH(QString, notice);
         QFETCH(QString, started);
 
         QTemporaryDir programDir;
         const QString updater = programDir.filePath(u"rewordix-update"_s);
-        if (withUpdater) {
+        if (withUpdater == u"true") {
             QFile file(updater);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
@@ -197,7 +133,8 @@ private Q_SLOTS:
         QVERIFY(Config::setWordsNumber(u"145000"_s));
 
         UpdateCommand::Params params;
-        params.origin = atStartUp ? UpdateCommand::Origin::StartUp : UpdateCommand::Origin::Command;
+        params.origin =
+            atStartUp == u"true" ? UpdateCommand::Origin::StartUp : UpdateCommand::Origin::Command;
         params.check.folder =
             folder.isEmpty() || folder.contains(u':') ? QUrl(folder) : m_server.folder(folder);
         params.check.ownVersion = own;
@@ -218,7 +155,7 @@ private Q_SLOTS:
         QStringList questions;
         connect(&command, &UpdateCommand::questionAsked, this, [&](const QString &key) {
             questions << key;
-            command.answer(yes);
+            command.answer(yes == u"true");
         });
         std::optional<UpdateCommand::Outcome> outcome;
         connect(&command, &UpdateCommand::finished, this,
@@ -227,12 +164,12 @@ private Q_SLOTS:
         QVERIFY(!outcome); // never from inside start()
         QTRY_VERIFY_WITH_TIMEOUT(outcome.has_value(), 5000);
 
-        QCOMPARE(int(outcome->check.code), code);
-        QCOMPARE(int(outcome->result), result);
+        QCOMPARE(QString::number(int(outcome->check.code)), code);
+        QCOMPARE(QString::number(int(outcome->result)), result);
         QCOMPARE(outcome->noticeKey, notice);
-        QCOMPARE(questions, code == 0 ? QStringList{u"MessageBox_19"_s} : QStringList());
-        QCOMPARE(Config::wordsNumber(), code == 0 ? QString() : u"145000"_s);
-        QCOMPARE(outcome->quit, result == int(UpdateCommand::Result::UpdaterStarted));
+        QCOMPARE(questions, code == u"0" ? QStringList{u"MessageBox_19"_s} : QStringList());
+        QCOMPARE(Config::wordsNumber(), code == u"0" ? QString() : u"145000"_s);
+        QCOMPARE(outcome->quit, outcome->result == UpdateCommand::Result::UpdaterStarted);
         if (started == u"updater")
             QCOMPARE(launched, QStringList{updater + u" IsNew"_s});
         else if (!started.isEmpty())
@@ -242,7 +179,7 @@ private Q_SLOTS:
             QVERIFY(launched.isEmpty());
         // What was fetched is kept whole, or nothing is written.
         const QByteArray served = m_server.pages.value("/" + folder.toUtf8() + "/update.ini").body;
-        const bool kept = code == 0 || code == 5 || code == 6;
+        const bool kept = code == u"0" || code == u"5" || code == u"6";
         QCOMPARE(TestUtil::fileBytes(m_work.filePath(u"update.ini"_s)),
                  kept ? served : QByteArray());
     }

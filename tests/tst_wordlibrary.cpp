@@ -1,5 +1,6 @@
 #include "dictionary/wordlibrary.h"
 #include "engine/storescrambler.h"
+#include "filetestutil.h"
 #include "testdictionary.h"
 
 #include <QTemporaryDir>
@@ -90,34 +91,16 @@ private Q_SLOTS:
         QCOMPARE(WordLibrary::checkWord(word), check);
     }
 
-    void cleanAndNew_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QStringList>("existing");
-        QTest::addColumn<QString>("cleaned");
-        QTest::addColumn<QString>("added");
-        QTest::newRow("bar, comma blank, leading blank")
-            << u" big|large, huge"_s << QStringList{u"large"_s} << u"big,large,huge"_s
-            << u"big,huge"_s;
-        QTest::newRow("already listed")
-            << u"large"_s << QStringList{u"large"_s} << u"large"_s << QString();
-        QTest::newRow("braces and line ends")
-            << u"{a}|b\r\nc"_s << QStringList{} << u"a,bc"_s << u"a,bc"_s;
-        QTest::newRow("empty items and repeats")
-            << u"a,,b,a,"_s << QStringList{} << u"a,,b,a,"_s << u"a,b"_s;
-        QTest::newRow("whole items only")
-            << u"larger,large"_s << QStringList{u"large"_s} << u"larger,large"_s << u"larger"_s;
-        QTest::newRow("double quote kept")
-            << u"6\" tall"_s << QStringList{} << u"6\" tall"_s << u"6\" tall"_s;
-    }
+    void cleanAndNew_data() { TestUtil::addTableRows(u"wordlibrary/clean-and-new.tsv"_s); }
     void cleanAndNew()
     {
-        QFETCH(QString, typed);
-        QFETCH(QStringList, existing);
+        FETCH_WITH_CONTROLS(typed);
+        QFETCH(QString, existing);
         QFETCH(QString, cleaned);
         QFETCH(QString, added);
         QCOMPARE(WordLibrary::cleanSynonymText(typed), cleaned);
-        QCOMPARE(WordLibrary::newSynonyms(cleaned, existing), added);
+        QCOMPARE(WordLibrary::newSynonyms(cleaned, existing.split(u',', Qt::SkipEmptyParts)),
+                 added);
     }
 
     void splitSynonyms()

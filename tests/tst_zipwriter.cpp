@@ -1,3 +1,4 @@
+#include "testutil.h"
 #include "zip/zipwriter.h"
 
 #include <QBuffer>
@@ -11,8 +12,6 @@
 #include <QTest>
 #include <QtEndian>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -44,22 +43,11 @@ quint32 le32(QByteArrayView bytes, qsizetype at)
 
 struct ParsedEntry
 {
-    quint16 versionMadeBy = 0;
-    quint16 versionNeeded = 0;
-    quint16 flags = 0;
-    quint16 method = 0;
-    quint16 dosTime = 0;
-    quint16 dosDate = 0;
-    quint32 crc = 0;
-    quint32 compressedSize = 0;
-    quint32 uncompressedSize = 0;
+    quint16 versionMadeBy = 0, versionNeeded = 0, flags = 0, method = 0, dosTime = 0, dosDate = 0;
+    quint32 crc = 0, compressedSize = 0, uncompressedSize = 0;
     quint16 internalAttributes = 0;
-    quint32 externalAttributes = 0;
-    quint32 localOffset = 0;
-    QByteArray name;
-    QByteArray localExtra;
-    QByteArray centralExtra;
-    QByteArray data;
+    quint32 externalAttributes = 0, localOffset = 0;
+    QByteArray name, localExtra, centralExtra, data;
 };
 
 struct ParsedArchive
@@ -69,11 +57,12 @@ struct ParsedArchive
     quint16 entriesTotal = 0;
     quint32 directorySize = 0;
     quint32 directoryOffset = 0;
+    QString error; // empty when the archive is sound
 };
 
 // Walks the archive from its end record and checks every invariant that holds
 // for all archives of this writer; returns an error text, empty when sound.
-QString parseArchive(const QByteArray &bytes, ParsedArchive &archive)
+QString parseInto(const QByteArray &bytes, ParsedArchive &archive)
 {
     const qsizetype size = bytes.size();
     if (size < 22 || le32(bytes, size - 22) != 0x06054B50)
@@ -140,10 +129,11 @@ QString parseArchive(const QByteArray &bytes, ParsedArchive &archive)
     return {};
 }
 
-QByteArray readAll(const QString &path)
+ParsedArchive parseArchive(const QByteArray &bytes)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    ParsedArchive archive;
+    archive.error = parseInto(bytes, archive);
+    return archive;
 }
 
 QString writeFile(const QString &path, const QByteArray &content,
@@ -191,36 +181,6 @@ protected:
 
 private:
     qint64 m_limit;
-};
-
-// Lowers the soft RLIMIT_FSIZE for its lifetime, with SIGXFSZ ignored so that
-// writes past the limit fail instead of ending the process.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        if (getrlimit(RLIMIT_FSIZE, &m_saved) != 0)
-            return;
-        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        if (m_active)
-            setrlimit(RLIMIT_FSIZE, &m_saved);
-        if (m_savedHandler != SIG_ERR)
-            std::signal(SIGXFSZ, m_savedHandler);
-    }
-    Q_DISABLE_COPY_MOVE(FileSizeLimit)
-    bool isActive() const { return m_active; }
-
-private:
-    rlimit m_saved{};
-    void (*m_savedHandler)(int) = SIG_ERR;
-    bool m_active = false;
 };
 
 using Contents = QList<std::pair<QString, QString>>; // entry name, source file
@@ -322,52 +282,30 @@ private Q_SLOTS:
 
 void TestZipWriter::dosDateTime_data()
 {
-    QTest::addColumn<QDateTime>("moment");
-    QTest::addColumn<int>("time");
-    QTest::addColumn<int>("date");
-    QTest::newRow("10:15:37") << Modified << 20978 << (41 * 512 + 6 * 32 + 14);
-    QTest::newRow("first") << QDateTime(QDate(1980, 1, 1), QTime(0, 0), Qt::UTC) << 0 << 33;
-    QTest::newRow("before 1980") << QDateTime(QDate(1970, 1, 1), QTime(12, 0), Qt::UTC) << 0 << 33;
-    QTest::newRow("last") << QDateTime(QDate(2107, 12, 31), QTime(23, 59, 59), Qt::UTC)
-                          << (23 * 2048 + 59 * 32 + 29) << (127 * 512 + 12 * 32 + 31);
-    QTest::newRow("after 2107") << QDateTime(QDate(2200, 5, 5), QTime(1, 2, 3), Qt::UTC)
-                                << (23 * 2048 + 59 * 32 + 29) << (127 * 512 + 12 * 32 + 31);
-    QTest::newRow("offset taken as UTC")
-        << QDateTime(QDate(2021, 6, 14), QTime(12, 15, 37), Qt::OffsetFromUTC, 7200) << 20978
-        << (41 * 512 + 6 * 32 + 14);
-    QTest::newRow("invalid") << QDateTime() << 0 << 33;
+    TestUtil::addTableRows(u"zip/dos-date-time.tsv"_s);
 }
 
 void TestZipWriter::dosDateTime()
 {
-    QFETCH(QDateTime, moment);
-    QFETCH(int, time);
-    QFETCH(int, date);
-    const ZipFormat::DosDateTime dos = ZipFormat::dosDateTime(moment);
-    QCOMPARE(dos.time, time);
-    QCOMPARE(dos.date, date);
+    QFETCH(QString, moment);
+    QFETCH(QString, time);
+    QFETCH(QString, date);
+    const ZipFormat::DosDateTime dos =
+        ZipFormat::dosDateTime(QDateTime::fromString(moment, Qt::ISODate));
+    QCOMPARE(dos.time, time.toInt());
+    QCOMPARE(dos.date, date.toInt());
 }
 
 void TestZipWriter::storedByName_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("stored");
-    const QStringList stored = {u"a.Z"_s,   u"a.z"_s,   u"b.zip"_s,     u"B.ZIP"_s,
-                                u"c.zoo"_s, u"d.ARC"_s, u"e.lzh"_s,     u"f.arj"_s,
-                                u"g.Gz"_s,  u"h.tgz"_s, u"x.txt.zip"_s, u".zip"_s};
-    for (const QString &name : stored)
-        QTest::newRow(qPrintable(name)) << name << true;
-    const QStringList deflated = {u"a.txt"_s, u"zip"_s,    u"a.zip.txt"_s, u"dir.zip/file"_s,
-                                  u"a."_s,    u"a.zipx"_s, u"a.tar"_s,     u"agz"_s};
-    for (const QString &name : deflated)
-        QTest::newRow(qPrintable(name)) << name << false;
+    TestUtil::addTableRows(u"zip/stored-by-name.tsv"_s);
 }
 
 void TestZipWriter::storedByName()
 {
     QFETCH(QString, name);
-    QFETCH(bool, stored);
-    QCOMPARE(ZipFormat::isStoredByName(name), stored);
+    QFETCH(QString, stored);
+    QCOMPARE(ZipFormat::isStoredByName(name), stored == u"true");
 }
 
 void TestZipWriter::emptyArchive()
@@ -377,7 +315,7 @@ void TestZipWriter::emptyArchive()
     ZipWriter writer;
     QCOMPARE(writer.Create(path), Status::Ok);
     QCOMPARE(writer.Close(), Status::Ok);
-    QCOMPARE(readAll(path), QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0'));
+    QCOMPARE(TestUtil::fileBytes(path), QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0'));
     checkWithReaders(path, {});
 }
 
@@ -403,10 +341,9 @@ void TestZipWriter::oneFileFields()
     QCOMPARE(writer.AddFile(u"hello.txt"_s, source), Status::Ok);
     QCOMPARE(writer.Close(), Status::Ok);
 
-    const QByteArray bytes = readAll(path);
-    ParsedArchive archive;
-    const QString error = parseArchive(bytes, archive);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    const QByteArray bytes = TestUtil::fileBytes(path);
+    ParsedArchive archive = parseArchive(bytes);
+    QVERIFY2(archive.error.isEmpty(), qPrintable(archive.error));
     QCOMPARE(archive.entries.size(), 1);
     QCOMPARE(archive.entriesOnDisk, 1);
     QCOMPARE(archive.entriesTotal, 1);
@@ -448,9 +385,8 @@ void TestZipWriter::threeFiles()
         QCOMPARE(writer.AddFile(name, source), Status::Ok);
     QCOMPARE(writer.Close(), Status::Ok);
 
-    ParsedArchive archive;
-    const QString error = parseArchive(readAll(path), archive);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    ParsedArchive archive = parseArchive(TestUtil::fileBytes(path));
+    QVERIFY2(archive.error.isEmpty(), qPrintable(archive.error));
     QCOMPARE(archive.entriesOnDisk, 3);
     QCOMPARE(archive.entriesTotal, 3);
     QCOMPARE(archive.entries.size(), 3);
@@ -486,9 +422,8 @@ void TestZipWriter::storedAndDeflatedEntries()
     }
     QCOMPARE(writer.Close(), Status::Ok);
 
-    ParsedArchive archive;
-    const QString error = parseArchive(readAll(path), archive);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    ParsedArchive archive = parseArchive(TestUtil::fileBytes(path));
+    QVERIFY2(archive.error.isEmpty(), qPrintable(archive.error));
     QCOMPARE(archive.entries.size(), names.size());
     for (const ParsedEntry &e : std::as_const(archive.entries)) {
         const bool stored = ZipFormat::isStoredByName(QString::fromUtf8(e.name));
@@ -516,9 +451,8 @@ void TestZipWriter::entryNames()
     QCOMPARE(writer.AddFile(u"caf\u00e9.txt"_s, source), Status::Ok);
     QCOMPARE(writer.Close(), Status::Ok);
 
-    ParsedArchive archive;
-    const QString error = parseArchive(readAll(path), archive);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    ParsedArchive archive = parseArchive(TestUtil::fileBytes(path));
+    QVERIFY2(archive.error.isEmpty(), qPrintable(archive.error));
     QCOMPARE(archive.entries.size(), 3);
     QCOMPARE(archive.entries[0].name, "folder/sub/a.txt");
     QCOMPARE(archive.entries[1].name, longName.toLatin1());
@@ -565,9 +499,8 @@ void TestZipWriter::attributes()
     QCOMPARE(writer.Create(&buffer), Status::Ok);
     QCOMPARE(writer.AddFile(fileName, source), Status::Ok);
     QCOMPARE(writer.Close(), Status::Ok);
-    ParsedArchive archive;
-    const QString error = parseArchive(buffer.data(), archive);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    ParsedArchive archive = parseArchive(buffer.data());
+    QVERIFY2(archive.error.isEmpty(), qPrintable(archive.error));
     QCOMPARE(archive.entries.first().externalAttributes, external);
     QCOMPARE(archive.entries.first().internalAttributes, internal);
 }
@@ -601,9 +534,8 @@ void TestZipWriter::rejectedEntries()
     QVERIFY(!writer.errorString().isEmpty());
     QCOMPARE(writer.AddFile(u"second.txt"_s, good), Status::Ok);
     QCOMPARE(writer.Close(), Status::Ok);
-    ParsedArchive archive;
-    const QString error = parseArchive(readAll(path), archive);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    ParsedArchive archive = parseArchive(TestUtil::fileBytes(path));
+    QVERIFY2(archive.error.isEmpty(), qPrintable(archive.error));
     QCOMPARE(archive.entries.size(), 2);
     checkWithReaders(path, {{u"first.txt"_s, good}, {u"second.txt"_s, good}});
 }
@@ -634,9 +566,8 @@ void TestZipWriter::readErrorRollsBackEntry()
     QCOMPARE(writer.AddFile(u"mem.txt"_s, failing), Status::SourceUnreadable);
     QCOMPARE(writer.AddFile(u"second.txt"_s, good), Status::Ok);
     QCOMPARE(writer.Close(), Status::Ok);
-    ParsedArchive archive;
-    const QString error = parseArchive(toFile ? readAll(path) : buffer.data(), archive);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    ParsedArchive archive = parseArchive(toFile ? TestUtil::fileBytes(path) : buffer.data());
+    QVERIFY2(archive.error.isEmpty(), qPrintable(archive.error));
     QCOMPARE(archive.entries.size(), 2);
     QCOMPARE(archive.entries[1].name, "second.txt");
 }
@@ -673,11 +604,10 @@ void TestZipWriter::createReplacesExistingOnlyOnClose()
     ZipWriter writer;
     QCOMPARE(writer.Create(path), Status::Ok);
     QCOMPARE(writer.AddFile(u"a.txt"_s, source), Status::Ok);
-    QCOMPARE(readAll(path), "previous file, not a zip");
+    QCOMPARE(TestUtil::fileBytes(path), "previous file, not a zip");
     QCOMPARE(writer.Close(), Status::Ok);
-    ParsedArchive archive;
-    const QString error = parseArchive(readAll(path), archive);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    ParsedArchive archive = parseArchive(TestUtil::fileBytes(path));
+    QVERIFY2(archive.error.isEmpty(), qPrintable(archive.error));
     QCOMPARE(archive.entries.size(), 1);
     checkWithReaders(path, {{u"a.txt"_s, source}});
 }
@@ -695,7 +625,7 @@ void TestZipWriter::abandonedWriterLeavesNothing()
         QCOMPARE(fresh.AddFile(u"a.txt"_s, source), Status::Ok);
         QCOMPARE(replacing.AddFile(u"a.txt"_s, source), Status::Ok);
     }
-    QCOMPARE(readAll(existing), "keep me");
+    QCOMPARE(TestUtil::fileBytes(existing), "keep me");
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({u"a.txt"_s, u"existing.zip"_s}));
 }
@@ -758,7 +688,7 @@ void TestZipWriter::memoryMatchesFile()
     QCOMPARE(toFile.Close(), Status::Ok);
     QCOMPARE(toMemory.Close(), Status::Ok);
     QVERIFY(buffer.isOpen());
-    QCOMPARE(buffer.data(), readAll(path));
+    QCOMPARE(buffer.data(), TestUtil::fileBytes(path));
 }
 
 void TestZipWriter::writeFailures_data()
@@ -807,7 +737,7 @@ void TestZipWriter::fullDiskKeepsTargetAbsent()
     QTemporaryDir dir;
     const QString source = writeFile(dir.filePath(u"big.bin"_s), variedData(1024 * 1024));
     const QString existing = writeFile(dir.filePath(u"existing.zip"_s), "keep me");
-    FileSizeLimit limit(64 * 1024);
+    TestUtil::FileSizeLimit limit(64 * 1024);
     QVERIFY(limit.isActive());
     for (const QString &path : {dir.filePath(u"new.zip"_s), existing}) {
         ZipWriter writer;
@@ -818,7 +748,7 @@ void TestZipWriter::fullDiskKeepsTargetAbsent()
         QCOMPARE(writer.Close(), Status::WriteFailed);
     }
     QVERIFY(!QFile::exists(dir.filePath(u"new.zip"_s)));
-    QCOMPARE(readAll(existing), "keep me");
+    QCOMPARE(TestUtil::fileBytes(existing), "keep me");
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              QStringList({u"big.bin"_s, u"existing.zip"_s}));
 }
@@ -834,7 +764,7 @@ void TestZipWriter::fullDiskOnDeviceFailsClose()
     ZipWriter writer;
     QCOMPARE(writer.Create(&archive), Status::Ok);
     QCOMPARE(writer.AddFile(u"a.txt"_s, source), Status::Ok);
-    FileSizeLimit limit(archive.size() + 10);
+    TestUtil::FileSizeLimit limit(archive.size() + 10);
     QVERIFY(limit.isActive());
     QCOMPARE(writer.Close(), Status::WriteFailed);
 }
@@ -857,9 +787,8 @@ void TestZipWriter::sourceOver4GiB()
     QCOMPARE(buffer.size(), 0);
     QCOMPARE(writer.AddFile(u"good.txt"_s, good), Status::Ok);
     QCOMPARE(writer.Close(), Status::Ok);
-    ParsedArchive archive;
-    const QString error = parseArchive(buffer.data(), archive);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    ParsedArchive archive = parseArchive(buffer.data());
+    QVERIFY2(archive.error.isEmpty(), qPrintable(archive.error));
     QCOMPARE(archive.entries.size(), 1);
 }
 
@@ -877,9 +806,8 @@ void TestZipWriter::entryCountLimit()
     }
     QCOMPARE(writer.AddFile(u"e.txt"_s, source), Status::TooManyEntries);
     QCOMPARE(writer.Close(), Status::Ok);
-    ParsedArchive archive;
-    const QString error = parseArchive(buffer.data(), archive);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    ParsedArchive archive = parseArchive(buffer.data());
+    QVERIFY2(archive.error.isEmpty(), qPrintable(archive.error));
     QCOMPARE(archive.entriesTotal, 0xFFFF);
 }
 
@@ -904,9 +832,8 @@ void TestZipWriter::entriesFromMemory()
     QCOMPARE(writer.AddData(u"c.gz"_s, "stored as is", Modified), Status::Ok);
     QCOMPARE(writer.AddData(u"d.txt"_s, {}, Modified), Status::Ok);
     QCOMPARE(writer.Close(), Status::Ok);
-    ParsedArchive archive;
-    const QString error = parseArchive(readAll(path), archive);
-    QVERIFY2(error.isEmpty(), qPrintable(error));
+    ParsedArchive archive = parseArchive(TestUtil::fileBytes(path));
+    QVERIFY2(archive.error.isEmpty(), qPrintable(archive.error));
     const ParsedEntry &fromFile = archive.entries[0];
     const ParsedEntry &fromMemory = archive.entries[1];
     QCOMPARE(fromMemory.crc, fromFile.crc);
