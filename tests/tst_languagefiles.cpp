@@ -115,6 +115,7 @@ const EnglishText englishTable[] = {
     {u"[Config Dialog]", u"Default Articles Number", u"Default Article Amount:"},
     {u"[Config Dialog]", u"Always Display Source Article", u"Always Display Original Article"},
     {u"[Config Dialog]", u"Protect Names", u"Leave names, links and code unchanged"},
+    {u"[Config Dialog]", u"Use System Look", u"Use the system look (from the next start)"},
     {u"[Config Dialog]", u"Default Replace Degree", u"Default Replace Rate:"},
     {u"[Config Dialog]", u"Default Replace Degree Item0", u"Topmost"},
     {u"[Config Dialog]", u"Default Replace Degree Item1", u"Very High"},
