@@ -5,14 +5,17 @@ Standard library only: every image is a function of the pixel centre in 1x
 units, sampled several times per pixel for smooth edges. Pixels outside a
 window's rounded corner are the colour key RGB(255, 0, 255), exactly and
 without blending, so the program can cut them out of the window's shape.
-Run once after a change and commit the PNGs: python3 make-images.py
+Run after a change and commit the PNGs: python3 make-images.py [NAME...]
 """
 import math
 import os
 import struct
+import sys
 import zlib
 
 KEY = (255, 0, 255, 255)
+# Names given on the command line are drawn alone; none: all of them.
+ONLY = set(sys.argv[1:])
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
@@ -57,6 +60,8 @@ def rounded_inside(x, y, w, h, r, corners=(1, 1, 1, 1)):
 
 def render(name, width, height, paint, keyed=False, samples=3):
     """paint(x, y) -> RGBA or None (outside: the key when keyed, else clear)."""
+    if ONLY and name not in ONLY:
+        return
     for scale, suffix in ((1, ""), (2, "@2x")):
         rows = []
         n = samples
@@ -145,8 +150,8 @@ def splash(x, y, w=456, h=300):
     for cx, cy, rad, alpha in ((430, 330, 210, 0.10), (360, 360, 190, 0.08), (90, -60, 160, 0.06)):
         if math.hypot(x - cx, y - cy) < rad:
             base = mix(base, hexc("#5aa0e8"), alpha)
-    # A thin accent rule under the name.
-    if 168 < x < 288 and 172 < y < 175:
+    # A thin accent rule between the name and the version.
+    if 178 < x < 278 and 158 < y < 160.5:
         base = mix(base, hexc("#7fb8ff"), 0.9)
     if d > -1:
         return hexc("#0b1a30")
