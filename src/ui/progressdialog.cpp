@@ -36,12 +36,7 @@ ProgressDialog::ProgressDialog(QWidget *parent)
     connect(m_abortButton, &QPushButton::clicked, this, &ProgressDialog::abort);
     applyTexts();
     placeButtons();
-    SkinWindow::Options frame;
-    frame.background = u"progress"_s;
-    frame.slices = QMargins(10, 30, 10, 10);
-    frame.titleBar = false;
-    frame.alwaysBorderless = true;
-    SkinWindow::attach(this, frame);
+    SkinWindow::attach(this, SkinWindow::Options::borderless(u"progress"_s, 30));
 }
 
 QRect ProgressDialog::stripRect()

@@ -18,12 +18,7 @@ SplashScreen::SplashScreen(QWidget *parent)
     setFixedSize(456, 300);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().topLeft());
-    SkinWindow::Options frame;
-    frame.background = u"splash"_s;
-    frame.slices = QMargins(10, 10, 10, 10);
-    frame.titleBar = false;
-    frame.alwaysBorderless = true;
-    SkinWindow::attach(this, frame);
+    SkinWindow::attach(this, SkinWindow::Options::borderless(u"splash"_s, 10));
 }
 
 void SplashScreen::paintEvent(QPaintEvent *)

@@ -71,54 +71,39 @@ QPalette Skin::palette()
 
 QColor Skin::colour(Colour role) const
 {
-    if (m_skinned) {
-        switch (role) {
-        case Colour::TitleText:
-        case Colour::AccentText:
-        case Colour::SplashText:
-            return Qt::white;
-        case Colour::SplashSubtext:
-            return QColor::fromRgb(0xc8d6ea);
-        case Colour::Surface:
-            return QColor::fromRgb(SurfaceRgb);
-        case Colour::Border:
-            return QColor::fromRgb(0x6f819a);
-        case Colour::Text:
-            return QColor::fromRgb(TextRgb);
-        case Colour::Accent:
-        case Colour::Link:
-            return QColor::fromRgb(AccentRgb);
-        case Colour::SegmentUnlit:
-            return Qt::white;
-        default:
-            break;
-        }
+    // Each colour of the skin and the palette role that stands in for it with
+    // the system look; NoRole: the same colour in both looks.
+    struct Entry
+    {
+        Colour role;
+        QRgb skinned;
+        QPalette::ColorRole system;
+    };
+    using C = Colour;
+    using P = QPalette;
+    static constexpr Entry Table[] = {
+        {C::TitleText, 0xffffff, P::WindowText},
+        {C::Surface, SurfaceRgb, P::Window},
+        {C::Border, 0x6f819a, P::Mid},
+        {C::Text, TextRgb, P::WindowText},
+        {C::Accent, AccentRgb, P::Highlight},
+        {C::AccentText, 0xffffff, P::HighlightedText},
+        {C::Link, AccentRgb, P::Link},
+        {C::ListCaption, 0x1574d0, P::NoRole},   // RGB(21, 116, 208)
+        {C::HeaderFill, 0xf7f9f7, P::Button},    // RGB(247, 249, 247)
+        {C::MenuAccent, 0x0000c0, P::Highlight}, // RGB(0, 0, 192)
+        {C::SegmentUnlit, 0xffffff, P::Base},
+        {C::SplashText, 0xffffff, P::WindowText},
+        {C::SplashSubtext, 0xc8d6ea, P::PlaceholderText},
+    };
+    for (const Entry &entry : Table) {
+        if (entry.role != role)
+            continue;
+        if (m_skinned || entry.system == P::NoRole)
+            return QColor::fromRgb(entry.skinned);
+        return QApplication::palette().color(entry.system);
     }
-    const QPalette p = QApplication::palette();
-    switch (role) {
-    case Colour::ListCaption:
-        return QColor(21, 116, 208);
-    case Colour::HeaderFill:
-        return m_skinned ? QColor(247, 249, 247) : p.color(QPalette::Button);
-    case Colour::MenuAccent:
-        return m_skinned ? QColor(0, 0, 192) : p.color(QPalette::Highlight);
-    case Colour::Surface:
-        return p.color(QPalette::Window);
-    case Colour::Border:
-        return p.color(QPalette::Mid);
-    case Colour::Accent:
-        return p.color(QPalette::Highlight);
-    case Colour::AccentText:
-        return p.color(QPalette::HighlightedText);
-    case Colour::Link:
-        return p.color(QPalette::Link);
-    case Colour::SegmentUnlit:
-        return p.color(QPalette::Base);
-    case Colour::SplashSubtext:
-        return p.color(QPalette::PlaceholderText);
-    default:
-        return p.color(QPalette::WindowText);
-    }
+    return QApplication::palette().color(P::WindowText);
 }
 
 QFont Skin::font(Font role) const

@@ -46,6 +46,18 @@ public:
         QLabel *caption = nullptr;        // the window's own caption, moved to the band
         QAbstractButton *close = nullptr; // the window's own close button
         static constexpr int Corner = SkinShape::Corner;
+
+        // A window without a title band, borderless in both looks (the
+        // progress dialog, the splash), band pixels of its bitmap unscaled.
+        static Options borderless(const QString &background, int band)
+        {
+            Options options;
+            options.background = background;
+            options.slices = QMargins(Corner, band, Corner, Corner);
+            options.titleBar = false;
+            options.alwaysBorderless = true;
+            return options;
+        }
     };
 
     // Call in the window's constructor, before it is shown; null when the
