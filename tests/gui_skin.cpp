@@ -3,14 +3,18 @@
 // (run-under-openbox.sh), what only a window manager shows: one title bar,
 // shaped corners, moving by the body, and the frame back with the system look.
 #include "gui_testutil.h"
+#include "ui/autorewritewaitdialog.h"
+#include "ui/findreplacedialog.h"
 #include "ui/settingsdialog.h"
 #include "ui/skin/skin.h"
 #include "ui/skin/skinstyle.h"
 #include "ui/skin/skintitlebar.h"
 #include "ui/skin/skinwindow.h"
+#include "ui/wordlibrarydialog.h"
 
 #include <QCheckBox>
 #include <QDirIterator>
+#include <QLayout>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -171,6 +175,41 @@ private Q_SLOTS:
         GuiTest::Replies replies{u"discard"_s};
         close->click();
         QVERIFY(!w.isVisible());
+    }
+
+    void everyDialogHasTheBandWithANamedClose_data()
+    {
+        QTest::addColumn<int>("dialog");
+        QTest::newRow("settings") << 0;
+        QTest::newRow("find") << 1;
+        QTest::newRow("wait") << 2;
+        QTest::newRow("word library") << 3;
+    }
+
+    void everyDialogHasTheBandWithANamedClose()
+    {
+        QFETCH(int, dialog);
+        MainWindow &w = openLook(true);
+        std::unique_ptr<QWidget> owned;
+        QWidget *dlg = nullptr;
+        if (dialog == 1) {
+            w.runCommand(Command::FindReplace);
+            dlg = w.findDialog();
+        } else if (dialog == 2) {
+            dlg = w.waitDialog();
+        } else {
+            owned = dialog == 0 ? std::unique_ptr<QWidget>(new SettingsDialog(&w))
+                                : std::unique_ptr<QWidget>(new WordLibraryDialog(&w));
+            dlg = owned.get();
+        }
+        dlg->show();
+        QVERIFY(dlg->windowFlags().testFlag(Qt::FramelessWindowHint));
+        const auto *band = dlg->findChild<SkinTitleBar *>();
+        QVERIFY(band && band->isVisible() && band->y() == 0);
+        QVERIFY(!band->closeButton()->accessibleName().isEmpty());
+        // The contents start below the band.
+        QVERIFY(dlg->layout()->contentsRect().top() >= band->height());
+        dlg->hide();
     }
 
     void theSettingsChooseTheSystemLookForTheNextStart()

@@ -1,5 +1,6 @@
 #include "ui/skin/skintitlebar.h"
 
+#include "app/language.h"
 #include "ui/skin/skin.h"
 
 #include <QEnterEvent>
@@ -15,6 +16,28 @@ SkinTitleButton::SkinTitleButton(Glyph glyph, QWidget *parent)
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::ArrowCursor);
     setObjectName(glyph == Glyph::Close ? u"skinClose"_s : u"skinMinimise"_s);
+}
+
+namespace {
+
+QString buttonName(bool close)
+{
+    const QString name =
+        Language::text(close ? u"Tooltip_Button_Close" : u"Tooltip_Button_Minisize");
+    if (!name.isEmpty())
+        return name;
+    return close ? u"Close"_s : u"Minimize"_s;
+}
+
+} // namespace
+
+void SkinTitleButton::showEvent(QShowEvent *event)
+{
+    // Named in the current language each time it shows, as the captions are.
+    const QString name = buttonName(m_glyph == Glyph::Close);
+    setToolTip(name);
+    setAccessibleName(name);
+    QAbstractButton::showEvent(event);
 }
 
 void SkinTitleButton::enterEvent(QEnterEvent *event)
@@ -87,6 +110,9 @@ SkinTitleBar::SkinTitleBar(QWidget *window, QLabel *caption, QAbstractButton *cl
         close->setParent(this);
         close->setPalette(onBand);
         close->setProperty("titleButton", true);
+        // A cross says nothing to a screen reader.
+        if (close->accessibleName().isEmpty())
+            close->setAccessibleName(buttonName(true));
         close->show();
         m_close = close;
     } else {
