@@ -15,6 +15,7 @@
 #include <QCheckBox>
 #include <QDirIterator>
 #include <QLayout>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
@@ -116,6 +117,31 @@ private Q_SLOTS:
             drawn += r.width() * r.height();
         QVERIFY(keyed > 0);
         QCOMPARE(size.width() * size.height() - drawn, keyed);
+    }
+
+    void slicesKeepTheirPlaceOnSharpBitmaps_data()
+    {
+        QTest::addColumn<int>("ratio");
+        QTest::newRow("1x") << 1;
+        QTest::newRow("2x") << 2;
+    }
+
+    void slicesKeepTheirPlaceOnSharpBitmaps()
+    {
+        QFETCH(int, ratio);
+        QPixmap window(ratio == 2 ? u":/skin/window@2x.png"_s : u":/skin/window.png"_s);
+        window.setDevicePixelRatio(ratio);
+        QImage canvas(QSize(200, 150) * ratio, QImage::Format_ARGB32);
+        canvas.setDevicePixelRatio(ratio);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        Skin::drawSlices(&painter, QRect(0, 0, 200, 150), QMargins(10, 32, 10, 10), window);
+        painter.end();
+        const QImage normal(u":/skin/window.png"_s);
+        // The body below the band is the body's colour, the corner keyed.
+        QCOMPARE(canvas.pixel(100 * ratio, 100 * ratio), normal.pixel(20, 50));
+        QCOMPARE(canvas.pixel(0, 0), SkinShape::ColourKey);
+        QVERIFY(canvas.pixel(100 * ratio, 40 * ratio) == normal.pixel(20, 50));
     }
 
     void controlStatesPickTheirImages_data()

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QStyle>
+#include <qdrawutil.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -133,6 +134,16 @@ QPixmap Skin::pixmap(const QString &name) const
     }
     m_pixmaps.insert(name, pixmap);
     return pixmap;
+}
+
+void Skin::drawSlices(QPainter *painter, const QRect &target, const QMargins &slices,
+                      const QPixmap &pixmap)
+{
+    // The source is measured in the pixmap's own pixels.
+    const qreal ratio = pixmap.devicePixelRatio();
+    const QMargins source(qRound(slices.left() * ratio), qRound(slices.top() * ratio),
+                          qRound(slices.right() * ratio), qRound(slices.bottom() * ratio));
+    qDrawBorderPixmap(painter, target, slices, pixmap, pixmap.rect(), source, QTileRules());
 }
 
 QImage Skin::image(const QString &name) const

@@ -4,8 +4,11 @@
 #include <QFont>
 #include <QHash>
 #include <QImage>
+#include <QMargins>
 #include <QPalette>
 #include <QPixmap>
+
+class QPainter;
 
 // The program's look, one instance for every window. Skinned (the default):
 // the bitmaps under :/skin, their colours and fonts, borderless windows with
@@ -51,6 +54,11 @@ public:
     // The 1x bitmap as an image, for scanning its colour key.
     [[nodiscard]] QImage image(const QString &name) const;
     [[nodiscard]] static QPalette palette();
+    // Draws pixmap over target as nine slices: the corners unscaled, the edges
+    // stretched along, the centre both ways; slices in logical pixels, so a
+    // 2x pixmap keeps its sharp corners.
+    static void drawSlices(QPainter *painter, const QRect &target, const QMargins &slices,
+                           const QPixmap &pixmap);
 
 private:
     bool m_skinned = false;

@@ -9,7 +9,6 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 #include <QTabBar>
-#include <qdrawutil.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -83,7 +82,7 @@ void SkinStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *opti
     case PE_PanelButtonCommand: {
         const QString image = buttonImage(option, widget);
         if (!image.isEmpty())
-            qDrawBorderPixmap(painter, option->rect, ButtonSlices, Skin::instance().pixmap(image));
+            Skin::drawSlices(painter, option->rect, ButtonSlices, Skin::instance().pixmap(image));
         return;
     }
     case PE_IndicatorCheckBox: {
@@ -184,8 +183,8 @@ void SkinStyle::drawTab(const QStyleOption *option, QPainter *painter, const QWi
 {
     const bool lit = option->state & (State_Selected | State_MouseOver);
     QRect area = option->rect.adjusted(1, 2, -1, 0);
-    qDrawBorderPixmap(painter, area, TabSlices,
-                      Skin::instance().pixmap(lit ? u"tab-current"_s : u"tab"_s));
+    Skin::drawSlices(painter, area, TabSlices,
+                     Skin::instance().pixmap(lit ? u"tab-current"_s : u"tab"_s));
 }
 
 void SkinStyle::drawMenuItem(const QStyleOption *option, QPainter *painter,

@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QWidget>
 #include <QWindow>
-#include <qdrawutil.h>
 
 QRegion SkinShape::windowMask(const QImage &background, QSize size)
 {
@@ -102,8 +101,8 @@ bool SkinWindow::eventFilter(QObject *watched, QEvent *event)
 void SkinWindow::paintBackground()
 {
     QPainter painter(m_window);
-    qDrawBorderPixmap(&painter, m_window->rect(), m_options.slices,
-                      Skin::instance().pixmap(m_options.background));
+    Skin::drawSlices(&painter, m_window->rect(), m_options.slices,
+                     Skin::instance().pixmap(m_options.background));
 }
 
 void SkinWindow::reshape()
