@@ -122,8 +122,8 @@ private Q_SLOTS:
     void slicesKeepTheirPlaceOnSharpBitmaps_data()
     {
         QTest::addColumn<int>("ratio");
-        QTest::newRow("1x") << 1;
-        QTest::newRow("2x") << 2;
+        for (int ratio : {1, 2})
+            QTest::addRow("%dx", ratio) << ratio;
     }
 
     void slicesKeepTheirPlaceOnSharpBitmaps()
