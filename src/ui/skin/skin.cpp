@@ -73,7 +73,7 @@ QPalette Skin::palette()
 QColor Skin::colour(Colour role) const
 {
     // Each colour of the skin and the palette role that stands in for it with
-    // the system look; NoRole: the same colour in both looks.
+    // the system look.
     struct Entry
     {
         Colour role;
@@ -84,13 +84,9 @@ QColor Skin::colour(Colour role) const
     using P = QPalette;
     static constexpr Entry Table[] = {
         {C::TitleText, 0xffffff, P::WindowText},
-        {C::Surface, SurfaceRgb, P::Window},
-        {C::Border, 0x6f819a, P::Mid},
-        {C::Text, TextRgb, P::WindowText},
         {C::Accent, AccentRgb, P::Highlight},
         {C::AccentText, 0xffffff, P::HighlightedText},
         {C::Link, AccentRgb, P::Link},
-        {C::ListCaption, 0x1574d0, P::NoRole},   // RGB(21, 116, 208)
         {C::HeaderFill, 0xf7f9f7, P::Button},    // RGB(247, 249, 247)
         {C::MenuAccent, 0x0000c0, P::Highlight}, // RGB(0, 0, 192)
         {C::SegmentUnlit, 0xffffff, P::Base},
@@ -100,7 +96,7 @@ QColor Skin::colour(Colour role) const
     for (const Entry &entry : Table) {
         if (entry.role != role)
             continue;
-        if (m_skinned || entry.system == P::NoRole)
+        if (m_skinned)
             return QColor::fromRgb(entry.skinned);
         return QApplication::palette().color(entry.system);
     }

@@ -21,13 +21,9 @@ public:
     enum class Colour
     {
         TitleText,    // captions on the title band
-        Surface,      // a window's body
-        Border,       // the outline of panels and painted controls
-        Text,         // text on the surface
         Accent,       // lit progress segments, language badges, selections
         AccentText,   // text on the accent colour
         Link,         // text-only buttons
-        ListCaption,  // the first line of two-line list cells, RGB(21, 116, 208)
         HeaderFill,   // header items without an image, RGB(247, 249, 247)
         MenuAccent,   // the selected menu item's mark, RGB(0, 0, 192)
         SegmentUnlit, // unlit progress segments (system look)
