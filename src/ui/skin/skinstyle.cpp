@@ -144,8 +144,8 @@ void SkinStyle::drawControl(ControlElement element, const QStyleOption *option, 
         const QPixmap image = Skin::instance().pixmap(u"header"_s);
         if (image.isNull())
             painter->fillRect(option->rect, Skin::instance().colour(Skin::Colour::HeaderFill));
-        else
-            painter->drawPixmap(option->rect, image);
+        else // the separator column and the bottom line stay one pixel wide
+            Skin::drawSlices(painter, option->rect, QMargins(0, 0, 1, 1), image);
         return;
     }
     case CE_MenuItem:
