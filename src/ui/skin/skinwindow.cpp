@@ -58,6 +58,8 @@ SkinWindow::SkinWindow(QWidget *window, const Options &options)
     m_painted = Skin::instance().isSkinned();
     if (m_painted) {
         m_shapeImage = Skin::instance().image(options.background);
+        m_body = m_shapeImage.pixelColor(m_shapeImage.width() / 2,
+                                         m_shapeImage.height() - options.slices.bottom() - 1);
         if (options.titleBar) {
             m_titleBar = new SkinTitleBar(window, options.caption, options.close, options.minimise);
             // The layout's contents start below the band.
@@ -101,8 +103,17 @@ bool SkinWindow::eventFilter(QObject *watched, QEvent *event)
 void SkinWindow::paintBackground()
 {
     QPainter painter(m_window);
-    Skin::drawSlices(&painter, m_window->rect(), m_options.slices,
-                     Skin::instance().pixmap(m_options.background));
+    const QPixmap background = Skin::instance().pixmap(m_options.background);
+    if (m_window->size() == m_shapeImage.size()) {
+        painter.drawPixmap(m_window->rect(), background);
+        return;
+    }
+    // A stretched bitmap's body is one colour: filling it costs far less than
+    // stretching the centre slice over the window at every frame.
+    const QRect centre = m_window->rect() - m_options.slices;
+    painter.fillRect(centre, m_body);
+    painter.setClipRegion(QRegion(m_window->rect()) - centre);
+    Skin::drawSlices(&painter, m_window->rect(), m_options.slices, background);
 }
 
 void SkinWindow::reshape()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QImage>
 #include <QMargins>
 #include <QObject>
@@ -79,6 +80,7 @@ private:
     Options m_options;
     bool m_painted = false;
     QImage m_shapeImage;
+    QColor m_body;                      // the centre of the background bitmap
     SkinTitleBar *m_titleBar = nullptr; // a child of the window
     bool m_dragging = false;
     QPoint m_grab;
