@@ -18,6 +18,7 @@ constexpr QStringView LanguageKey = u"\r\nLanguage=";
 constexpr QStringView ArticlesNumberKey = u"Default Articles Number=";
 constexpr QStringView AlwaysDisplaySourceKey = u"Always Display Source Article=";
 constexpr QStringView ProtectNamesKey = u"Protect Names=";
+constexpr QStringView UseSystemLookKey = u"Use System Look=";
 constexpr QStringView ReplaceDegreeKey = u"Default Replace Degree=";
 constexpr QStringView IgnoreWordsKey = u"Default Ignore Words=";
 constexpr QStringView ReservedWordsKey = u"Default Reserved Words=";
@@ -218,6 +219,15 @@ bool Config::protectNames()
 bool Config::setProtectNames(bool on)
 {
     return writeFlag(ProtectNamesKey, on);
+}
+
+bool Config::useSystemLook()
+{
+    return ReadKeyValue(AppPaths::configFile(), UseSystemLookKey.toString()).trimmed() == u"1";
+}
+bool Config::setUseSystemLook(bool on)
+{
+    return writeFlag(UseSystemLookKey, on);
 }
 
 int Config::replaceDegree()

@@ -52,6 +52,10 @@ bool setAlwaysDisplaySourceArticle(bool on);
 // Names, links, code and quantities are left as written; on unless "0".
 [[nodiscard]] bool protectNames();
 bool setProtectNames(bool on);
+// The platform style and the window manager's frames instead of the skin;
+// off unless "1". Read once at start-up.
+[[nodiscard]] bool useSystemLook();
+bool setUseSystemLook(bool on);
 [[nodiscard]] int replaceDegree(); // 0 "Topmost" .. 5 "Very Low"
 bool setReplaceDegree(int index);
 [[nodiscard]] QString ignoreWords();

@@ -2,6 +2,7 @@
 
 #include "app/language.h"
 #include "ui/dialogkeys.h"
+#include "ui/skin/skinwindow.h"
 #include "ui/specid.h"
 
 #include <QCloseEvent>
@@ -39,6 +40,8 @@ AutoRewriteWaitDialog::AutoRewriteWaitDialog(QWidget *parent)
     layout->addLayout(row);
     setMinimumSize(260, 110);
     applyTexts();
+    // Skinned: the band's close button is the title bar's, an Abort as before.
+    SkinWindow::attach(this, SkinWindow::Options{});
 }
 
 void AutoRewriteWaitDialog::applyTexts()

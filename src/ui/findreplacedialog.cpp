@@ -2,6 +2,7 @@
 
 #include "app/language.h"
 #include "ui/articleeditor.h"
+#include "ui/skin/skinwindow.h"
 #include "ui/specid.h"
 #include "ui/uimessage.h"
 
@@ -10,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -19,7 +19,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {} // namespace
 
 FindReplaceDialog::FindReplaceDialog(TargetFn target, QWidget *parent)
-    : QDialog(parent, Qt::Tool | Qt::FramelessWindowHint), m_target(std::move(target))
+    : QDialog(parent, Qt::Tool), m_target(std::move(target))
 {
     withSpecId(this, 108, u"findReplaceDialog"_s);
     setWindowTitle(u"Rewordix"_s);
@@ -70,6 +70,13 @@ FindReplaceDialog::FindReplaceDialog(TargetFn target, QWidget *parent)
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(1, 200);
     layout->addLayout(grid);
+
+    SkinWindow::Options frame;
+    frame.caption = m_titleLabel;
+    frame.close = m_closeButton;
+    // The window manager's frame carries the close box with the system look.
+    if (!SkinWindow::attach(this, frame))
+        m_closeButton->hide();
 }
 
 void FindReplaceDialog::applyLanguage()
@@ -164,36 +171,6 @@ void FindReplaceDialog::keyPressEvent(QKeyEvent *event)
     default:
         QDialog::keyPressEvent(event);
     }
-}
-
-void FindReplaceDialog::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton) {
-        m_dragging = true;
-        m_grab = event->globalPosition().toPoint() - frameGeometry().topLeft();
-    }
-    QDialog::mousePressEvent(event);
-}
-
-void FindReplaceDialog::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging)
-        move(event->globalPosition().toPoint() - m_grab);
-    QDialog::mouseMoveEvent(event);
-}
-
-void FindReplaceDialog::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_dragging = false;
-    QDialog::mouseReleaseEvent(event);
-}
-
-void FindReplaceDialog::paintEvent(QPaintEvent *)
-{
-    QPainter p(this);
-    p.fillRect(rect(), palette().window());
-    p.setPen(QColor(0x7a, 0x88, 0x9c));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void FindReplaceDialog::focusFindBox()

@@ -32,10 +32,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
 
 private:
     TargetFn m_target;
@@ -49,6 +45,4 @@ private:
     QPushButton *m_replaceAllButton = nullptr; // 1047
     QPushButton *m_findButton = nullptr;       // 1011
     QPushButton *m_cancelButton = nullptr;     // 2
-    bool m_dragging = false;
-    QPoint m_grab;
 };

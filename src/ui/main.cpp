@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "buildinfo.h"
 #include "ui/mainwindow.h"
+#include "ui/skin/skin.h"
 #include "ui/splashscreen.h"
 
 #include <QApplication>
@@ -39,7 +40,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Rewordix"_s);
     QApplication::setApplicationVersion(QString::fromUtf8(BuildInfo::Version));
-    QApplication::setStyle(u"Fusion"_s);
 
     SingleInstance instance(u"Rewordix.exe"_s);
     if (!instance.isPrimary()) {
@@ -47,14 +47,17 @@ int main(int argc, char *argv[])
         return 0;
     }
 
-    SplashScreen splash;
-    splash.show();
-    splash.repaint();
-
     // The working files are addressed by bare names from the install folder,
     // or from the per-user data folder when the install folder is read-only.
     const QString installDir = QCoreApplication::applicationDirPath();
     AppPaths::initialise(installDir, AppPaths::chooseWorkDir(installDir));
+    // Before the first window: the look decides the windows' frames.
+    Skin::instance().install(!Config::useSystemLook());
+
+    SplashScreen splash;
+    splash.show();
+    splash.repaint();
+
     Startup::prepareWorkingFiles(AppPaths::workDir());
     Language::setCurrentName(Config::language());
 

@@ -411,10 +411,12 @@ void MainWindow::applyTooltips(QStringView tooltips)
         {u"Tooltip_Main_Button_Font_Replaced_Color", m_colorReplacedButton},
         {u"Tooltip_Main_Button_Font_Reserved_Color", m_colorReservedButton},
         {u"Tooltip_Check_Select_All_Article", m_selectAllCheck},
+        {u"Tooltip_Button_Minisize", findBySpecId<QAbstractButton>(this, Command::Minimise)},
+        {u"Tooltip_Button_Close", findBySpecId<QAbstractButton>(this, Command::Exit)},
     };
     for (const auto &[key, widget] : table) {
         const QString tip = LookupText(QString(u"\r\n" + key + u'='), tooltips);
-        if (!tip.isEmpty())
+        if (widget && !tip.isEmpty())
             widget->setToolTip(tip);
     }
 }

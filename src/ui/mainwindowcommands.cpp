@@ -9,6 +9,7 @@
 #include "ui/findreplacedialog.h"
 #include "ui/mainwindow.h"
 #include "ui/settingsdialog.h"
+#include "ui/skin/skin.h"
 #include "ui/specid.h"
 #include "ui/uimessage.h"
 
@@ -52,17 +53,17 @@ constexpr int HelpMenu[] = {Command::Update,   Separator,        Command::Handbo
                             Command::Homepage, Separator,        Command::About};
 constexpr int ListMenu[] = {Command::DeleteArticles, Command::Save, Command::SaveAll};
 
-// The built-in marks of the Language menu: a small badge with the language's
-// own short name; an .ico beside the language file takes their place.
+// The built-in marks of the Language menu: a small badge in the accent colour
+// with the language's own short name; an .ico beside the language file takes their place.
 QIcon languageIcon(const Language::MenuItem &item)
 {
     if (item.icon == Language::MenuIcon::IconFile)
         return QIcon(item.iconFile);
-    static const QHash<Language::MenuIcon, std::pair<QString, QColor>> badges = {
-        {Language::MenuIcon::English, {u"EN"_s, QColor(0x1f, 0x4e, 0x9a)}},
-        {Language::MenuIcon::Chinese, {u"中"_s, QColor(0xc6, 0x28, 0x28)}},
-        {Language::MenuIcon::Japanese, {u"日"_s, QColor(0xb7, 0x1c, 0x1c)}},
-        {Language::MenuIcon::German, {u"DE"_s, QColor(0x33, 0x33, 0x33)}},
+    static const QHash<Language::MenuIcon, QString> badges = {
+        {Language::MenuIcon::English, u"EN"_s},
+        {Language::MenuIcon::Chinese, u"中"_s},
+        {Language::MenuIcon::Japanese, u"日"_s},
+        {Language::MenuIcon::German, u"DE"_s},
     };
     const auto badge = badges.find(item.icon);
     if (badge == badges.end())
@@ -72,14 +73,14 @@ QIcon languageIcon(const Language::MenuItem &item)
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(badge->second);
+    painter.setBrush(Skin::instance().colour(Skin::Colour::Accent));
     painter.drawRoundedRect(QRectF(1, 4, 30, 24), 5, 5);
     QFont font = painter.font();
     font.setPixelSize(14);
     font.setBold(true);
     painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(QRectF(1, 4, 30, 24), Qt::AlignCenter, badge->first);
+    painter.setPen(Skin::instance().colour(Skin::Colour::AccentText));
+    painter.drawText(QRectF(1, 4, 30, 24), Qt::AlignCenter, *badge);
     return QIcon(pixmap);
 }
 

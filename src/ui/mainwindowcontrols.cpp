@@ -5,6 +5,9 @@
 #include "ui/articlelist.h"
 #include "ui/mainwindow.h"
 #include "ui/progressdialog.h"
+#include "ui/skin/skin.h"
+#include "ui/skin/skintitlebar.h"
+#include "ui/skin/skinwindow.h"
 #include "ui/specid.h"
 
 #include <QAction>
@@ -37,8 +40,8 @@ void followAction(QAbstractButton *button, QAction *action)
     button->setEnabled(action->isEnabled());
 }
 
-// The run buttons stand out in the palette's highlight colours, whatever the
-// colour scheme.
+// With the system look the run buttons stand out in the palette's highlight
+// colours, whatever the colour scheme; the skin draws them from its bitmaps.
 const QString StyleSheet = uR"(
 QPushButton[accent="true"] { background: palette(highlight); color: palette(highlighted-text);
     border: 1px solid palette(dark); border-radius: 4px; padding: 6px 14px; font-weight: bold; }
@@ -51,19 +54,35 @@ QPushButton[link="true"] { text-align: left; border: none; background: transpare
 
 void MainWindow::buildControls()
 {
-    setStyleSheet(StyleSheet);
+    if (!Skin::instance().isSkinned())
+        setStyleSheet(StyleSheet);
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
     buildMenuBar();
     buildMenus();
-    root->setMenuBar(m_menuBar);
+    // The layout's menu-bar place ignores its margins: under the skin's title
+    // band the menu bar is the first row instead.
+    if (Skin::instance().isSkinned())
+        root->addWidget(m_menuBar);
+    else
+        root->setMenuBar(m_menuBar);
     auto *body = new QHBoxLayout;
     body->setContentsMargins(10, 10, 10, 10);
     body->setSpacing(10);
     body->addWidget(buildSidePanel());
     body->addWidget(buildEditorPane(), 1);
     root->addLayout(body, 1);
+
+    SkinWindow::Options frame;
+    frame.background = u"window"_s;
+    frame.slices = QMargins(10, 32, 10, 10);
+    frame.minimise = true;
+    if (SkinWindow *skin = SkinWindow::attach(this, frame)) {
+        root->setContentsMargins(1, 32, 1, 1);
+        withSpecId(skin->titleBar()->minimiseButton(), Command::Minimise, u"minimiseButton"_s);
+        withSpecId(skin->titleBar()->closeButton(), Command::Exit, u"closeButton"_s);
+    }
 }
 
 void MainWindow::buildMenuBar()

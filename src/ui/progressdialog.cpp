@@ -3,12 +3,12 @@
 #include "app/language.h"
 #include "engine/jobcontrol.h"
 #include "ui/dialogkeys.h"
+#include "ui/skin/skin.h"
+#include "ui/skin/skinwindow.h"
 #include "ui/specid.h"
 
 #include <QKeyEvent>
-#include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 
 using namespace Qt::Literals::StringLiterals;
@@ -36,6 +36,7 @@ ProgressDialog::ProgressDialog(QWidget *parent)
     connect(m_abortButton, &QPushButton::clicked, this, &ProgressDialog::abort);
     applyTexts();
     placeButtons();
+    SkinWindow::attach(this, SkinWindow::Options::borderless(u"progress"_s, 30));
 }
 
 QRect ProgressDialog::stripRect()
@@ -135,72 +136,49 @@ void ProgressDialog::abort()
 
 void ProgressDialog::paintEvent(QPaintEvent *)
 {
+    // Skinned, the frame has drawn the background bitmap with its title band.
+    const Skin &skin = Skin::instance();
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient background(0, 0, 0, height());
-    background.setColorAt(0, QColor(0xf4, 0xf7, 0xfb));
-    background.setColorAt(1, QColor(0xdc, 0xe4, 0xef));
-    p.fillRect(rect(), background);
-    p.setPen(QColor(0x1f, 0x3a, 0x68));
-    QFont title = font();
-    title.setBold(true);
-    p.setFont(title);
-    p.drawText(QRect(StripLeft, 8, width() - 2 * StripLeft, 24), Qt::AlignLeft | Qt::AlignVCenter,
-               u"Rewordix"_s);
-
-    for (int i = 0; i < Segments; ++i) {
-        const QRectF cell = QRectF(segmentRect(i)).adjusted(1, 0, -1, 0);
-        QLinearGradient fill(cell.topLeft(), cell.bottomLeft());
-        if (i < m_position) {
-            fill.setColorAt(0, QColor(0x5a, 0x9b, 0xe6));
-            fill.setColorAt(1, QColor(0x1f, 0x5f, 0xb8));
-        } else {
-            fill.setColorAt(0, QColor(0xff, 0xff, 0xff));
-            fill.setColorAt(1, QColor(0xd0, 0xd6, 0xde));
-        }
-        QPainterPath path;
-        path.addRoundedRect(cell, 2, 2);
-        p.fillPath(path, fill);
-        p.setPen(QColor(0x9a, 0xa6, 0xb6));
-        p.drawPath(path);
+    if (!skin.isSkinned()) {
+        p.fillRect(rect(), palette().window());
+        p.setPen(palette().color(QPalette::Mid));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
-    p.setPen(QColor(0x7a, 0x88, 0x9c));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
+    p.setPen(skin.colour(Skin::Colour::TitleText));
+    p.setFont(skin.font(Skin::Font::Title));
+    p.drawText(QRect(StripLeft, 3, width() - 2 * StripLeft, 24), Qt::AlignLeft | Qt::AlignVCenter,
+               u"Rewordix"_s);
+    paintSegments(p);
+}
+
+void ProgressDialog::paintSegments(QPainter &p)
+{
+    const Skin &skin = Skin::instance();
+    if (skin.isSkinned()) {
+        // The segment bitmap: lit in its left half, unlit in its right.
+        const QPixmap segments = skin.pixmap(u"segment"_s);
+        const qreal ratio = segments.devicePixelRatio();
+        const QSizeF half(SegmentSize.width() * ratio, SegmentSize.height() * ratio);
+        for (int i = 0; i < Segments; ++i) {
+            const QPointF from(i < m_position ? 0 : half.width(), 0);
+            p.drawPixmap(QRectF(segmentRect(i)), segments, QRectF(from, half));
+        }
+        return;
+    }
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < Segments; ++i) {
+        const QRectF cell = QRectF(segmentRect(i)).adjusted(1.5, 0.5, -1.5, -0.5);
+        p.setPen(palette().color(QPalette::Mid));
+        p.setBrush(i < m_position ? skin.colour(Skin::Colour::Accent)
+                                  : skin.colour(Skin::Colour::SegmentUnlit));
+        p.drawRoundedRect(cell, 2, 2);
+    }
 }
 
 void ProgressDialog::keyPressEvent(QKeyEvent *event)
 {
     if (!DialogKeys::swallow(event))
         QDialog::keyPressEvent(event);
-}
-
-void ProgressDialog::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton) {
-        m_dragging = true;
-        m_grab = event->globalPosition().toPoint() - frameGeometry().topLeft();
-        event->accept();
-        return;
-    }
-    QDialog::mousePressEvent(event);
-}
-
-void ProgressDialog::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging) {
-        move(event->globalPosition().toPoint() - m_grab);
-        event->accept();
-        return;
-    }
-    QDialog::mouseMoveEvent(event);
-}
-
-void ProgressDialog::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton)
-        m_dragging = false;
-    QDialog::mouseReleaseEvent(event);
 }
 
 void ProgressDialog::closeEvent(QCloseEvent *event)

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QDialog>
-#include <QPoint>
 
 class JobControl;
+class QPainter;
 class QPushButton;
 
 // The progress dialog of the long operations: a borderless strip of ten
@@ -46,9 +46,6 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -56,6 +53,7 @@ private:
     void abort();
     void applyTexts();
     void placeButtons();
+    void paintSegments(QPainter &p);
 
     QPushButton *m_pauseButton = nullptr;
     QPushButton *m_abortButton = nullptr;
@@ -65,6 +63,4 @@ private:
     bool m_abort = false;
     bool m_abortOnly = false;
     bool m_closing = false;
-    bool m_dragging = false;
-    QPoint m_grab;
 };

@@ -5,6 +5,7 @@
 #include "app/language.h"
 #include "ui/dialogkeys.h"
 #include "ui/mainwindow.h"
+#include "ui/skin/skinwindow.h"
 #include "ui/specid.h"
 
 #include <QCheckBox>
@@ -66,6 +67,8 @@ SettingsDialog::SettingsDialog(MainWindow *mainWindow)
     m_alwaysSourceCheck = withSpecId(new QCheckBox(this), 1087);
     m_protectNamesCheck = new QCheckBox(this);
     m_protectNamesCheck->setObjectName(u"protectNames"_s);
+    m_systemLookCheck = new QCheckBox(u"Use the system look"_s, this);
+    m_systemLookCheck->setObjectName(u"useSystemLook"_s);
     m_ignoreLabel = withSpecId(new QLabel(this), 1094);
     m_ignoreEdit = withSpecId(new QPlainTextEdit(this), 1055);
     m_reservedLabel = withSpecId(new QLabel(this), 1095);
@@ -77,6 +80,12 @@ SettingsDialog::SettingsDialog(MainWindow *mainWindow)
     buildButtons();
     layoutControls();
     resize(460, 480);
+    SkinWindow::Options frame;
+    frame.caption = m_titleLabel;
+    frame.close = m_closeButton;
+    // The window manager's frame carries the close box with the system look.
+    if (!SkinWindow::attach(this, frame))
+        m_closeButton->hide();
 
     fillLanguages();
     applyTexts();
@@ -121,6 +130,7 @@ void SettingsDialog::layoutControls()
     grid->addWidget(m_degreeCombo, 2, 1);
     grid->addWidget(m_alwaysSourceCheck, 3, 0, 1, 2);
     grid->addWidget(m_protectNamesCheck, 4, 0, 1, 2);
+    grid->addWidget(m_systemLookCheck, 5, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
     layout->addWidget(m_ignoreLabel);
@@ -162,6 +172,7 @@ void SettingsDialog::applyTexts()
     set(m_articlesNumberLabel, key(u"Default Articles Number"));
     set(m_alwaysSourceCheck, key(u"Always Display Source Article"));
     set(m_protectNamesCheck, key(u"Protect Names"));
+    set(m_systemLookCheck, key(u"Use System Look"));
     set(m_degreeLabel, key(u"Default Replace Degree"));
     const int degree = m_degreeCombo->currentIndex();
     m_degreeCombo->clear();
@@ -181,6 +192,7 @@ void SettingsDialog::applyTexts()
 void SettingsDialog::loadValues()
 {
     m_protectNamesCheck->setChecked(Config::protectNames());
+    m_systemLookCheck->setChecked(Config::useSystemLook());
     if (QFileInfo::exists(AppPaths::configFile())) {
         const Config::DialogValues values = Config::dialogValues();
         if (!values.articlesNumber.isEmpty())
@@ -223,6 +235,8 @@ void SettingsDialog::save()
     Config::setArticlesNumber(m_articlesNumberCombo->currentText());
     if (m_protectNamesCheck->isChecked() != Config::protectNames())
         Config::setProtectNames(m_protectNamesCheck->isChecked());
+    if (m_systemLookCheck->isChecked() != Config::useSystemLook())
+        Config::setUseSystemLook(m_systemLookCheck->isChecked());
     if (m_ignoreEdit->document()->isModified()) {
         const QString words = withCrLf(m_ignoreEdit->toPlainText());
         Config::setIgnoreWords(words);

@@ -43,6 +43,7 @@ private:
     QLabel *m_degreeLabel = nullptr;            // 1097
     QComboBox *m_degreeCombo = nullptr;         // 1096
     QCheckBox *m_protectNamesCheck = nullptr;
+    QCheckBox *m_systemLookCheck = nullptr;   // read at the next start
     QCheckBox *m_alwaysSourceCheck = nullptr; // 1087
     QLabel *m_ignoreLabel = nullptr;          // 1094
     QPlainTextEdit *m_ignoreEdit = nullptr;   // 1055

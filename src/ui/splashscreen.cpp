@@ -1,10 +1,11 @@
 #include "ui/splashscreen.h"
 
+#include "ui/skin/skin.h"
+#include "ui/skin/skinwindow.h"
 #include "ui/specid.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QScreen>
 
@@ -17,28 +18,30 @@ SplashScreen::SplashScreen(QWidget *parent)
     setFixedSize(456, 300);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().topLeft());
+    SkinWindow::attach(this, SkinWindow::Options::borderless(u"splash"_s, 10));
 }
 
 void SplashScreen::paintEvent(QPaintEvent *)
 {
+    // Skinned, the frame has drawn the splash bitmap.
+    const Skin &skin = Skin::instance();
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient background(0, 0, 0, height());
-    background.setColorAt(0, QColor(0x1f, 0x3a, 0x68));
-    background.setColorAt(1, QColor(0x0e, 0x1c, 0x36));
-    p.fillRect(rect(), background);
-
+    if (!skin.isSkinned()) {
+        p.fillRect(rect(), palette().window());
+        p.setPen(palette().color(QPalette::Mid));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
     QFont title = font();
     title.setPointSize(30);
     title.setBold(true);
     p.setFont(title);
-    p.setPen(Qt::white);
+    p.setPen(skin.colour(Skin::Colour::SplashText));
     p.drawText(rect().adjusted(0, 0, 0, -40), Qt::AlignCenter, u"Rewordix"_s);
 
     QFont small = font();
     small.setPointSize(10);
     p.setFont(small);
-    p.setPen(QColor(0xc8, 0xd4, 0xe8));
+    p.setPen(skin.colour(Skin::Colour::SplashSubtext));
     p.drawText(rect().adjusted(0, 60, 0, 0), Qt::AlignCenter,
                u"Version "_s + QCoreApplication::applicationVersion());
 }

@@ -2,6 +2,7 @@
 
 #include "dictionary/wordlibrary.h"
 #include "engine/popuplist.h"
+#include "ui/skin/skinwindow.h"
 #include "ui/specid.h"
 #include "ui/uimessage.h"
 
@@ -83,6 +84,7 @@ WordLibraryDialog::WordLibraryDialog(QWidget *parent) : QDialog(parent)
         b->setFixedWidth(28);
 
     layoutControls(synonymLabel, typeLabel);
+    SkinWindow::attach(this, SkinWindow::Options{});
 
     connect(m_wordEdit, &QLineEdit::textChanged, this, &WordLibraryDialog::loadWord);
     connect(m_typeCombo, &QComboBox::activated, this, &WordLibraryDialog::showSense);
