@@ -209,12 +209,12 @@ private Q_SLOTS:
         w.articleEditor()->setPlainText(u"Changed."_s);
         w.articleEditor()->document()->setModified(true);
         {
-            GuiTest::Replies replies{QString()}; // Cancel
+            PromptAnswers replies{QString()}; // Cancel
             close->click();
             QCOMPARE(replies.questions.size(), 1);
             QVERIFY(w.isVisible());
         }
-        GuiTest::Replies replies{u"discard"_s};
+        PromptAnswers replies{u"discard"_s};
         close->click();
         QVERIFY(!w.isVisible());
     }
