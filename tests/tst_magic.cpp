@@ -476,8 +476,9 @@ private Q_SLOTS:
                  (QStringList{u"es"_s, u"de"_s, u"en"_s, u"es"_s, u"fr"_s, u"de"_s}));
 
         MagicRewrite chain(std::move(backend));
-        // The first page also starts the browser engine, which takes seconds on a busy machine.
-        chain.setTimings({200, 100, 10, 1});
+        // The first page also starts the browser engine, which takes seconds on a busy
+        // machine: 200 ms ticks give each stage 10 s before the chain gives up.
+        chain.setTimings({200, 200, 10, 1});
         Recorder seen(chain);
         connect(&chain, &MagicRewrite::stageChanged, this, [&](MagicRewrite::Stage s) {
             if (s == abortStage)

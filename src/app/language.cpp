@@ -113,6 +113,15 @@ QStringView Language::sectionFrom(QStringView text, QStringView header)
     return start < 0 ? QStringView() : text.mid(start);
 }
 
+Language::SectionTexts::SectionTexts(QStringView header)
+    : m_text(LoadLanguageText(currentName())), m_section(sectionFrom(m_text, header))
+{}
+
+QString Language::SectionTexts::operator()(QStringView key) const
+{
+    return LookupText(QString(u"\r\n" + key + u'='), m_section);
+}
+
 QString Language::text(QStringView key)
 {
     return LookupText(QString(u"\r\n" + key + u'='), LoadLanguageText(currentName()));

@@ -38,6 +38,26 @@ void setCurrentName(const QString &displayName);
 // From header (e.g. "[Tooltips]") to the end of the text; empty when missing.
 [[nodiscard]] QStringView sectionFrom(QStringView text, QStringView header);
 
+// The texts of the current language file from one section header on, read
+// once for a dialog's captions.
+class SectionTexts
+{
+public:
+    explicit SectionTexts(QStringView header);
+    // The value of key in the section; empty when missing.
+    [[nodiscard]] QString operator()(QStringView key) const;
+    // control->setText of the key's value, unless the file has none.
+    template<typename Control> void apply(Control *control, QStringView key) const
+    {
+        if (const QString value = (*this)(key); !value.isEmpty())
+            control->setText(value);
+    }
+
+private:
+    QString m_text;
+    QStringView m_section;
+};
+
 // Text of key in the current language, looked up in the whole file.
 [[nodiscard]] QString text(QStringView key);
 // The text of "MessageBox_<number>", reading the file anew.

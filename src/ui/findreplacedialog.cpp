@@ -81,23 +81,16 @@ FindReplaceDialog::FindReplaceDialog(TargetFn target, QWidget *parent)
 
 void FindReplaceDialog::applyLanguage()
 {
-    const QString text = LoadLanguageText(Language::currentName());
-    const QStringView section = Language::sectionFrom(text, u"[Find & Replace Dialog]");
-    const auto key = [&](QStringView name) {
-        return LookupText(QString(u"\r\n" + name + u'='), section);
-    };
-    const auto set = [](auto *control, const QString &value) {
-        if (!value.isEmpty())
-            control->setText(value);
-    };
+    const Language::SectionTexts key(u"[Find & Replace Dialog]");
     // A label without a buddy shows "&&" as it stands.
-    set(m_titleLabel, key(u"Find and Replace").replace(u"&&"_s, u"&"_s));
-    set(m_findLabel, key(u"Find Content"));
-    set(m_replaceLabel, key(u"Replaced By"));
-    set(m_replaceButton, key(u"Replace"));
-    set(m_replaceAllButton, key(u"Replace all"));
-    set(m_findButton, key(u"Find"));
-    set(m_cancelButton, key(u"Cancel"));
+    if (const QString title = key(u"Find and Replace"); !title.isEmpty())
+        m_titleLabel->setText(QString(title).replace(u"&&"_s, u"&"_s));
+    key.apply(m_findLabel, u"Find Content");
+    key.apply(m_replaceLabel, u"Replaced By");
+    key.apply(m_replaceButton, u"Replace");
+    key.apply(m_replaceAllButton, u"Replace all");
+    key.apply(m_findButton, u"Find");
+    key.apply(m_cancelButton, u"Cancel");
     adjustSize();
 }
 

@@ -68,27 +68,22 @@ bool MainWindow::loadArticleFile(const QString &path)
     const QScopedValueRollback loading(m_loadingArticle, true);
     const bool notify = m_articleEditor->selectionNotify();
     m_articleEditor->setSelectionNotify(false);
-    if (ArticleFile::isRichTextPath(path)) {
-        const ArticleFile::ReadResult rich = ArticleFile::readRichText(path);
-        if (!rich.ok) {
-            m_articleEditor->setSelectionNotify(notify);
-            UiMessage::show(this, rich.error, QMessageBox::Critical);
-            return false;
-        }
-        // The editor no longer shows a generated article: nothing is
-        // written back into temp/ from here on.
-        m_session->setShownArticle(false);
-        Rtf::toTextDocument(rich.document, m_articleEditor->document());
+    const bool rich = ArticleFile::isRichTextPath(path);
+    const ArticleFile::ReadResult read =
+        rich ? ArticleFile::readRichText(path) : ArticleFile::readText(path);
+    if (!read.ok) {
+        m_articleEditor->setSelectionNotify(notify);
+        UiMessage::show(this, read.error, QMessageBox::Critical);
+        return false;
+    }
+    // The editor no longer shows a generated article: nothing is written back
+    // into temp/ from here on.
+    m_session->setShownArticle(false);
+    if (rich) {
+        Rtf::toTextDocument(read.document, m_articleEditor->document());
         m_articleEditor->setCaret(0);
     } else {
-        const ArticleFile::ReadResult text = ArticleFile::readText(path);
-        if (!text.ok) {
-            m_articleEditor->setSelectionNotify(notify);
-            UiMessage::show(this, text.error, QMessageBox::Critical);
-            return false;
-        }
-        m_session->setShownArticle(false);
-        m_articleEditor->setPlainTextIn(text.text, m_defaultFormat);
+        m_articleEditor->setPlainTextIn(read.text, m_defaultFormat);
     }
     settleLoadedArticle();
     m_articleEditor->setSelectionNotify(notify);

@@ -139,11 +139,7 @@ void ProgressDialog::paintEvent(QPaintEvent *)
     // Skinned, the frame has drawn the background bitmap with its title band.
     const Skin &skin = Skin::instance();
     QPainter p(this);
-    if (!skin.isSkinned()) {
-        p.fillRect(rect(), palette().window());
-        p.setPen(palette().color(QPalette::Mid));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    skin.drawPlainBackground(&p, *this);
     p.setPen(skin.colour(Skin::Colour::TitleText));
     p.setFont(skin.font(Skin::Font::Title));
     p.drawText(QRect(StripLeft, 3, width() - 2 * StripLeft, 24), Qt::AlignLeft | Qt::AlignVCenter,

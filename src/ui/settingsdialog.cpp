@@ -158,31 +158,23 @@ void SettingsDialog::fillLanguages()
 
 void SettingsDialog::applyTexts()
 {
-    const QString text = LoadLanguageText(Language::currentName());
-    const QStringView section = Language::sectionFrom(text, u"[Config Dialog]");
-    const auto key = [&](QStringView name) {
-        return LookupText(QString(u"\r\n" + name + u'='), section);
-    };
-    const auto set = [](auto *control, const QString &value) {
-        if (!value.isEmpty())
-            control->setText(value);
-    };
-    set(m_titleLabel, key(u"Settings"));
-    set(m_languageLabel, key(u"Default Language"));
-    set(m_articlesNumberLabel, key(u"Default Articles Number"));
-    set(m_alwaysSourceCheck, key(u"Always Display Source Article"));
-    set(m_protectNamesCheck, key(u"Protect Names"));
-    set(m_systemLookCheck, key(u"Use System Look"));
-    set(m_degreeLabel, key(u"Default Replace Degree"));
+    const Language::SectionTexts key(u"[Config Dialog]");
+    key.apply(m_titleLabel, u"Settings");
+    key.apply(m_languageLabel, u"Default Language");
+    key.apply(m_articlesNumberLabel, u"Default Articles Number");
+    key.apply(m_alwaysSourceCheck, u"Always Display Source Article");
+    key.apply(m_protectNamesCheck, u"Protect Names");
+    key.apply(m_systemLookCheck, u"Use System Look");
+    key.apply(m_degreeLabel, u"Default Replace Degree");
     const int degree = m_degreeCombo->currentIndex();
     m_degreeCombo->clear();
     for (int i = 0; i < 6; ++i)
         m_degreeCombo->addItem(key(QString(u"Default Replace Degree Item"_s + QString::number(i))));
     m_degreeCombo->setCurrentIndex(degree);
-    set(m_ignoreLabel, key(u"Ignore Words"));
-    set(m_reservedLabel, key(u"Default Reserved Words"));
-    set(m_okButton, key(u"OK"));
-    set(m_cancelButton, key(u"Cancel"));
+    key.apply(m_ignoreLabel, u"Ignore Words");
+    key.apply(m_reservedLabel, u"Default Reserved Words");
+    key.apply(m_okButton, u"OK");
+    key.apply(m_cancelButton, u"Cancel");
     if (m_okButton->text().isEmpty())
         m_okButton->setText(u"OK"_s);
     if (m_cancelButton->text().isEmpty())

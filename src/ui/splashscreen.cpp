@@ -26,11 +26,7 @@ void SplashScreen::paintEvent(QPaintEvent *)
     // Skinned, the frame has drawn the splash bitmap.
     const Skin &skin = Skin::instance();
     QPainter p(this);
-    if (!skin.isSkinned()) {
-        p.fillRect(rect(), palette().window());
-        p.setPen(palette().color(QPalette::Mid));
-        p.drawRect(rect().adjusted(0, 0, -1, -1));
-    }
+    skin.drawPlainBackground(&p, *this);
     QFont title = font();
     title.setPointSize(30);
     title.setBold(true);

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPainter>
 #include <QStyle>
+#include <QWidget>
 #include <qdrawutil.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -145,4 +147,13 @@ void Skin::drawSlices(QPainter *painter, const QRect &target, const QMargins &sl
 QImage Skin::image(const QString &name) const
 {
     return QImage(u":/skin/"_s + name + u".png"_s);
+}
+
+void Skin::drawPlainBackground(QPainter *painter, const QWidget &window) const
+{
+    if (m_skinned)
+        return;
+    painter->fillRect(window.rect(), window.palette().window());
+    painter->setPen(window.palette().color(QPalette::Mid));
+    painter->drawRect(window.rect().adjusted(0, 0, -1, -1));
 }

@@ -9,6 +9,7 @@
 #include <QPixmap>
 
 class QPainter;
+class QWidget;
 
 // The program's look, one instance for every window. Skinned (the default):
 // the bitmaps under :/skin, their colours and fonts, borderless windows with
@@ -55,6 +56,9 @@ public:
     // 2x pixmap keeps its sharp corners.
     static void drawSlices(QPainter *painter, const QRect &target, const QMargins &slices,
                            const QPixmap &pixmap);
+    // A borderless window's own background with the system look (skinned, its
+    // frame has drawn the bitmap): the palette's window colour in a thin frame.
+    void drawPlainBackground(QPainter *painter, const QWidget &window) const;
 
 private:
     bool m_skinned = false;
