@@ -3,7 +3,7 @@
 #include "app/articlefile.h"
 #include "app/textfile.h"
 #include "cli/cliutil.h"
-#include "dictionary/programdictionary.h"
+#include "dictionary/dictionary.h"
 #include "engine/analysis.h"
 #include "engine/autorewrite.h"
 #include "engine/jobcontrol.h"
@@ -185,32 +185,6 @@ std::optional<int> parseOptions(const QString &command, const QStringList &args,
         return fail(command, u"more than one article file given"_s, 2);
     options.file = files.first();
     return std::nullopt;
-}
-
-// The dictionary the desktop program opens, or the file --dictionary names
-// (Synonyms scrambled, as in the shipped file). scrambled tells how the
-// program keeps temp.dat with it.
-std::unique_ptr<Dictionary> openDictionary(const Options &options, bool *scrambled, QString *error)
-{
-    *scrambled = true;
-    if (!options.dictionary.isEmpty()) {
-        if (!QFileInfo::exists(options.dictionary)) {
-            *error = u"the dictionary %1 does not exist"_s.arg(options.dictionary);
-            return nullptr;
-        }
-        return Dictionary::open(options.dictionary, true, false, error);
-    }
-    Cli::initialisePaths();
-    ProgramDictionary opened = openProgramDictionary();
-    if (!opened.isOpen()) {
-        *error = opened.failureText();
-        if (error->isEmpty())
-            *error =
-                opened.messageNumber == 1 ? u"no dictionary at "_s + opened.path : opened.error;
-        return nullptr;
-    }
-    *scrambled = opened.scrambled;
-    return std::move(opened.dictionary);
 }
 
 // The store files of one command, in a folder of its own so that the desktop
@@ -496,6 +470,40 @@ QString megabytes(qint64 bytes)
     return QString::number(double(bytes) / (1 << 20), 'f', 1) + u" MB"_s;
 }
 
+// Why count articles of about articleLength characters cannot be written into
+// folder (the working folder when empty): refused up front rather than
+// failing on a full disk after minutes. Empty when they fit.
+QString spaceShortage(qsizetype articleLength, int count, const Options &options,
+                      const QString &folder)
+{
+    const qint64 needed = expectedOutputBytes(articleLength, count, options);
+    const QStorageInfo storage(folder);
+    if (!storage.isValid() || storage.bytesAvailable() < 0 || needed <= storage.bytesAvailable())
+        return {};
+    return u"%1 articles need about %2, but only %3 are free on %4"_s.arg(
+        QString::number(count), megabytes(needed), megabytes(storage.bytesAvailable()),
+        storage.rootPath());
+}
+
+// The end of a run that made articles: after an interruption or a failure
+// none are kept; fewer than asked is said (shortfall, %1 the number made).
+int keepArticles(const QString &command, const QString &failure, ArticleSink &sink,
+                 const QString &workDir, const Options &options, int made, const QString &shortfall)
+{
+    if (const std::optional<int> code = InterruptGuard::exitCode())
+        return fail(command, u"interrupted; no articles were kept"_s, *code);
+    if (!failure.isEmpty())
+        return fail(command, failure);
+    QString error;
+    if (!sink.finish(workDir, &error))
+        return fail(command, error);
+    if (made < options.count && !options.quiet) {
+        err() << "rewordix-cli " << command << ": " << shortfall.arg(made) << '\n';
+        err().flush();
+    }
+    return 0;
+}
+
 } // namespace
 
 // What both commands need before they run: the options, the article, the
@@ -520,7 +528,7 @@ std::optional<int> prepare(const QString &command, const QStringList &args, Kind
     if (!article)
         return fail(command, error);
     job.article = *article;
-    job.dictionary = openDictionary(job.options, &job.scrambled, &error);
+    job.dictionary = Cli::openDictionary(job.options.dictionary, &job.scrambled, &error);
     if (!job.dictionary)
         return fail(command, error);
     if (!job.work.dir.isValid())
@@ -645,17 +653,10 @@ int runSpinCommand(const QStringList &args)
         bar.setTotal(count);
         if (!sink.isActive())
             return;
-        // Refused up front rather than failing on a full disk after minutes.
-        const qint64 needed = expectedOutputBytes(job.article.size(), count, options);
-        const QString where = sink.folder().isEmpty() ? job.work.dir.path() : sink.folder();
-        const QStorageInfo storage(where);
-        if (storage.isValid() && storage.bytesAvailable() >= 0 &&
-            needed > storage.bytesAvailable()) {
-            outputError = u"%1 articles need about %2, but only %3 are free on %4"_s.arg(
-                QString::number(count), megabytes(needed), megabytes(storage.bytesAvailable()),
-                storage.rootPath());
+        outputError = spaceShortage(job.article.size(), count, options,
+                                    sink.folder().isEmpty() ? job.work.dir.path() : sink.folder());
+        if (!outputError.isEmpty())
             control.abort();
-        }
     };
     callbacks.articleAdded = [&](const GeneratedArticle &row) {
         if (row.index == 0 || !outputError.isEmpty())
@@ -685,22 +686,13 @@ int runSpinCommand(const QStringList &args)
         AutoRewrite::runAutoRewrite(params, *job.dictionary, control, callbacks);
     bar.finish();
     out().flush();
-    if (const std::optional<int> code = InterruptGuard::exitCode())
-        return fail(command, u"interrupted; no articles were kept"_s, *code);
-    if (!outputError.isEmpty())
-        return fail(command, outputError);
-    if (result.status == AutoRewriteStatus::Error)
-        return fail(command, result.error);
-    if (result.status == AutoRewriteStatus::Aborted)
-        return fail(command, u"the generation was stopped"_s);
-    if (!sink.finish(job.work.dir.path(), &outputError))
-        return fail(command, outputError);
-    if (result.articleCount < options.count && !options.quiet) {
-        err() << "rewordix-cli spin: the article has only " << result.articleCount
-              << " distinct rewritings\n";
-        err().flush();
-    }
-    return 0;
+    const QString failure = !outputError.isEmpty()                      ? outputError
+                            : result.status == AutoRewriteStatus::Error ? result.error
+                            : result.status == AutoRewriteStatus::Aborted
+                                ? u"the generation was stopped"_s
+                                : QString();
+    return keepArticles(command, failure, sink, job.work.dir.path(), options, result.articleCount,
+                        u"the article has only %1 distinct rewritings"_s);
 }
 
 int runTemplateCommand(const QStringList &args)
@@ -746,13 +738,11 @@ int runResolveCommand(const QStringList &args)
     if (!sink.open(options, work.path(), &error))
         return fail(command, error);
     const int count = int(Spintax::distinctChoices(*spin, options.count));
-    const qint64 needed = expectedOutputBytes(text->size(), count, options);
     if (sink.isActive()) {
-        const QStorageInfo storage(sink.folder().isEmpty() ? work.path() : sink.folder());
-        if (storage.isValid() && needed > storage.bytesAvailable())
-            return fail(command, u"%1 articles need about %2, but only %3 are free on %4"_s.arg(
-                                     QString::number(count), megabytes(needed),
-                                     megabytes(storage.bytesAvailable()), storage.rootPath()));
+        const QString shortage = spaceShortage(
+            text->size(), count, options, sink.folder().isEmpty() ? work.path() : sink.folder());
+        if (!shortage.isEmpty())
+            return fail(command, shortage);
     }
 
     JobControl control;
@@ -784,14 +774,6 @@ int runResolveCommand(const QStringList &args)
     }
     bar.finish();
     out().flush();
-    if (const std::optional<int> code = InterruptGuard::exitCode())
-        return fail(command, u"interrupted; no articles were kept"_s, *code);
-    if (!sink.finish(work.path(), &error))
-        return fail(command, error);
-    if (count < options.count && !options.quiet) {
-        err() << "rewordix-cli resolve: the template has only " << count
-              << " distinct choice sequences\n";
-        err().flush();
-    }
-    return 0;
+    return keepArticles(command, {}, sink, work.path(), options, count,
+                        u"the template has only %1 distinct choice sequences"_s);
 }

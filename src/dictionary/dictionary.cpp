@@ -174,7 +174,9 @@ QList<PhrasePass> phrasePassesFor(QStringView tag)
     return {{u"verb", false}};
 }
 
-// The lookup statements; %1 is the table the word-table rule names.
+// The lookup statements; %1 is the table the word-table rule names. In
+// ExistsSql the NOCASE comparison finds the rows through the index and the
+// BINARY one keeps only the exact match.
 constexpr QStringView ExistsSql =
     u"SELECT 1 FROM \"%1\" WHERE Words = ?1 AND Words = ?1 COLLATE BINARY LIMIT 1";
 constexpr QStringView RowsSql =
@@ -338,19 +340,16 @@ QStringList Dictionary::queryPlans()
 // ---------------------------------------------------------------------------
 // Queries
 
-bool Dictionary::existsExact(QStringView word)
+sqlite3_stmt *Dictionary::lookupStatement(QStringView sql, QStringView word)
 {
     const QString table = Lookup::tableFor(word);
-    if (table.isEmpty())
-        return false;
+    return table.isEmpty() ? nullptr : statement(sql.arg(table));
+}
+
+bool Dictionary::existsExact(QStringView word)
+{
     QMutexLocker lock(&m_mutex);
-    // The NOCASE comparison finds the rows through the index; the BINARY one
-    // keeps only the exact match.
-    StatementUse q(
-        &m_error,
-        statement(
-            u"SELECT 1 FROM \"%1\" WHERE Words = ?1 AND Words = ?1 COLLATE BINARY LIMIT 1"_s.arg(
-                table)));
+    StatementUse q(&m_error, lookupStatement(ExistsSql, word));
     if (!q)
         return false;
     q.bind(1, word);
@@ -359,15 +358,8 @@ bool Dictionary::existsExact(QStringView word)
 
 QList<Dictionary::Row> Dictionary::rowsOf(QStringView word)
 {
-    const QString table = Lookup::tableFor(word);
-    if (table.isEmpty())
-        return {};
     QMutexLocker lock(&m_mutex);
-    StatementUse q(
-        &m_error,
-        statement(
-            u"SELECT ss, Words, Type, Synonyms FROM \"%1\" WHERE Words = ?1 ORDER BY ss"_s.arg(
-                table)));
+    StatementUse q(&m_error, lookupStatement(RowsSql, word));
     if (!q)
         return {};
     q.bind(1, word);
@@ -383,17 +375,8 @@ QList<Dictionary::Row> Dictionary::rowsOf(QStringView word)
 
 QStringList Dictionary::wordsStartingWith(QStringView prefix)
 {
-    const QString table = Lookup::tableFor(prefix);
-    if (table.isEmpty())
-        return {};
     QMutexLocker lock(&m_mutex);
-    // LIKE with a bound prefix ignores ASCII case as Words' NOCASE index does;
-    // the range in front of it lets the index find the rows.
-    StatementUse q(
-        &m_error,
-        statement(
-            u"SELECT Words FROM \"%1\" WHERE Words >= ?1 AND Words < ?2 AND Words LIKE ?3 ESCAPE '\\' ORDER BY ss"_s
-                .arg(table)));
+    StatementUse q(&m_error, lookupStatement(PrefixSql, prefix));
     if (!q)
         return {};
     QString escaped = prefix.toString();
@@ -625,9 +608,7 @@ std::optional<QString> Dictionary::irregularForm(const QString &word, QStringVie
     QString regular;
     {
         QMutexLocker lock(&m_mutex);
-        StatementUse q(
-            &m_error,
-            statement(u"SELECT Regular FROM IR WHERE Words = ?1 ORDER BY rowid LIMIT 1"_s));
+        StatementUse q(&m_error, statement(IrFormSql.toString()));
         if (!q)
             return std::nullopt;
         q.bind(1, word);

@@ -131,6 +131,9 @@ private:
     bool loadIrregularForms(QString *error);
     // failFast: none while a lookup error is pending (see lastError()).
     sqlite3_stmt *statement(const QString &sql, bool failFast = true);
+    // The lookup statement sql (%1: a word table) on word's table; nullptr
+    // for a word of no table. Called under m_mutex.
+    sqlite3_stmt *lookupStatement(QStringView sql, QStringView word);
 
     sqlite3 *m_db = nullptr;
     QString m_path;
