@@ -185,6 +185,7 @@ constexpr QStringView RowsSql =
 // range in front of it lets the index find the rows.
 constexpr QStringView PrefixSql = u"SELECT Words FROM \"%1\" WHERE Words >= ?1 AND Words < ?2 "
                                   u"AND Words LIKE ?3 ESCAPE '\\' ORDER BY ss";
+constexpr QStringView SortedWordsSql = u"SELECT Words FROM SortedWords WHERE Name = ?1";
 constexpr QStringView IrFormSql = u"SELECT Regular FROM IR WHERE Words = ?1 ORDER BY rowid LIMIT 1";
 
 } // namespace
@@ -547,10 +548,8 @@ int Dictionary::phraseStatus(const QString &phrase)
     // phrase holds no comma, so each word can be scanned on its own and the
     // order of the words does not matter.
     QMutexLocker lock(&m_mutex);
-    const QStringList &words = sortedWords(Lookup::tableFor(phrase));
-    auto it =
-        std::lower_bound(words.cbegin(), words.cend(), phrase,
-                         [](const QString &w, const QString &p) { return asciiFoldLess(w, p); });
+    const std::vector<QStringView> &words = sortedWords(Lookup::tableFor(phrase));
+    auto it = std::lower_bound(words.cbegin(), words.cend(), QStringView(phrase), asciiFoldLess);
     int status = 0;
     for (; it != words.cend() && asciiFoldStartsWith(*it, phrase); ++it) {
         qsizetype from = 0;
@@ -564,23 +563,50 @@ int Dictionary::phraseStatus(const QString &phrase)
     return status;
 }
 
-const QStringList &Dictionary::sortedWords(const QString &table)
+const std::vector<QStringView> &Dictionary::sortedWords(const QString &table)
 {
     auto found = m_sortedWords.find(table);
     if (found != m_sortedWords.end())
-        return *found;
-    QStringList words;
-    StatementUse q(&m_error, statement(u"SELECT Words FROM \"%1\""_s.arg(table)));
-    while (q.step())
-        words.append(q.text(0));
-    std::sort(words.begin(), words.end(),
-              [](const QString &a, const QString &b) { return asciiFoldLess(a, b); });
+        return found->words;
+    // The builder stores each table's headwords in this order, joined by line
+    // ends (table SortedWords), and its triggers drop a table's row when the
+    // library editor changes the table; without one they are read and sorted
+    // here.
+    SortedWords sorted;
+    std::vector<qsizetype> ends;
+    bool stored = false;
+    if (StatementUse list(&m_error, statement(SortedWordsSql.toString(), false)); list) {
+        list.bind(1, table);
+        stored = list.step();
+        if (stored) {
+            sorted.text = list.text(0);
+            for (qsizetype at = 0; (at = sorted.text.indexOf(u'\n', at)) >= 0; ++at)
+                ends.push_back(at);
+            ends.push_back(sorted.text.size());
+        }
+    }
+    if (!stored) {
+        StatementUse q(&m_error, statement(u"SELECT Words FROM \"%1\""_s.arg(table)));
+        while (q.step()) {
+            sorted.text += q.text(0);
+            ends.push_back(sorted.text.size());
+        }
+    }
+    sorted.words.reserve(ends.size());
+    qsizetype start = 0;
+    for (const qsizetype end : ends) {
+        if (end > start)
+            sorted.words.push_back(QStringView(sorted.text).sliced(start, end - start));
+        start = end + (stored ? 1 : 0);
+    }
+    if (!std::is_sorted(sorted.words.begin(), sorted.words.end(), asciiFoldLess))
+        std::sort(sorted.words.begin(), sorted.words.end(), asciiFoldLess);
     if (!m_error.isEmpty()) {
         // A list cut short by an error must not stand for the table later on.
-        static const QStringList none;
+        static const std::vector<QStringView> none;
         return none;
     }
-    return *m_sortedWords.insert(table, std::move(words));
+    return m_sortedWords.insert(table, std::move(sorted))->words;
 }
 
 QString Dictionary::lastError()

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -154,8 +155,14 @@ private:
 
     // Headwords of each word table sorted without regard to ASCII case, loaded
     // on first use: phraseStatus reads a prefix range of them without a query.
-    QHash<QString, QStringList> m_sortedWords;
-    const QStringList &sortedWords(const QString &table);
+    // One text holds a table's words; the views point into it.
+    struct SortedWords
+    {
+        QString text;
+        std::vector<QStringView> words;
+    };
+    QHash<QString, SortedWords> m_sortedWords;
+    const std::vector<QStringView> &sortedWords(const QString &table);
 };
 
 // Plain text functions of the lookup engine.

@@ -167,7 +167,7 @@ bool DictionaryWriter::commit(QString *error)
         *error = u"dictionary is not open"_s;
         return false;
     }
-    if (!execute(u"COMMIT"_s, error))
+    if (!storeSortedWords(error) || !execute(u"COMMIT"_s, error))
         return false;
     finalizeStatements();
     if (sqlite3_close(m_db) != SQLITE_OK) {
@@ -182,6 +182,37 @@ bool DictionaryWriter::commit(QString *error)
         return false;
     }
     m_partialPath.clear();
+    return true;
+}
+
+bool DictionaryWriter::storeSortedWords(QString *error)
+{
+    // Each word table's headwords in the order of its NOCASE index, joined by
+    // line ends: a reader looks phrases up in them without sorting them at
+    // every start. A table whose words hold a line end gets none, and a
+    // change to a table (the library editor's) drops its row; readers then
+    // sort the table themselves.
+    if (!execute(u"CREATE TABLE SortedWords (Name TEXT PRIMARY KEY, Words TEXT NOT NULL)"_s, error))
+        return false;
+    for (const QString &table : DictionarySchema::wordTables()) {
+        const QString drop = u"BEGIN DELETE FROM SortedWords WHERE Name = '%1'; END"_s.arg(table);
+        if (!execute(
+                uR"(INSERT INTO SortedWords (Name, Words) )"
+                uR"(SELECT '%1', ifnull(group_concat(Words, char(10)), '') )"
+                uR"(FROM (SELECT Words FROM "%1" ORDER BY Words) )"
+                uR"(WHERE NOT EXISTS (SELECT 1 FROM "%1" WHERE instr(Words, char(10)) > 0))"_s.arg(
+                    table),
+                error) ||
+            !execute(uR"(CREATE TRIGGER "%1_added" AFTER INSERT ON "%1" %2)"_s.arg(table, drop),
+                     error) ||
+            !execute(uR"(CREATE TRIGGER "%1_removed" AFTER DELETE ON "%1" %2)"_s.arg(table, drop),
+                     error) ||
+            !execute(uR"(CREATE TRIGGER "%1_renamed" AFTER UPDATE OF Words ON "%1" %2)"_s.arg(table,
+                                                                                              drop),
+                     error)) {
+            return false;
+        }
+    }
     return true;
 }
 

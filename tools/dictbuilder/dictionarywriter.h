@@ -39,6 +39,7 @@ public:
 
 private:
     bool execute(const QString &statement, QString *error);
+    bool storeSortedWords(QString *error);
     bool prepare(const QString &statement, sqlite3_stmt **out, QString *error);
     bool step(sqlite3_stmt *statement, QString *error);
     QString lastError() const;
