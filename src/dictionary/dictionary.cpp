@@ -284,23 +284,23 @@ bool Dictionary::loadIrregularForms(QString *error)
         *error = QString::fromUtf8(sqlite3_errmsg(m_db));
         return false;
     }
-    while (rows.step()) {
-        const int index = int(m_irRows.size());
+    while (rows.step())
         m_irRows.append({rows.text(0), rows.text(1)});
-        const QString &regular = m_irRows.last().regular;
-        // Every text that starts after "=" or "|" and ends before ";", "|" or
-        // the end is a form this row lists.
+    // Every text that starts after "=" or "|" and ends before ";", "|" or the
+    // end is a form its row lists.
+    for (int index = 0; index < int(m_irRows.size()); ++index) {
+        const QStringView regular = m_irRows[index].regular;
         for (qsizetype i = 1; i < regular.size(); ++i) {
             if (regular[i - 1] != u'=' && regular[i - 1] != u'|')
                 continue;
             qsizetype end = i;
             while (end < regular.size() && regular[end] != u';' && regular[end] != u'|')
                 ++end;
-            QList<int> &list = m_irRowsByForm[regular.mid(i, end - i)];
-            if (list.isEmpty() || list.last() != index)
-                list.append(index);
+            m_irForms.emplace_back(regular.sliced(i, end - i), index);
         }
     }
+    std::sort(m_irForms.begin(), m_irForms.end());
+    m_irForms.erase(std::unique(m_irForms.begin(), m_irForms.end()), m_irForms.end());
     return true;
 }
 
@@ -403,13 +403,13 @@ QString Dictionary::irregularTag(QStringView word)
 {
     if (word.isEmpty())
         return {};
-    const auto candidates = m_irRowsByForm.constFind(word.toString());
-    if (candidates == m_irRowsByForm.cend())
-        return {};
+    const auto [first, last] =
+        std::equal_range(m_irForms.cbegin(), m_irForms.cend(), std::pair(word, 0),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
     QString tags;
     QString bases;
-    for (int index : *candidates) {
-        const IrRow &row = m_irRows[index];
+    for (auto candidate = first; candidate != last; ++candidate) {
+        const IrRow &row = m_irRows[candidate->second];
         const qsizetype at = row.regular.indexOf(word);
         if (at <= 0)
             continue;

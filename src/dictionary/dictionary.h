@@ -144,14 +144,15 @@ private:
     QString m_error; // see lastError()
 
     // IR rows in table order and, for each form written in them, the rows that
-    // list it: irregularTag's search without a scan of the whole table.
+    // list it: irregularTag's search without a scan of the whole table. The
+    // forms are views of the rows' texts, sorted once: no allocation each.
     struct IrRow
     {
         QString words;
         QString regular;
     };
     QList<IrRow> m_irRows;
-    QHash<QString, QList<int>> m_irRowsByForm;
+    std::vector<std::pair<QStringView, int>> m_irForms; // (form, row), sorted
 
     // Headwords of each word table sorted without regard to ASCII case, loaded
     // on first use: phraseStatus reads a prefix range of them without a query.
