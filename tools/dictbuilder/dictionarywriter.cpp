@@ -112,53 +112,49 @@ bool DictionaryWriter::open(QString *error)
            prepare(u"INSERT INTO IR (Words, Regular) VALUES (?1, ?2)"_s, &m_irInsert, error);
 }
 
+bool DictionaryWriter::insert(sqlite3_stmt *statement,
+                              std::initializer_list<std::variant<QString, qint64>> values,
+                              QString *error)
+{
+    if (!statement) {
+        *error = u"dictionary is not open"_s;
+        return false;
+    }
+    int index = 1;
+    for (const auto &value : values) {
+        if (const QString *text = std::get_if<QString>(&value))
+            bindText(statement, index++, *text);
+        else
+            sqlite3_bind_int64(statement, index++, std::get<qint64>(value));
+    }
+    return step(statement, error);
+}
+
 bool DictionaryWriter::addWord(const QString &table, const QString &headword, const QString &type,
                                const QString &synonyms, QString *error)
 {
-    sqlite3_stmt *insert = m_wordInserts.value(table);
-    if (!insert) {
+    sqlite3_stmt *statement = m_wordInserts.value(table);
+    if (!statement) {
         *error = u"no word table \"%1\""_s.arg(table);
         return false;
     }
-    bindText(insert, 1, headword);
-    bindText(insert, 2, type);
-    bindText(insert, 3, synonyms);
-    return step(insert, error);
+    return insert(statement, {headword, type, synonyms}, error);
 }
 
 bool DictionaryWriter::addIrregular(const QString &base, const QString &regular, QString *error)
 {
-    if (!m_irInsert) {
-        *error = u"dictionary is not open"_s;
-        return false;
-    }
-    bindText(m_irInsert, 1, base);
-    bindText(m_irInsert, 2, regular);
-    return step(m_irInsert, error);
+    return insert(m_irInsert, {base, regular}, error);
 }
 
 bool DictionaryWriter::addReport(const QString &reason, qint64 count, QString *error)
 {
-    if (!m_reportInsert) {
-        *error = u"dictionary is not open"_s;
-        return false;
-    }
-    bindText(m_reportInsert, 1, reason);
-    sqlite3_bind_int64(m_reportInsert, 2, count);
-    return step(m_reportInsert, error);
+    return insert(m_reportInsert, {reason, count}, error);
 }
 
 bool DictionaryWriter::addMainSense(const QString &headword, const QString &type, int count,
                                     QString *error)
 {
-    if (!m_mainSenseInsert) {
-        *error = u"dictionary is not open"_s;
-        return false;
-    }
-    bindText(m_mainSenseInsert, 1, headword);
-    bindText(m_mainSenseInsert, 2, type);
-    sqlite3_bind_int(m_mainSenseInsert, 3, count);
-    return step(m_mainSenseInsert, error);
+    return insert(m_mainSenseInsert, {headword, type, qint64(count)}, error);
 }
 
 bool DictionaryWriter::commit(QString *error)
