@@ -25,13 +25,17 @@
 #include <QTextStream>
 
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -310,9 +314,15 @@ bool syncFileSystem(const QString &folder, QString *error)
 // Where spin puts its articles: a staging folder inside --out whose files
 // move into place only once all are written and synced; or an archive. An
 // interrupted or failed run leaves neither behind, nor touches older files.
+// The articles are written on a thread of their own, so that the next one is
+// made while the file system creates the last one's file, which takes longer.
 class ArticleSink
 {
 public:
+    ArticleSink() = default;
+    ~ArticleSink() { stopWriter(true); }
+    Q_DISABLE_COPY_MOVE(ArticleSink)
+
     bool open(const Options &options, const QString &workDir, QString *error)
     {
         m_options = &options;
@@ -345,10 +355,11 @@ public:
                 return false;
             }
         }
+        m_active = m_staging || m_zip.isOpen();
         return true;
     }
 
-    bool isActive() const { return m_staging || m_zip.isOpen(); }
+    bool isActive() const { return m_active; }
     // Where the output goes, for the free-space check.
     QString folder() const
     {
@@ -358,7 +369,74 @@ public:
                                           : QFileInfo(m_options->zipFile).absolutePath();
     }
 
-    bool add(const QString &name, QByteArrayView bytes, QString *error)
+    // Hands an article to the writer; false with its error once a write failed.
+    bool add(const QString &name, QByteArray bytes, QString *error)
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_writer.joinable())
+            m_writer = std::thread([this] { writeQueued(); });
+        m_spaceFree.wait(lock,
+                         [this] { return m_queue.size() < MaxQueued || !m_failure.isEmpty(); });
+        if (!m_failure.isEmpty()) {
+            *error = m_failure;
+            return false;
+        }
+        m_queue.emplace_back(name, std::move(bytes));
+        m_queued.notify_one();
+        return true;
+    }
+
+    bool finish(const QString &workDir, QString *error)
+    {
+        if (const QString failure = stopWriter(false); !failure.isEmpty()) {
+            *error = failure;
+            return false;
+        }
+        return finishWritten(workDir, error);
+    }
+
+private:
+    static constexpr size_t MaxQueued = 16;
+
+    void writeQueued()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_queued.wait(lock, [this] { return !m_queue.empty() || m_closing; });
+            if (m_queue.empty())
+                return;
+            auto [name, bytes] = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_spaceFree.notify_one();
+            lock.unlock();
+            QString error;
+            const bool written = write(name, bytes, &error);
+            lock.lock();
+            if (!written) {
+                m_failure = error;
+                m_spaceFree.notify_all();
+                return;
+            }
+        }
+    }
+
+    // Ends the writer once it has written what is queued, or at once when
+    // abandon; the first write's failure, if any.
+    QString stopWriter(bool abandon)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_closing = true;
+            if (abandon)
+                m_queue.clear();
+        }
+        m_queued.notify_all();
+        if (m_writer.joinable())
+            m_writer.join();
+        return m_failure;
+    }
+
+    bool write(const QString &name, QByteArrayView bytes, QString *error)
     {
         if (m_staging) {
             if (!writeNewFile(m_staging->filePath(name), bytes, error))
@@ -373,7 +451,7 @@ public:
         return true;
     }
 
-    bool finish(const QString &workDir, QString *error)
+    bool finishWritten(const QString &workDir, QString *error)
     {
         if (m_staging) {
             if (!syncFileSystem(m_staging->path(), error))
@@ -408,7 +486,6 @@ public:
         return true;
     }
 
-private:
     // The staging folder becomes the output folder, with the permissions
     // mkdir would have given it; false when something took the name meanwhile.
     bool moveFolderIntoPlace()
@@ -450,6 +527,15 @@ private:
     bool m_newFolder = false;
     QStringList m_names;
     ZipWriter m_zip;
+    bool m_active = false;
+    // The writer thread and its queue, under m_mutex.
+    std::thread m_writer;
+    std::mutex m_mutex;
+    std::condition_variable m_queued;
+    std::condition_variable m_spaceFree;
+    std::deque<std::pair<QString, QByteArray>> m_queue;
+    bool m_closing = false;
+    QString m_failure;
 };
 
 // Bytes count articles of about articleLength characters take: UTF-16 text
