@@ -25,25 +25,7 @@ first_mb=""
 first_s=""
 for mb in "${sizes[@]}"; do
     article=$work/article-$mb.txt
-    python3 - "$article" "$mb" <<'PY'
-import random, sys
-words = ("the quick brown fox jumps over a lazy dog while children walked to school and "
-         "their teachers looked after them carefully because the weather was getting worse "
-         "every hour people wanted to go home early but trains were running late so many "
-         "decided to stay in the city centre for dinner with friends who had been working "
-         "together on important projects about climate science economic growth and public "
-         "health during difficult times nobody expected such a big change in how we live").split()
-r = random.Random(1)
-size = int(float(sys.argv[2]) * (1 << 20))
-out, length, i = [], 0, 0
-while length < size:
-    w = r.choice(words)
-    w = ("." + "\n" + w.capitalize()) if i and i % 15 == 0 else w
-    out.append(w)
-    length += len(w) + 1
-    i += 1
-open(sys.argv[1], "w").write(" ".join(out).replace(" .\n", ".\n") + ".\n")
-PY
+    python3 "$(dirname "$0")/make-article.py" "$article" --mib "$mb"
     bytes=$(stat -c %s "$article")
     read -r seconds kib < <(/usr/bin/time -f '%e %M' "$cli" analyse "$article" --quiet \
         --dictionary "$dictionary" 2>&1 >/dev/null | tail -1)

@@ -35,21 +35,7 @@ else
     trap 'rm -rf "$work"' EXIT
 fi
 article=$work/bench-article.txt
-python3 - "$article" "$words" <<'PY'
-import random, sys
-words = ("the quick brown fox jumps over a lazy dog while children walked to school and "
-         "their teachers looked after them carefully because the weather was getting worse "
-         "every hour people wanted to go home early but trains were running late so many "
-         "decided to stay in the city centre for dinner with friends who had been working "
-         "together on important projects about climate science economic growth and public "
-         "health during difficult times nobody expected such a big change in how we live").split()
-r = random.Random(1)
-out = []
-for i in range(int(sys.argv[2])):
-    w = r.choice(words)
-    out.append(("." + "\n" + w.capitalize()) if i and i % 15 == 0 else (w.capitalize() if i == 0 else w))
-open(sys.argv[1], "w").write(" ".join(out).replace(" .\n", ".\n") + ".\n")
-PY
+python3 "$(dirname "$0")/make-article.py" "$article" --words "$words"
 
 seconds() { # command...: wall seconds of one run
     local start end

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev libxkbcommon-dev
-    zlib1g-dev libsqlite3-dev sqlite3
+    zlib1g-dev libsqlite3-dev sqlite3 libxxhash-dev
     libbenchmark-dev
     mythes-en-us wordnet-base scowl
     python3 unzip zip

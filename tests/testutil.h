@@ -15,11 +15,6 @@
 #include <functional>
 #include <sys/resource.h>
 
-// The benchmarks, which share these helpers, name the same data folder so.
-#if !defined(REWORDIX_TEST_DATA) && defined(REWORDIX_BENCH_DATA)
-#define REWORDIX_TEST_DATA REWORDIX_BENCH_DATA
-#endif
-
 // Small helpers shared by the test programs.
 namespace TestUtil {
 

@@ -161,7 +161,7 @@ private Q_SLOTS:
         for (const QStringList &row :
              db.rows(u"SELECT name FROM sqlite_master WHERE type='table'"_s))
             names << row.first();
-        const QStringList tables = allTables() << u"IR"_s;
+        const QStringList tables = allTables() << u"IR"_s << u"SortedWords"_s;
         for (const QString &table : tables)
             QVERIFY2(names.contains(table), qPrintable(table));
     }

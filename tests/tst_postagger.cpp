@@ -7,8 +7,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
+#define XXH_INLINE_ALL
 #include <thread>
+#include <xxhash.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -34,6 +37,31 @@ QByteArray tinyModel()
     PosTraining::Options options;
     options.dictionaryMinCount = 2;
     return PosTraining::train(sentences, options).serialize();
+}
+
+// Where the model file's counts stand: after the magic, version, tag count
+// and names, at a multiple of 8.
+qsizetype countsOffset()
+{
+    qsizetype at = 16;
+    for (int t = 0; t < posTagCount; ++t)
+        at += 1 + posTagName(PosTag(t)).size();
+    return (at + 7) & ~qsizetype(7);
+}
+
+quint32 countAt(const QByteArray &model, int index)
+{
+    return qFromLittleEndian<quint32>(model.constData() + countsOffset() + 4 * index);
+}
+
+// The model with one byte changed and its checksum made anew: damage that
+// only the checks of the tables can find.
+QByteArray resealed(QByteArray model, qsizetype at, char byte)
+{
+    model[at] = byte;
+    const qsizetype end = model.size() - 8;
+    qToLittleEndian(XXH3_64bits(model.constData(), size_t(end)), model.data() + end);
+    return model;
 }
 
 QString tokenText(QStringView text)
@@ -127,15 +155,26 @@ private Q_SLOTS:
         QByteArray flipped = good;
         flipped[flipped.size() / 2] = char(flipped[flipped.size() / 2] ^ 0x10);
         QByteArray newer = good;
-        newer[8] = 2;
+        newer[8] = 3;
+        // Counts: features, weights, dictionary and lower-case words, then
+        // the slots of the three key sets.
+        const qint64 keys = countAt(good, 0) + countAt(good, 2) + countAt(good, 3);
+        const qsizetype featureSlots = countsOffset() + 32 + 8 * keys + 4 * (countAt(good, 0) + 1);
+        const qsizetype weightTags = featureSlots +
+                                     4 * (countAt(good, 4) + countAt(good, 5) + countAt(good, 6)) +
+                                     4 * countAt(good, 1);
         QTest::newRow("empty") << QByteArray() << u"not a tagger model"_s;
         QTest::newRow("other file") << QByteArray("PK\3\4 a zip archive") << u"not a tagger"_s;
         QTest::newRow("header only") << good.left(12) << u"truncated"_s;
         QTest::newRow("half") << good.left(good.size() / 2) << u"truncated"_s;
         QTest::newRow("last byte missing") << good.chopped(1) << u"truncated"_s;
         QTest::newRow("byte changed") << flipped << u"damaged"_s;
-        QTest::newRow("newer format") << newer << u"format 2 is not supported"_s;
+        QTest::newRow("newer format") << newer << u"format 3 is not supported"_s;
         QTest::newRow("byte added") << good + 'x' << u"damaged"_s;
+        QTest::newRow("slot past the keys")
+            << resealed(good, featureSlots + 3, 0x7F) << u"key tables are inconsistent"_s;
+        QTest::newRow("weight tag past the tags")
+            << resealed(good, weightTags, 0x7F) << u"bad tag or weight"_s;
     }
 
     void brokenModel()

@@ -4,16 +4,26 @@
 #include "app/articlefile.h"
 #include "app/config.h"
 #include "app/language.h"
+#include "dictionary/programdictionary.h"
 #include "rtf/rtfdocument.h"
 #include "rtf/rtfreader.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+
+#include <string_view>
 
 using namespace Qt::Literals::StringLiterals;
 
-using namespace Qt::Literals::StringLiterals;
+namespace {
+
+// JSON's two-character escapes (RFC 8259, section 7): each character, then
+// the letter after its backslash.
+constexpr std::u16string_view ShortEscapes = u"\"\"\\\\\bb\ff\nn\rr\tt";
+
+} // namespace
 
 QTextStream &Cli::out()
 {
@@ -33,33 +43,17 @@ QString Cli::jsonQuoted(QStringView text)
     quoted.reserve(text.size() + 2);
     quoted += u'"';
     for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'"':
-            quoted += u"\\\""_s;
-            break;
-        case u'\\':
-            quoted += u"\\\\"_s;
-            break;
-        case u'\b':
-            quoted += u"\\b"_s;
-            break;
-        case u'\f':
-            quoted += u"\\f"_s;
-            break;
-        case u'\n':
-            quoted += u"\\n"_s;
-            break;
-        case u'\r':
-            quoted += u"\\r"_s;
-            break;
-        case u'\t':
-            quoted += u"\\t"_s;
-            break;
-        default:
-            if (c.unicode() < 0x20)
-                quoted += u"\\u%1"_s.arg(int(c.unicode()), 4, 16, QChar(u'0'));
-            else
-                quoted += c;
+        const char16_t u = c.unicode();
+        if (u >= 0x20 && u != u'"' && u != u'\\') {
+            quoted += c;
+            continue;
+        }
+        const size_t escape = ShortEscapes.find(u);
+        if (escape != std::u16string_view::npos && escape % 2 == 0) {
+            quoted += u'\\';
+            quoted += QChar(ShortEscapes[escape + 1]);
+        } else {
+            quoted += u"\\u%1"_s.arg(int(u), 4, 16, QChar(u'0'));
         }
     }
     quoted += u'"';
@@ -126,4 +120,28 @@ std::optional<QString> Cli::readArticle(const QString &path, QString *error)
         return std::nullopt;
     }
     return text;
+}
+
+std::unique_ptr<Dictionary> Cli::openDictionary(const QString &file, bool *scrambled,
+                                                QString *error)
+{
+    *scrambled = true;
+    if (!file.isEmpty()) {
+        if (!QFileInfo::exists(file)) {
+            *error = u"the dictionary %1 does not exist"_s.arg(file);
+            return nullptr;
+        }
+        return Dictionary::open(file, true, false, error);
+    }
+    initialisePaths();
+    ProgramDictionary opened = openProgramDictionary();
+    if (!opened.isOpen()) {
+        *error = opened.failureText();
+        if (error->isEmpty())
+            *error =
+                opened.messageNumber == 1 ? u"no dictionary at "_s + opened.path : opened.error;
+        return nullptr;
+    }
+    *scrambled = opened.scrambled;
+    return std::move(opened.dictionary);
 }

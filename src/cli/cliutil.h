@@ -3,8 +3,10 @@
 #include <QString>
 #include <QTextStream>
 
+#include <memory>
 #include <optional>
 
+class Dictionary;
 class QCommandLineParser;
 
 // Standard output and error of rewordix-cli, UTF-8.
@@ -30,5 +32,11 @@ void initialisePaths();
 // input, rich text when it starts as RTF does. A text that ends at a NUL byte
 // is read up to it, with a warning on standard error.
 [[nodiscard]] std::optional<QString> readArticle(const QString &path, QString *error);
+
+// The dictionary the desktop program opens, or file when it is not empty
+// (Synonyms scrambled, as in the shipped file). scrambled tells how the
+// program keeps its store files with it. nullptr with the reason in error.
+[[nodiscard]] std::unique_ptr<Dictionary> openDictionary(const QString &file, bool *scrambled,
+                                                         QString *error);
 
 } // namespace Cli

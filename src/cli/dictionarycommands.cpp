@@ -1,15 +1,15 @@
 #include "cli/dictionarycommands.h"
 
 #include "cli/cliutil.h"
-#include "dictionary/programdictionary.h"
+#include "dictionary/dictionary.h"
 
 #include <QCommandLineParser>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <functional>
 #include <optional>
 #include <sqlite3.h>
 
@@ -86,26 +86,11 @@ std::optional<int> parse(const QString &command, const QStringList &args, const 
 std::unique_ptr<Dictionary> openDictionary(const Invocation &call)
 {
     QString why;
-    if (!call.dictionary.isEmpty()) {
-        if (!QFileInfo::exists(call.dictionary)) {
-            fail(call.command, u"the dictionary %1 does not exist"_s.arg(call.dictionary));
-            return nullptr;
-        }
-        auto dictionary = Dictionary::open(call.dictionary, true, false, &why);
-        if (!dictionary)
-            fail(call.command, why);
-        return dictionary;
-    }
-    Cli::initialisePaths();
-    ProgramDictionary opened = openProgramDictionary();
-    if (!opened.isOpen()) {
-        why = opened.failureText();
-        if (why.isEmpty())
-            why = opened.messageNumber == 1 ? u"no dictionary at "_s + opened.path : opened.error;
+    bool scrambled = true;
+    std::unique_ptr<Dictionary> dictionary = Cli::openDictionary(call.dictionary, &scrambled, &why);
+    if (!dictionary)
         fail(call.command, why);
-        return nullptr;
-    }
-    return std::move(opened.dictionary);
+    return dictionary;
 }
 
 // A lookup that failed in SQLite reads as "not found"; the command must not
@@ -147,6 +132,54 @@ QJsonObject tagObject(const QString &word, const QString &tag)
             {u"bases"_s, stringArray(bases)}};
 }
 
+// Runs a lookup command: look fills the text to print, or the JSON object
+// under --json, which is printed only when no lookup failed in SQLite.
+int runLookup(const QString &command, const QStringList &args, const CommandShape &shape,
+              const std::function<void(Dictionary &, const Invocation &, QString *text,
+                                       QJsonObject *json)> &look)
+{
+    Invocation call;
+    if (const auto code = parse(command, args, shape, call))
+        return *code;
+    auto dictionary = openDictionary(call);
+    if (!dictionary)
+        return 1;
+    QString text;
+    QJsonObject json;
+    look(*dictionary, call, &text, &json);
+    if (lookupFailed(call, *dictionary))
+        return 1;
+    if (call.json)
+        printJson(json);
+    else
+        Cli::out() << text;
+    Cli::out().flush();
+    return 0;
+}
+
+// A command that answers each WORD argument: a line each, or under --json
+// {"words": [...]} with an object each.
+int runWordLookup(const QString &command, const QStringList &args, const char *description,
+                  const std::function<void(Dictionary &, const QString &word, QString *line,
+                                           QJsonObject *json)> &look)
+{
+    return runLookup(
+        command, args, {"WORD...", description, 1, -1, true},
+        [&](Dictionary &dictionary, const Invocation &call, QString *text, QJsonObject *json) {
+            QJsonArray words;
+            for (const QString &word : std::as_const(call.arguments)) {
+                QString line;
+                QJsonObject object;
+                look(dictionary, word, call.json ? nullptr : &line, call.json ? &object : nullptr);
+                if (call.json)
+                    words.append(object);
+                else
+                    *text += line + u'\n';
+            }
+            json->insert(u"words"_s, words);
+        });
+}
+
 // The builder's report stored in the file (table BuildReport: Reason, Count),
 // in the order written; empty for a file without one, such as one made in the
 // word-library editor.
@@ -174,108 +207,59 @@ QList<std::pair<QString, qint64>> buildReport(const QString &path)
 
 int DictionaryCommands::tag(const QStringList &args)
 {
-    Invocation call;
-    if (const auto code =
-            parse(u"tag"_s, args,
-                  {"WORD...", "Prints each word and its inflection tag.", 1, -1, true}, call))
-        return *code;
-    auto dictionary = openDictionary(call);
-    if (!dictionary)
-        return 1;
-    QJsonArray words;
-    QString lines;
-    for (const QString &word : std::as_const(call.arguments)) {
-        const QString tag = dictionary->inflectionTag(word);
-        if (call.json)
-            words.append(tagObject(word, tag));
-        else
-            lines += word + u'\t' + tag + u'\n';
-    }
-    if (lookupFailed(call, *dictionary))
-        return 1;
-    if (call.json)
-        printJson({{u"words"_s, words}});
-    else
-        Cli::out() << lines;
-    Cli::out().flush();
-    return 0;
+    return runWordLookup(
+        u"tag"_s, args, "Prints each word and its inflection tag.",
+        [](Dictionary &dictionary, const QString &word, QString *line, QJsonObject *json) {
+            const QString tag = dictionary.inflectionTag(word);
+            if (json)
+                *json = tagObject(word, tag);
+            else
+                *line = word + u'\t' + tag;
+        });
 }
 
 int DictionaryCommands::synonyms(const QStringList &args)
 {
-    Invocation call;
-    if (const auto code =
-            parse(u"synonyms"_s, args,
-                  {"WORD...", "Prints each word's synonyms by part of speech.", 1, -1, true}, call))
-        return *code;
-    auto dictionary = openDictionary(call);
-    if (!dictionary)
-        return 1;
-    QJsonArray words;
-    QString lines;
-    for (const QString &word : std::as_const(call.arguments)) {
-        if (!call.json) {
-            lines += dictionary->synonyms(word) + u'\n';
-            continue;
-        }
-        QJsonArray senses;
-        for (const Dictionary::Row &row : dictionary->rowsOf(word))
-            senses.append(QJsonObject{
-                {u"type"_s, row.type},
-                {u"synonyms"_s, stringArray(row.synonyms.split(u',', Qt::SkipEmptyParts))}});
-        words.append(QJsonObject{{u"word"_s, word}, {u"senses"_s, senses}});
-    }
-    if (lookupFailed(call, *dictionary))
-        return 1;
-    if (call.json)
-        printJson({{u"words"_s, words}});
-    else
-        Cli::out() << lines;
-    Cli::out().flush();
-    return 0;
+    return runWordLookup(
+        u"synonyms"_s, args, "Prints each word's synonyms by part of speech.",
+        [](Dictionary &dictionary, const QString &word, QString *line, QJsonObject *json) {
+            if (!json) {
+                *line = dictionary.synonyms(word);
+                return;
+            }
+            QJsonArray senses;
+            for (const Dictionary::Row &row : dictionary.rowsOf(word))
+                senses.append(QJsonObject{
+                    {u"type"_s, row.type},
+                    {u"synonyms"_s, stringArray(row.synonyms.split(u',', Qt::SkipEmptyParts))}});
+            *json = {{u"word"_s, word}, {u"senses"_s, senses}};
+        });
 }
 
 int DictionaryCommands::inflect(const QStringList &args)
 {
-    Invocation call;
-    if (const auto code = parse(
-            u"inflect"_s, args,
-            {"WORD TAG", "Prints the word bent by TAG (sp, pp, ip, pl, tp, if).", 2, 2}, call))
-        return *code;
-    auto dictionary = openDictionary(call);
-    if (!dictionary)
-        return 1;
-    // A phrase bends at its head, as in the popup: "tear down" sp gives "tore
-    // down"; under "pl" it is a noun phrase.
-    const QString &word = call.arguments[0];
-    const QString &tag = call.arguments[1];
-    const QString form = word.contains(u' ')
-                             ? dictionary->inflectPhraseHead(word, tag, tag != u"pl")
-                             : dictionary->inflect(word, tag);
-    if (lookupFailed(call, *dictionary))
-        return 1;
-    Cli::out() << form << '\n';
-    Cli::out().flush();
-    return 0;
+    return runLookup(
+        u"inflect"_s, args,
+        {"WORD TAG", "Prints the word bent by TAG (sp, pp, ip, pl, tp, if).", 2, 2},
+        [](Dictionary &dictionary, const Invocation &call, QString *text, QJsonObject *) {
+            // A phrase bends at its head, as in the popup: "tear down" sp
+            // gives "tore down"; under "pl" it is a noun phrase.
+            const QString &word = call.arguments[0];
+            const QString &tag = call.arguments[1];
+            *text = (word.contains(u' ') ? dictionary.inflectPhraseHead(word, tag, tag != u"pl")
+                                         : dictionary.inflect(word, tag)) +
+                    u'\n';
+        });
 }
 
 int DictionaryCommands::phrase(const QStringList &args)
 {
-    Invocation call;
-    if (const auto code =
-            parse(u"phrase"_s, args,
-                  {"TEXT", "Prints the phrase status: 1 a longer phrase exists, 2 an entry.", 1, 1},
-                  call))
-        return *code;
-    auto dictionary = openDictionary(call);
-    if (!dictionary)
-        return 1;
-    const int status = dictionary->phraseStatus(call.arguments.first());
-    if (lookupFailed(call, *dictionary))
-        return 1;
-    Cli::out() << status << '\n';
-    Cli::out().flush();
-    return 0;
+    return runLookup(
+        u"phrase"_s, args,
+        {"TEXT", "Prints the phrase status: 1 a longer phrase exists, 2 an entry.", 1, 1},
+        [](Dictionary &dictionary, const Invocation &call, QString *text, QJsonObject *) {
+            *text = QString::number(dictionary.phraseStatus(call.arguments.first())) + u'\n';
+        });
 }
 
 int DictionaryCommands::info(const QStringList &args)

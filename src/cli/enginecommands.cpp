@@ -3,7 +3,7 @@
 #include "app/articlefile.h"
 #include "app/textfile.h"
 #include "cli/cliutil.h"
-#include "dictionary/programdictionary.h"
+#include "dictionary/dictionary.h"
 #include "engine/analysis.h"
 #include "engine/autorewrite.h"
 #include "engine/jobcontrol.h"
@@ -25,13 +25,17 @@
 #include <QTextStream>
 
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
@@ -187,32 +191,6 @@ std::optional<int> parseOptions(const QString &command, const QStringList &args,
     return std::nullopt;
 }
 
-// The dictionary the desktop program opens, or the file --dictionary names
-// (Synonyms scrambled, as in the shipped file). scrambled tells how the
-// program keeps temp.dat with it.
-std::unique_ptr<Dictionary> openDictionary(const Options &options, bool *scrambled, QString *error)
-{
-    *scrambled = true;
-    if (!options.dictionary.isEmpty()) {
-        if (!QFileInfo::exists(options.dictionary)) {
-            *error = u"the dictionary %1 does not exist"_s.arg(options.dictionary);
-            return nullptr;
-        }
-        return Dictionary::open(options.dictionary, true, false, error);
-    }
-    Cli::initialisePaths();
-    ProgramDictionary opened = openProgramDictionary();
-    if (!opened.isOpen()) {
-        *error = opened.failureText();
-        if (error->isEmpty())
-            *error =
-                opened.messageNumber == 1 ? u"no dictionary at "_s + opened.path : opened.error;
-        return nullptr;
-    }
-    *scrambled = opened.scrambled;
-    return std::move(opened.dictionary);
-}
-
 // The store files of one command, in a folder of its own so that the desktop
 // program's temp.dat is never touched.
 struct WorkFolder
@@ -336,9 +314,15 @@ bool syncFileSystem(const QString &folder, QString *error)
 // Where spin puts its articles: a staging folder inside --out whose files
 // move into place only once all are written and synced; or an archive. An
 // interrupted or failed run leaves neither behind, nor touches older files.
+// The articles are written on a thread of their own, so that the next one is
+// made while the file system creates the last one's file, which takes longer.
 class ArticleSink
 {
 public:
+    ArticleSink() = default;
+    ~ArticleSink() { stopWriter(true); }
+    Q_DISABLE_COPY_MOVE(ArticleSink)
+
     bool open(const Options &options, const QString &workDir, QString *error)
     {
         m_options = &options;
@@ -371,10 +355,11 @@ public:
                 return false;
             }
         }
+        m_active = m_staging || m_zip.isOpen();
         return true;
     }
 
-    bool isActive() const { return m_staging || m_zip.isOpen(); }
+    bool isActive() const { return m_active; }
     // Where the output goes, for the free-space check.
     QString folder() const
     {
@@ -384,7 +369,74 @@ public:
                                           : QFileInfo(m_options->zipFile).absolutePath();
     }
 
-    bool add(const QString &name, QByteArrayView bytes, QString *error)
+    // Hands an article to the writer; false with its error once a write failed.
+    bool add(const QString &name, QByteArray bytes, QString *error)
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_writer.joinable())
+            m_writer = std::thread([this] { writeQueued(); });
+        m_spaceFree.wait(lock,
+                         [this] { return m_queue.size() < MaxQueued || !m_failure.isEmpty(); });
+        if (!m_failure.isEmpty()) {
+            *error = m_failure;
+            return false;
+        }
+        m_queue.emplace_back(name, std::move(bytes));
+        m_queued.notify_one();
+        return true;
+    }
+
+    bool finish(const QString &workDir, QString *error)
+    {
+        if (const QString failure = stopWriter(false); !failure.isEmpty()) {
+            *error = failure;
+            return false;
+        }
+        return finishWritten(workDir, error);
+    }
+
+private:
+    static constexpr size_t MaxQueued = 16;
+
+    void writeQueued()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_queued.wait(lock, [this] { return !m_queue.empty() || m_closing; });
+            if (m_queue.empty())
+                return;
+            auto [name, bytes] = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_spaceFree.notify_one();
+            lock.unlock();
+            QString error;
+            const bool written = write(name, bytes, &error);
+            lock.lock();
+            if (!written) {
+                m_failure = error;
+                m_spaceFree.notify_all();
+                return;
+            }
+        }
+    }
+
+    // Ends the writer once it has written what is queued, or at once when
+    // abandon; the first write's failure, if any.
+    QString stopWriter(bool abandon)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_closing = true;
+            if (abandon)
+                m_queue.clear();
+        }
+        m_queued.notify_all();
+        if (m_writer.joinable())
+            m_writer.join();
+        return m_failure;
+    }
+
+    bool write(const QString &name, QByteArrayView bytes, QString *error)
     {
         if (m_staging) {
             if (!writeNewFile(m_staging->filePath(name), bytes, error))
@@ -399,7 +451,7 @@ public:
         return true;
     }
 
-    bool finish(const QString &workDir, QString *error)
+    bool finishWritten(const QString &workDir, QString *error)
     {
         if (m_staging) {
             if (!syncFileSystem(m_staging->path(), error))
@@ -434,7 +486,6 @@ public:
         return true;
     }
 
-private:
     // The staging folder becomes the output folder, with the permissions
     // mkdir would have given it; false when something took the name meanwhile.
     bool moveFolderIntoPlace()
@@ -476,6 +527,15 @@ private:
     bool m_newFolder = false;
     QStringList m_names;
     ZipWriter m_zip;
+    bool m_active = false;
+    // The writer thread and its queue, under m_mutex.
+    std::thread m_writer;
+    std::mutex m_mutex;
+    std::condition_variable m_queued;
+    std::condition_variable m_spaceFree;
+    std::deque<std::pair<QString, QByteArray>> m_queue;
+    bool m_closing = false;
+    QString m_failure;
 };
 
 // Bytes count articles of about articleLength characters take: UTF-16 text
@@ -494,6 +554,40 @@ qint64 expectedOutputBytes(qsizetype articleLength, int count, const Options &op
 QString megabytes(qint64 bytes)
 {
     return QString::number(double(bytes) / (1 << 20), 'f', 1) + u" MB"_s;
+}
+
+// Why count articles of about articleLength characters cannot be written into
+// folder (the working folder when empty): refused up front rather than
+// failing on a full disk after minutes. Empty when they fit.
+QString spaceShortage(qsizetype articleLength, int count, const Options &options,
+                      const QString &folder)
+{
+    const qint64 needed = expectedOutputBytes(articleLength, count, options);
+    const QStorageInfo storage(folder);
+    if (!storage.isValid() || storage.bytesAvailable() < 0 || needed <= storage.bytesAvailable())
+        return {};
+    return u"%1 articles need about %2, but only %3 are free on %4"_s.arg(
+        QString::number(count), megabytes(needed), megabytes(storage.bytesAvailable()),
+        storage.rootPath());
+}
+
+// The end of a run that made articles: after an interruption or a failure
+// none are kept; fewer than asked is said (shortfall, %1 the number made).
+int keepArticles(const QString &command, const QString &failure, ArticleSink &sink,
+                 const QString &workDir, const Options &options, int made, const QString &shortfall)
+{
+    if (const std::optional<int> code = InterruptGuard::exitCode())
+        return fail(command, u"interrupted; no articles were kept"_s, *code);
+    if (!failure.isEmpty())
+        return fail(command, failure);
+    QString error;
+    if (!sink.finish(workDir, &error))
+        return fail(command, error);
+    if (made < options.count && !options.quiet) {
+        err() << "rewordix-cli " << command << ": " << shortfall.arg(made) << '\n';
+        err().flush();
+    }
+    return 0;
 }
 
 } // namespace
@@ -520,7 +614,7 @@ std::optional<int> prepare(const QString &command, const QStringList &args, Kind
     if (!article)
         return fail(command, error);
     job.article = *article;
-    job.dictionary = openDictionary(job.options, &job.scrambled, &error);
+    job.dictionary = Cli::openDictionary(job.options.dictionary, &job.scrambled, &error);
     if (!job.dictionary)
         return fail(command, error);
     if (!job.work.dir.isValid())
@@ -645,17 +739,10 @@ int runSpinCommand(const QStringList &args)
         bar.setTotal(count);
         if (!sink.isActive())
             return;
-        // Refused up front rather than failing on a full disk after minutes.
-        const qint64 needed = expectedOutputBytes(job.article.size(), count, options);
-        const QString where = sink.folder().isEmpty() ? job.work.dir.path() : sink.folder();
-        const QStorageInfo storage(where);
-        if (storage.isValid() && storage.bytesAvailable() >= 0 &&
-            needed > storage.bytesAvailable()) {
-            outputError = u"%1 articles need about %2, but only %3 are free on %4"_s.arg(
-                QString::number(count), megabytes(needed), megabytes(storage.bytesAvailable()),
-                storage.rootPath());
+        outputError = spaceShortage(job.article.size(), count, options,
+                                    sink.folder().isEmpty() ? job.work.dir.path() : sink.folder());
+        if (!outputError.isEmpty())
             control.abort();
-        }
     };
     callbacks.articleAdded = [&](const GeneratedArticle &row) {
         if (row.index == 0 || !outputError.isEmpty())
@@ -685,22 +772,13 @@ int runSpinCommand(const QStringList &args)
         AutoRewrite::runAutoRewrite(params, *job.dictionary, control, callbacks);
     bar.finish();
     out().flush();
-    if (const std::optional<int> code = InterruptGuard::exitCode())
-        return fail(command, u"interrupted; no articles were kept"_s, *code);
-    if (!outputError.isEmpty())
-        return fail(command, outputError);
-    if (result.status == AutoRewriteStatus::Error)
-        return fail(command, result.error);
-    if (result.status == AutoRewriteStatus::Aborted)
-        return fail(command, u"the generation was stopped"_s);
-    if (!sink.finish(job.work.dir.path(), &outputError))
-        return fail(command, outputError);
-    if (result.articleCount < options.count && !options.quiet) {
-        err() << "rewordix-cli spin: the article has only " << result.articleCount
-              << " distinct rewritings\n";
-        err().flush();
-    }
-    return 0;
+    const QString failure = !outputError.isEmpty()                      ? outputError
+                            : result.status == AutoRewriteStatus::Error ? result.error
+                            : result.status == AutoRewriteStatus::Aborted
+                                ? u"the generation was stopped"_s
+                                : QString();
+    return keepArticles(command, failure, sink, job.work.dir.path(), options, result.articleCount,
+                        u"the article has only %1 distinct rewritings"_s);
 }
 
 int runTemplateCommand(const QStringList &args)
@@ -746,13 +824,11 @@ int runResolveCommand(const QStringList &args)
     if (!sink.open(options, work.path(), &error))
         return fail(command, error);
     const int count = int(Spintax::distinctChoices(*spin, options.count));
-    const qint64 needed = expectedOutputBytes(text->size(), count, options);
     if (sink.isActive()) {
-        const QStorageInfo storage(sink.folder().isEmpty() ? work.path() : sink.folder());
-        if (storage.isValid() && needed > storage.bytesAvailable())
-            return fail(command, u"%1 articles need about %2, but only %3 are free on %4"_s.arg(
-                                     QString::number(count), megabytes(needed),
-                                     megabytes(storage.bytesAvailable()), storage.rootPath()));
+        const QString shortage = spaceShortage(
+            text->size(), count, options, sink.folder().isEmpty() ? work.path() : sink.folder());
+        if (!shortage.isEmpty())
+            return fail(command, shortage);
     }
 
     JobControl control;
@@ -784,14 +860,6 @@ int runResolveCommand(const QStringList &args)
     }
     bar.finish();
     out().flush();
-    if (const std::optional<int> code = InterruptGuard::exitCode())
-        return fail(command, u"interrupted; no articles were kept"_s, *code);
-    if (!sink.finish(work.path(), &error))
-        return fail(command, error);
-    if (count < options.count && !options.quiet) {
-        err() << "rewordix-cli resolve: the template has only " << count
-              << " distinct choice sequences\n";
-        err().flush();
-    }
-    return 0;
+    return keepArticles(command, {}, sink, work.path(), options, count,
+                        u"the template has only %1 distinct choice sequences"_s);
 }

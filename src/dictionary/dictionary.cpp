@@ -174,7 +174,9 @@ QList<PhrasePass> phrasePassesFor(QStringView tag)
     return {{u"verb", false}};
 }
 
-// The lookup statements; %1 is the table the word-table rule names.
+// The lookup statements; %1 is the table the word-table rule names. In
+// ExistsSql the NOCASE comparison finds the rows through the index and the
+// BINARY one keeps only the exact match.
 constexpr QStringView ExistsSql =
     u"SELECT 1 FROM \"%1\" WHERE Words = ?1 AND Words = ?1 COLLATE BINARY LIMIT 1";
 constexpr QStringView RowsSql =
@@ -183,6 +185,7 @@ constexpr QStringView RowsSql =
 // range in front of it lets the index find the rows.
 constexpr QStringView PrefixSql = u"SELECT Words FROM \"%1\" WHERE Words >= ?1 AND Words < ?2 "
                                   u"AND Words LIKE ?3 ESCAPE '\\' ORDER BY ss";
+constexpr QStringView SortedWordsSql = u"SELECT Words FROM SortedWords WHERE Name = ?1";
 constexpr QStringView IrFormSql = u"SELECT Regular FROM IR WHERE Words = ?1 ORDER BY rowid LIMIT 1";
 
 } // namespace
@@ -281,23 +284,23 @@ bool Dictionary::loadIrregularForms(QString *error)
         *error = QString::fromUtf8(sqlite3_errmsg(m_db));
         return false;
     }
-    while (rows.step()) {
-        const int index = int(m_irRows.size());
+    while (rows.step())
         m_irRows.append({rows.text(0), rows.text(1)});
-        const QString &regular = m_irRows.last().regular;
-        // Every text that starts after "=" or "|" and ends before ";", "|" or
-        // the end is a form this row lists.
+    // Every text that starts after "=" or "|" and ends before ";", "|" or the
+    // end is a form its row lists.
+    for (int index = 0; index < int(m_irRows.size()); ++index) {
+        const QStringView regular = m_irRows[index].regular;
         for (qsizetype i = 1; i < regular.size(); ++i) {
             if (regular[i - 1] != u'=' && regular[i - 1] != u'|')
                 continue;
             qsizetype end = i;
             while (end < regular.size() && regular[end] != u';' && regular[end] != u'|')
                 ++end;
-            QList<int> &list = m_irRowsByForm[regular.mid(i, end - i)];
-            if (list.isEmpty() || list.last() != index)
-                list.append(index);
+            m_irForms.emplace_back(regular.sliced(i, end - i), index);
         }
     }
+    std::sort(m_irForms.begin(), m_irForms.end());
+    m_irForms.erase(std::unique(m_irForms.begin(), m_irForms.end()), m_irForms.end());
     return true;
 }
 
@@ -338,19 +341,16 @@ QStringList Dictionary::queryPlans()
 // ---------------------------------------------------------------------------
 // Queries
 
-bool Dictionary::existsExact(QStringView word)
+sqlite3_stmt *Dictionary::lookupStatement(QStringView sql, QStringView word)
 {
     const QString table = Lookup::tableFor(word);
-    if (table.isEmpty())
-        return false;
+    return table.isEmpty() ? nullptr : statement(sql.arg(table));
+}
+
+bool Dictionary::existsExact(QStringView word)
+{
     QMutexLocker lock(&m_mutex);
-    // The NOCASE comparison finds the rows through the index; the BINARY one
-    // keeps only the exact match.
-    StatementUse q(
-        &m_error,
-        statement(
-            u"SELECT 1 FROM \"%1\" WHERE Words = ?1 AND Words = ?1 COLLATE BINARY LIMIT 1"_s.arg(
-                table)));
+    StatementUse q(&m_error, lookupStatement(ExistsSql, word));
     if (!q)
         return false;
     q.bind(1, word);
@@ -359,15 +359,8 @@ bool Dictionary::existsExact(QStringView word)
 
 QList<Dictionary::Row> Dictionary::rowsOf(QStringView word)
 {
-    const QString table = Lookup::tableFor(word);
-    if (table.isEmpty())
-        return {};
     QMutexLocker lock(&m_mutex);
-    StatementUse q(
-        &m_error,
-        statement(
-            u"SELECT ss, Words, Type, Synonyms FROM \"%1\" WHERE Words = ?1 ORDER BY ss"_s.arg(
-                table)));
+    StatementUse q(&m_error, lookupStatement(RowsSql, word));
     if (!q)
         return {};
     q.bind(1, word);
@@ -383,17 +376,8 @@ QList<Dictionary::Row> Dictionary::rowsOf(QStringView word)
 
 QStringList Dictionary::wordsStartingWith(QStringView prefix)
 {
-    const QString table = Lookup::tableFor(prefix);
-    if (table.isEmpty())
-        return {};
     QMutexLocker lock(&m_mutex);
-    // LIKE with a bound prefix ignores ASCII case as Words' NOCASE index does;
-    // the range in front of it lets the index find the rows.
-    StatementUse q(
-        &m_error,
-        statement(
-            u"SELECT Words FROM \"%1\" WHERE Words >= ?1 AND Words < ?2 AND Words LIKE ?3 ESCAPE '\\' ORDER BY ss"_s
-                .arg(table)));
+    StatementUse q(&m_error, lookupStatement(PrefixSql, prefix));
     if (!q)
         return {};
     QString escaped = prefix.toString();
@@ -419,13 +403,13 @@ QString Dictionary::irregularTag(QStringView word)
 {
     if (word.isEmpty())
         return {};
-    const auto candidates = m_irRowsByForm.constFind(word.toString());
-    if (candidates == m_irRowsByForm.cend())
-        return {};
+    const auto [first, last] =
+        std::equal_range(m_irForms.cbegin(), m_irForms.cend(), std::pair(word, 0),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
     QString tags;
     QString bases;
-    for (int index : *candidates) {
-        const IrRow &row = m_irRows[index];
+    for (auto candidate = first; candidate != last; ++candidate) {
+        const IrRow &row = m_irRows[candidate->second];
         const qsizetype at = row.regular.indexOf(word);
         if (at <= 0)
             continue;
@@ -564,10 +548,8 @@ int Dictionary::phraseStatus(const QString &phrase)
     // phrase holds no comma, so each word can be scanned on its own and the
     // order of the words does not matter.
     QMutexLocker lock(&m_mutex);
-    const QStringList &words = sortedWords(Lookup::tableFor(phrase));
-    auto it =
-        std::lower_bound(words.cbegin(), words.cend(), phrase,
-                         [](const QString &w, const QString &p) { return asciiFoldLess(w, p); });
+    const std::vector<QStringView> &words = sortedWords(Lookup::tableFor(phrase));
+    auto it = std::lower_bound(words.cbegin(), words.cend(), QStringView(phrase), asciiFoldLess);
     int status = 0;
     for (; it != words.cend() && asciiFoldStartsWith(*it, phrase); ++it) {
         qsizetype from = 0;
@@ -581,23 +563,50 @@ int Dictionary::phraseStatus(const QString &phrase)
     return status;
 }
 
-const QStringList &Dictionary::sortedWords(const QString &table)
+const std::vector<QStringView> &Dictionary::sortedWords(const QString &table)
 {
     auto found = m_sortedWords.find(table);
     if (found != m_sortedWords.end())
-        return *found;
-    QStringList words;
-    StatementUse q(&m_error, statement(u"SELECT Words FROM \"%1\""_s.arg(table)));
-    while (q.step())
-        words.append(q.text(0));
-    std::sort(words.begin(), words.end(),
-              [](const QString &a, const QString &b) { return asciiFoldLess(a, b); });
+        return found->words;
+    // The builder stores each table's headwords in this order, joined by line
+    // ends (table SortedWords), and its triggers drop a table's row when the
+    // library editor changes the table; without one they are read and sorted
+    // here.
+    SortedWords sorted;
+    std::vector<qsizetype> ends;
+    bool stored = false;
+    if (StatementUse list(&m_error, statement(SortedWordsSql.toString(), false)); list) {
+        list.bind(1, table);
+        stored = list.step();
+        if (stored) {
+            sorted.text = list.text(0);
+            for (qsizetype at = 0; (at = sorted.text.indexOf(u'\n', at)) >= 0; ++at)
+                ends.push_back(at);
+            ends.push_back(sorted.text.size());
+        }
+    }
+    if (!stored) {
+        StatementUse q(&m_error, statement(u"SELECT Words FROM \"%1\""_s.arg(table)));
+        while (q.step()) {
+            sorted.text += q.text(0);
+            ends.push_back(sorted.text.size());
+        }
+    }
+    sorted.words.reserve(ends.size());
+    qsizetype start = 0;
+    for (const qsizetype end : ends) {
+        if (end > start)
+            sorted.words.push_back(QStringView(sorted.text).sliced(start, end - start));
+        start = end + (stored ? 1 : 0);
+    }
+    if (!std::is_sorted(sorted.words.begin(), sorted.words.end(), asciiFoldLess))
+        std::sort(sorted.words.begin(), sorted.words.end(), asciiFoldLess);
     if (!m_error.isEmpty()) {
         // A list cut short by an error must not stand for the table later on.
-        static const QStringList none;
+        static const std::vector<QStringView> none;
         return none;
     }
-    return *m_sortedWords.insert(table, std::move(words));
+    return m_sortedWords.insert(table, std::move(sorted))->words;
 }
 
 QString Dictionary::lastError()
@@ -625,9 +634,7 @@ std::optional<QString> Dictionary::irregularForm(const QString &word, QStringVie
     QString regular;
     {
         QMutexLocker lock(&m_mutex);
-        StatementUse q(
-            &m_error,
-            statement(u"SELECT Regular FROM IR WHERE Words = ?1 ORDER BY rowid LIMIT 1"_s));
+        StatementUse q(&m_error, statement(IrFormSql.toString()));
         if (!q)
             return std::nullopt;
         q.bind(1, word);

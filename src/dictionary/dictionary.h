@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -131,6 +132,9 @@ private:
     bool loadIrregularForms(QString *error);
     // failFast: none while a lookup error is pending (see lastError()).
     sqlite3_stmt *statement(const QString &sql, bool failFast = true);
+    // The lookup statement sql (%1: a word table) on word's table; nullptr
+    // for a word of no table. Called under m_mutex.
+    sqlite3_stmt *lookupStatement(QStringView sql, QStringView word);
 
     sqlite3 *m_db = nullptr;
     QString m_path;
@@ -140,19 +144,26 @@ private:
     QString m_error; // see lastError()
 
     // IR rows in table order and, for each form written in them, the rows that
-    // list it: irregularTag's search without a scan of the whole table.
+    // list it: irregularTag's search without a scan of the whole table. The
+    // forms are views of the rows' texts, sorted once: no allocation each.
     struct IrRow
     {
         QString words;
         QString regular;
     };
     QList<IrRow> m_irRows;
-    QHash<QString, QList<int>> m_irRowsByForm;
+    std::vector<std::pair<QStringView, int>> m_irForms; // (form, row), sorted
 
     // Headwords of each word table sorted without regard to ASCII case, loaded
     // on first use: phraseStatus reads a prefix range of them without a query.
-    QHash<QString, QStringList> m_sortedWords;
-    const QStringList &sortedWords(const QString &table);
+    // One text holds a table's words; the views point into it.
+    struct SortedWords
+    {
+        QString text;
+        std::vector<QStringView> words;
+    };
+    QHash<QString, SortedWords> m_sortedWords;
+    const std::vector<QStringView> &sortedWords(const QString &table);
 };
 
 // Plain text functions of the lookup engine.

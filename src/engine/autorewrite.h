@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 class Dictionary;
 class JobControl;
@@ -77,6 +78,11 @@ struct GeneratedArticle
 // two sequences can only turn a fresh draw away, never let a repeat through;
 // in a space small enough to walk (at most SmallSpace sequences) the sequences
 // themselves are kept, so the walk never skips the last free one.
+//
+// The near-twin check is indexed: the groups are cut into as many blocks as
+// the differences a near-twin must stay below, so a near-twin agrees with the
+// draw in a whole block at least, and only the recent articles that share a
+// block with it are counted.
 class SignatureSource
 {
 public:
@@ -92,12 +98,16 @@ private:
     static constexpr int MaxRedraws = 256;
 
     QList<int> draw(int article);
-    QByteArray compactOf(const QList<int> &signature) const;
-    static quint64 hashOf(const QByteArray &compact);
-    bool isUsed(const QByteArray &compact) const;
-    QList<int> claim(const QList<int> &signature, const QByteArray &compact);
-    qsizetype highestAgreement(const QByteArray &compact) const;
-    QList<int> firstUnusedFrom(QList<int> signature) const;
+    // The compact signature, in m_compact.
+    void compact(const QList<int> &signature);
+    bool isUsed() const;
+    QList<int> claim(const QList<int> &signature);
+    qsizetype highestAgreement();
+    qsizetype agreementWith(const char *theirs) const;
+    QList<int> firstUnusedFrom(QList<int> signature);
+    // The keys of m_compact's blocks, in m_blockKeys.
+    void hashBlocks();
+    void unindexRow(qsizetype row);
 
     QList<int> m_sizes;
     std::function<quint32()> m_tick;
@@ -109,8 +119,22 @@ private:
     bool m_exact = false;
     QSet<QByteArray> m_usedExact;
     QSet<quint64> m_usedHashes;
-    QList<QByteArray> m_recent; // ring of the last TwinWindow compact signatures
+    QByteArray m_compact;
+    // The last TwinWindow compact signatures, a row each, the oldest at
+    // m_oldest once all rows are used.
+    QByteArray m_recent;
+    qsizetype m_recentRows = 0;
     qsizetype m_oldest = 0;
+    // The block index: block b holds groups [m_blockStart[b], m_blockStart[b + 1]);
+    // node row * blocks + b, keyed by the block's content, is chained in the
+    // bucket of its key.
+    std::vector<qsizetype> m_blockStart;
+    std::vector<quint64> m_blockKeys;
+    bool m_blockKeysFresh = false; // m_blockKeys are those of m_compact
+    std::vector<qint32> m_buckets;
+    std::vector<qint32> m_nextNode;
+    std::vector<quint64> m_nodeKeys;
+    std::vector<qsizetype> m_candidates;
 };
 
 struct AutoRewriteParams

@@ -22,7 +22,7 @@ constexpr std::array<const char16_t *, posTagCount> tagNames = {
     u"Punctuation", u"Other",
 };
 
-// Model files are read whole; a real one is a few megabytes.
+// A real model is a few megabytes.
 constexpr qint64 maxModelSize = 512LL * 1024 * 1024;
 
 QList<PosTag> tagForms(const PosModel &model, const QStringList &forms)
@@ -138,28 +138,28 @@ PosTagger::~PosTagger() = default;
 
 std::unique_ptr<PosTagger> PosTagger::load(const QString &path, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const auto fail = [&](const QString &why) -> std::unique_ptr<PosTagger> {
         if (error)
-            *error = u"cannot open the tagger model %1: %2"_s.arg(path, file.errorString());
+            *error = why;
         return nullptr;
-    }
-    if (file.size() > maxModelSize) {
-        if (error)
-            *error = u"%1 is too large to be a tagger model"_s.arg(path);
-        return nullptr;
-    }
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != file.size()) {
-        if (error)
-            *error = u"cannot read the tagger model %1: %2"_s.arg(path, file.errorString());
-        return nullptr;
-    }
+    };
+    // Mapped, not read: the tagger uses the file's tables where they lie, and
+    // only the pages it touches are read from the disk.
+    auto file = std::make_shared<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly))
+        return fail(u"cannot open the tagger model %1: %2"_s.arg(path, file->errorString()));
+    const qint64 size = file->size();
+    if (size > maxModelSize)
+        return fail(u"%1 is too large to be a tagger model"_s.arg(path));
+    const uchar *bytes = size > 0 ? file->map(0, size) : nullptr;
+    if (size > 0 && !bytes)
+        return fail(u"cannot read the tagger model %1: %2"_s.arg(path, file->errorString()));
     QString why;
-    std::unique_ptr<PosTagger> tagger = fromBytes(bytes, &why);
-    if (!tagger && error)
-        *error = u"%1: %2"_s.arg(path, why);
-    return tagger;
+    std::optional<PosModel> model = PosModel::parse(
+        QByteArrayView(reinterpret_cast<const char *>(bytes), size), std::move(file), &why);
+    if (!model)
+        return fail(u"%1: %2"_s.arg(path, why));
+    return std::make_unique<PosTagger>(std::make_unique<PosModel>(std::move(*model)));
 }
 
 std::unique_ptr<PosTagger> PosTagger::fromBytes(const QByteArray &bytes, QString *error)

@@ -2,10 +2,15 @@
 
 #include <QtEndian>
 
+#define XXH_INLINE_ALL
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <type_traits>
+#include <xxhash.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -215,20 +220,62 @@ void PosFeatures::dynamicKeys(const std::vector<TokenInfo> &info, qsizetype i, i
 
 // --- PosKeySet and PosModel ---
 
+PosKeySet &PosKeySet::operator=(const PosKeySet &other)
+{
+    if (this == &other)
+        return *this;
+    m_ownKeys = other.m_ownKeys;
+    m_ownSlots = other.m_ownSlots;
+    const bool owned = other.m_keys.data() == other.m_ownKeys.data();
+    m_keys = owned ? std::span<const quint64>(m_ownKeys) : other.m_keys;
+    m_slots = owned ? std::span<const quint32>(m_ownSlots) : other.m_slots;
+    return *this;
+}
+
+size_t PosKeySet::slotCountFor(size_t count)
+{
+    // At most two thirds full: a few probes for a key that is absent, as
+    // most features of a word are.
+    size_t size = 16;
+    while (size < count + count / 2)
+        size *= 2;
+    return size;
+}
+
+bool PosKeySet::validSlots(std::span<const quint32> slots, size_t count)
+{
+    if (slots.size() < 2 || (slots.size() & (slots.size() - 1)) != 0 || count >= slots.size())
+        return false;
+    size_t used = 0;
+    for (const quint32 slot : slots) {
+        if (slot > count)
+            return false;
+        used += slot != 0;
+    }
+    return used == count;
+}
+
 void PosKeySet::build(std::vector<quint64> keys)
 {
-    m_keys = std::move(keys);
-    size_t size = 16;
-    while (size < m_keys.size() * 2)
-        size *= 2;
-    m_slots.assign(size, 0);
-    const size_t mask = size - 1;
-    for (size_t i = 0; i < m_keys.size(); ++i) {
-        size_t slot = size_t(m_keys[i] ^ (m_keys[i] >> 29)) & mask;
-        while (m_slots[slot] != 0)
+    m_ownKeys = std::move(keys);
+    m_ownSlots.assign(slotCountFor(m_ownKeys.size()), 0);
+    const size_t mask = m_ownSlots.size() - 1;
+    for (size_t i = 0; i < m_ownKeys.size(); ++i) {
+        size_t slot = size_t(m_ownKeys[i] ^ (m_ownKeys[i] >> 29)) & mask;
+        while (m_ownSlots[slot] != 0)
             slot = (slot + 1) & mask;
-        m_slots[slot] = quint32(i + 1);
+        m_ownSlots[slot] = quint32(i + 1);
     }
+    m_keys = m_ownKeys;
+    m_slots = m_ownSlots;
+}
+
+void PosKeySet::view(std::span<const quint64> keys, std::span<const quint32> slots)
+{
+    m_ownKeys.clear();
+    m_ownSlots.clear();
+    m_keys = keys;
+    m_slots = slots;
 }
 
 qsizetype PosKeySet::find(quint64 key) const
@@ -246,36 +293,34 @@ qsizetype PosKeySet::find(quint64 key) const
 
 void PosModel::addFeature(quint64 featureKey, const std::vector<Weight> &weights)
 {
-    if (m_first.empty())
-        m_first.push_back(0);
+    if (m_ownFirst.empty())
+        m_ownFirst.push_back(0);
     m_featureKeys.push_back(featureKey);
-    m_weights.insert(m_weights.end(), weights.begin(), weights.end());
-    m_first.push_back(quint32(m_weights.size()));
+    for (const Weight &w : weights) {
+        m_ownWeightTags.push_back(w.tag);
+        m_ownValues.push_back(w.value);
+    }
+    m_ownFirst.push_back(quint32(m_ownValues.size()));
 }
 
 void PosModel::addDictionaryWord(quint64 formKey, PosTag tag)
 {
     m_dictionaryKeys.push_back(formKey);
-    m_dictionaryTags.push_back(tag);
+    m_ownDictionaryTags.push_back(quint8(tag));
 }
 
 void PosModel::finish()
 {
-    if (m_first.empty())
-        m_first.push_back(0);
+    if (m_ownFirst.empty())
+        m_ownFirst.push_back(0);
     m_features.build(std::move(m_featureKeys));
     m_dictionary.build(std::move(m_dictionaryKeys));
     m_featureKeys.clear();
     m_dictionaryKeys.clear();
-}
-
-void PosModel::addScores(quint64 featureKey, float *scores) const
-{
-    const qsizetype f = m_features.find(featureKey);
-    if (f < 0)
-        return;
-    for (quint32 w = m_first[size_t(f)]; w < m_first[size_t(f) + 1]; ++w)
-        scores[m_weights[w].tag] += m_weights[w].value;
+    m_first = m_ownFirst;
+    m_weightValues = m_ownValues;
+    m_weightTags = m_ownWeightTags;
+    m_dictionaryTags = m_ownDictionaryTags;
 }
 
 std::optional<PosTag> PosModel::dictionaryTag(quint64 formKey) const
@@ -283,234 +328,251 @@ std::optional<PosTag> PosModel::dictionaryTag(quint64 formKey) const
     const qsizetype i = m_dictionary.find(formKey);
     if (i < 0)
         return std::nullopt;
-    return m_dictionaryTags[size_t(i)];
+    return PosTag(m_dictionaryTags[size_t(i)]);
 }
 
 // --- The model file ---
 //
-// All numbers little-endian.
+// Laid out to be used where it lies: every table is an array the tagger reads
+// in place, so loading costs a checksum and a pass of checks, no parsing.
+// All numbers little-endian; arrays start at multiples of their element size.
 //   magic            8 bytes "RWXPOSTM"
 //   version          u32 (formatVersion)
-//   tag count T      u32, then T names: u8 length, ASCII (posTagName order)
-//   feature count F  u32, then F features:
-//                      u64 key, u8 weight count n (at most T),
-//                      n weights: u8 tag, f32 value (IEEE 754 bits)
-//   dictionary D     u32, then D words: u64 form key, u8 tag
-//   lower case L     u32, then L u64 word keys
-//   checksum         u64 FNV-1a of every byte before it
+//   tag count T      u32, then T names: u8 length, ASCII (posTagName order);
+//                    zero bytes up to a multiple of 8
+//   counts           u32 each: features F, weights W, dictionary words D,
+//                    lower-case words L, then the slot counts of the three
+//                    key sets SF, SD, SL (powers of two), then 0
+//   u64 F feature keys, D dictionary keys, L lower-case keys
+//   u32 F + 1 first weights (feature f has weights first[f] .. first[f+1]),
+//       SF, SD, SL slots of the key sets (a key's index + 1, 0 when free;
+//       a key k is searched from slot (k ^ k >> 29) mod the count, onwards)
+//   f32 W weight values (IEEE 754), u8 W weight tags, u8 D dictionary tags;
+//       zero bytes up to a multiple of 8
+//   checksum         u64 XXH3-64 (seed 0) of every byte before it
 
 namespace {
 
 constexpr char magic[8] = {'R', 'W', 'X', 'P', 'O', 'S', 'T', 'M'};
-constexpr quint32 formatVersion = 1;
+constexpr quint32 formatVersion = 2;
 
-void putU8(QByteArray &out, quint8 v)
+qsizetype paddedTo8(qsizetype n)
 {
-    out.append(char(v));
+    return (n + 7) & ~qsizetype(7);
 }
+
+// Where each array starts, from the counts; end is where the checksum stands.
+struct Layout
+{
+    std::array<quint32, 8> counts{}; // as in the file
+    qsizetype featureKeys = 0, dictionaryKeys = 0, lowercaseKeys = 0;
+    qsizetype first = 0, featureSlots = 0, dictionarySlots = 0, lowercaseSlots = 0;
+    qsizetype values = 0, weightTags = 0, dictionaryTags = 0, end = 0;
+
+    quint32 features() const { return counts[0]; }
+    quint32 weights() const { return counts[1]; }
+    quint32 dictionary() const { return counts[2]; }
+    quint32 lowercase() const { return counts[3]; }
+
+    // countsAt: where the counts stand, after the header.
+    void place(qsizetype countsAt)
+    {
+        qsizetype at = countsAt + qsizetype(sizeof counts);
+        auto next = [&at](qint64 count, qsizetype size) {
+            const qsizetype start = at;
+            at += qsizetype(count) * size;
+            return start;
+        };
+        featureKeys = next(counts[0], 8);
+        dictionaryKeys = next(counts[2], 8);
+        lowercaseKeys = next(counts[3], 8);
+        first = next(qint64(counts[0]) + 1, 4);
+        featureSlots = next(counts[4], 4);
+        dictionarySlots = next(counts[5], 4);
+        lowercaseSlots = next(counts[6], 4);
+        values = next(counts[1], 4);
+        weightTags = next(counts[1], 1);
+        dictionaryTags = next(counts[2], 1);
+        end = paddedTo8(at);
+    }
+};
+
 void putU32(QByteArray &out, quint32 v)
 {
     char b[4];
     qToLittleEndian(v, b);
     out.append(b, 4);
 }
-void putU64(QByteArray &out, quint64 v)
+
+template<typename T> void putArray(QByteArray &out, std::span<const T> values)
 {
-    char b[8];
-    qToLittleEndian(v, b);
-    out.append(b, 8);
+    for (const T v : values) {
+        char b[sizeof(T)];
+        if constexpr (std::is_same_v<T, float>)
+            qToLittleEndian(std::bit_cast<quint32>(v), b);
+        else
+            qToLittleEndian(v, b);
+        out.append(b, sizeof(T));
+    }
 }
 
-// Reads forward through the bytes; every read reports whether they held it.
-class Reader
+void padTo8(QByteArray &out)
 {
-public:
-    explicit Reader(QByteArrayView bytes) : m_bytes(bytes) {}
+    out.append(paddedTo8(out.size()) - out.size(), '\0');
+}
 
-    [[nodiscard]] qsizetype remaining() const { return m_bytes.size() - m_pos; }
-    bool u8(quint8 *v)
-    {
-        if (remaining() < 1)
-            return false;
-        *v = quint8(m_bytes[m_pos++]);
-        return true;
-    }
-    bool u32(quint32 *v)
-    {
-        if (remaining() < 4)
-            return false;
-        *v = qFromLittleEndian<quint32>(m_bytes.data() + m_pos);
-        m_pos += 4;
-        return true;
-    }
-    bool u64(quint64 *v)
-    {
-        if (remaining() < 8)
-            return false;
-        *v = qFromLittleEndian<quint64>(m_bytes.data() + m_pos);
-        m_pos += 8;
-        return true;
-    }
-    bool f32(float *v)
-    {
-        quint32 bits = 0;
-        if (!u32(&bits))
-            return false;
-        *v = std::bit_cast<float>(bits);
-        return true;
-    }
-    bool bytes(qsizetype n, QByteArrayView *v)
-    {
-        if (remaining() < n)
-            return false;
-        *v = m_bytes.sliced(m_pos, n);
-        m_pos += n;
-        return true;
-    }
-
-private:
-    QByteArrayView m_bytes;
-    qsizetype m_pos = 0;
-};
-
-bool hasDuplicates(std::vector<quint64> keys)
+quint64 checksum(QByteArrayView bytes)
 {
-    std::sort(keys.begin(), keys.end());
-    return std::adjacent_find(keys.begin(), keys.end()) != keys.end();
+    return XXH3_64bits(bytes.data(), size_t(bytes.size()));
+}
+
+template<typename T> std::span<const T> arrayAt(QByteArrayView bytes, qsizetype at, qint64 count)
+{
+    return {reinterpret_cast<const T *>(bytes.data() + at), size_t(count)};
 }
 
 } // namespace
 
 QByteArray PosModel::serialize() const
 {
-    const std::vector<quint64> &features = m_features.keys();
-    const std::vector<quint64> &dictionary = m_dictionary.keys();
-    const std::vector<quint64> &lowercase = m_lowercase.keys();
     QByteArray out;
-    out.reserve(qsizetype(64 + features.size() * 9 + m_weights.size() * 5 + dictionary.size() * 9 +
-                          lowercase.size() * 8));
     out.append(magic, sizeof magic);
     putU32(out, formatVersion);
     putU32(out, posTagCount);
     for (int t = 0; t < posTagCount; ++t) {
         const QByteArray name = posTagName(PosTag(t)).toLatin1();
-        putU8(out, quint8(name.size()));
+        out.append(char(name.size()));
         out.append(name);
     }
-    putU32(out, quint32(features.size()));
-    for (size_t f = 0; f < features.size(); ++f) {
-        putU64(out, features[f]);
-        putU8(out, quint8(m_first[f + 1] - m_first[f]));
-        for (quint32 w = m_first[f]; w < m_first[f + 1]; ++w) {
-            putU8(out, m_weights[w].tag);
-            putU32(out, std::bit_cast<quint32>(m_weights[w].value));
-        }
-    }
-    putU32(out, quint32(dictionary.size()));
-    for (size_t i = 0; i < dictionary.size(); ++i) {
-        putU64(out, dictionary[i]);
-        putU8(out, quint8(m_dictionaryTags[i]));
-    }
-    putU32(out, quint32(lowercase.size()));
-    for (quint64 k : lowercase)
-        putU64(out, k);
-    putU64(out, fnv(fnvOffset, out.constData(), out.size()));
+    padTo8(out);
+    Layout layout;
+    layout.counts = {quint32(m_features.size()),          quint32(m_weightValues.size()),
+                     quint32(m_dictionary.size()),        quint32(m_lowercase.size()),
+                     quint32(m_features.slots().size()),  quint32(m_dictionary.slots().size()),
+                     quint32(m_lowercase.slots().size()), 0};
+    layout.place(out.size());
+    out.reserve(layout.end + 8);
+    for (const quint32 count : layout.counts)
+        putU32(out, count);
+    putArray(out, m_features.keys());
+    putArray(out, m_dictionary.keys());
+    putArray(out, m_lowercase.keys());
+    putArray(out, m_first);
+    putArray(out, m_features.slots());
+    putArray(out, m_dictionary.slots());
+    putArray(out, m_lowercase.slots());
+    putArray(out, m_weightValues);
+    putArray(out, m_weightTags);
+    putArray(out, m_dictionaryTags);
+    padTo8(out);
+    char sum[8];
+    qToLittleEndian(checksum(out), sum);
+    out.append(sum, 8);
     return out;
 }
 
 std::optional<PosModel> PosModel::parse(const QByteArray &bytes, QString *error)
+{
+    auto storage = std::make_shared<const QByteArray>(bytes);
+    return parse(*storage, storage, error);
+}
+
+std::optional<PosModel> PosModel::parse(QByteArrayView bytes, std::shared_ptr<const void> storage,
+                                        QString *error)
 {
     const auto fail = [error](const QString &why) -> std::optional<PosModel> {
         if (error)
             *error = why;
         return std::nullopt;
     };
-    const QString truncated = u"the tagger model is truncated"_s;
     if (bytes.size() < qsizetype(sizeof magic) + 4 ||
-        std::memcmp(bytes.constData(), magic, sizeof magic) != 0) {
+        std::memcmp(bytes.data(), magic, sizeof magic) != 0) {
         return fail(u"not a tagger model (no RWXPOSTM header)"_s);
     }
-    Reader header(QByteArrayView(bytes).sliced(sizeof magic));
-    quint32 version = 0;
-    header.u32(&version);
+    const quint32 version = qFromLittleEndian<quint32>(bytes.data() + sizeof magic);
     if (version != formatVersion) {
         return fail(
             u"tagger model format %1 is not supported (this program reads %2)"_s.arg(version).arg(
                 formatVersion));
     }
-    if (bytes.size() < qsizetype(sizeof magic) + 4 + 8)
-        return fail(truncated);
-    const qsizetype bodySize = bytes.size() - 8;
-    const quint64 stored = qFromLittleEndian<quint64>(bytes.constData() + bodySize);
-    if (stored != fnv(fnvOffset, bytes.constData(), bodySize))
-        return fail(u"the tagger model is damaged or truncated (checksum mismatch)"_s);
+    if constexpr (std::endian::native != std::endian::little)
+        return fail(u"tagger models are read in place, on little-endian machines only"_s);
+    if (quintptr(bytes.data()) % 8 != 0) {
+        auto copy = std::make_shared<std::vector<quint64>>(size_t(paddedTo8(bytes.size()) / 8));
+        std::memcpy(copy->data(), bytes.data(), size_t(bytes.size()));
+        bytes = QByteArrayView(reinterpret_cast<const char *>(copy->data()), bytes.size());
+        storage = std::move(copy);
+    }
 
-    Reader in(QByteArrayView(bytes).sliced(sizeof magic + 4, bodySize - sizeof magic - 4));
-    quint32 tagCount = 0;
-    if (!in.u32(&tagCount))
+    const QString truncated = u"the tagger model is truncated"_s;
+    qsizetype at = sizeof magic + 4;
+    if (bytes.size() < at + 4)
         return fail(truncated);
+    const quint32 tagCount = qFromLittleEndian<quint32>(bytes.data() + at);
+    at += 4;
     if (tagCount != quint32(posTagCount))
         return fail(
             u"the tagger model has %1 tags, this program has %2"_s.arg(tagCount).arg(posTagCount));
     for (int t = 0; t < posTagCount; ++t) {
-        quint8 length = 0;
-        QByteArrayView name;
-        if (!in.u8(&length) || !in.bytes(length, &name))
+        if (bytes.size() < at + 1 || bytes.size() < at + 1 + quint8(bytes[at]))
             return fail(truncated);
+        const QByteArrayView name = bytes.sliced(at + 1, quint8(bytes[at]));
+        at += 1 + name.size();
         if (QString::fromLatin1(name) != posTagName(PosTag(t)))
             return fail(u"the tagger model's tag %1 is %2, expected %3"_s.arg(t).arg(
                 QString::fromLatin1(name), posTagName(PosTag(t))));
     }
+    at = paddedTo8(at);
+    Layout layout;
+    if (bytes.size() < at + qsizetype(sizeof layout.counts))
+        return fail(truncated);
+    std::memcpy(layout.counts.data(), bytes.data() + at, sizeof layout.counts);
+    layout.place(at);
+    if (bytes.size() < layout.end + 8)
+        return fail(truncated);
+    if (bytes.size() > layout.end + 8)
+        return fail(u"the tagger model is damaged (%1 bytes more than its counts hold)"_s.arg(
+            bytes.size() - layout.end - 8));
+    if (qFromLittleEndian<quint64>(bytes.data() + layout.end) != checksum(bytes.first(layout.end)))
+        return fail(u"the tagger model is damaged (checksum mismatch)"_s);
 
-    // Counts are checked against the bytes left before anything is reserved.
+    // The checksum finds damage; these checks keep a file made otherwise
+    // from reading out of bounds or searching without end.
     PosModel model;
-    quint32 featureCount = 0;
-    if (!in.u32(&featureCount) || quint64(featureCount) * 9 > quint64(in.remaining()))
-        return fail(truncated);
-    model.m_featureKeys.reserve(featureCount);
-    model.m_first.reserve(featureCount + 1);
-    model.m_first.push_back(0);
-    for (quint32 f = 0; f < featureCount; ++f) {
-        quint64 k = 0;
-        quint8 n = 0;
-        if (!in.u64(&k) || !in.u8(&n))
-            return fail(truncated);
-        if (n > posTagCount)
-            return fail(u"the tagger model's feature %1 has %2 weights"_s.arg(f).arg(n));
-        for (quint8 w = 0; w < n; ++w) {
-            Weight weight{};
-            if (!in.u8(&weight.tag) || !in.f32(&weight.value))
-                return fail(truncated);
-            if (weight.tag >= posTagCount || !std::isfinite(weight.value))
-                return fail(u"the tagger model's feature %1 has a bad weight"_s.arg(f));
-            model.m_weights.push_back(weight);
-        }
-        model.m_featureKeys.push_back(k);
-        model.m_first.push_back(quint32(model.m_weights.size()));
+    model.m_storage = std::move(storage);
+    model.m_first = arrayAt<quint32>(bytes, layout.first, qint64(layout.features()) + 1);
+    model.m_weightValues = arrayAt<float>(bytes, layout.values, layout.weights());
+    model.m_weightTags = arrayAt<quint8>(bytes, layout.weightTags, layout.weights());
+    model.m_dictionaryTags = arrayAt<quint8>(bytes, layout.dictionaryTags, layout.dictionary());
+    const auto keySet = [&](PosKeySet &set, qsizetype keysAt, quint32 count, qsizetype slotsAt,
+                            quint32 slotCount) {
+        const auto slots = arrayAt<quint32>(bytes, slotsAt, slotCount);
+        if (!PosKeySet::validSlots(slots, count))
+            return false;
+        set.view(arrayAt<quint64>(bytes, keysAt, count), slots);
+        return true;
+    };
+    if (!keySet(model.m_features, layout.featureKeys, layout.features(), layout.featureSlots,
+                layout.counts[4]) ||
+        !keySet(model.m_dictionary, layout.dictionaryKeys, layout.dictionary(),
+                layout.dictionarySlots, layout.counts[5]) ||
+        !keySet(model.m_lowercase, layout.lowercaseKeys, layout.lowercase(), layout.lowercaseSlots,
+                layout.counts[6])) {
+        return fail(u"the tagger model's key tables are inconsistent"_s);
     }
-    quint32 dictionaryCount = 0;
-    if (!in.u32(&dictionaryCount) || quint64(dictionaryCount) * 9 > quint64(in.remaining()))
-        return fail(truncated);
-    for (quint32 i = 0; i < dictionaryCount; ++i) {
-        quint64 k = 0;
-        quint8 tag = 0;
-        in.u64(&k);
-        in.u8(&tag);
-        if (tag >= posTagCount)
-            return fail(u"the tagger model's dictionary has a bad tag"_s);
-        model.addDictionaryWord(k, PosTag(tag));
+    const std::span<const quint32> first = model.m_first;
+    if (first.front() != 0 || first.back() != layout.weights() ||
+        std::adjacent_find(first.begin(), first.end(), std::greater<>()) != first.end()) {
+        return fail(u"the tagger model's weight ranges are inconsistent"_s);
     }
-    quint32 lowercaseCount = 0;
-    if (!in.u32(&lowercaseCount) || quint64(lowercaseCount) * 8 != quint64(in.remaining()))
-        return fail(u"the tagger model's word list does not fill the file"_s);
-    std::vector<quint64> lowercase(lowercaseCount);
-    for (quint64 &k : lowercase)
-        in.u64(&k);
-    if (hasDuplicates(model.m_featureKeys) || hasDuplicates(model.m_dictionaryKeys) ||
-        hasDuplicates(lowercase)) {
-        return fail(u"the tagger model holds a key twice"_s);
+    const auto badTag = [](quint8 tag) {
+        return tag >= posTagCount;
+    };
+    if (std::any_of(model.m_weightTags.begin(), model.m_weightTags.end(), badTag) ||
+        std::any_of(model.m_dictionaryTags.begin(), model.m_dictionaryTags.end(), badTag) ||
+        !std::all_of(model.m_weightValues.begin(), model.m_weightValues.end(),
+                     [](float v) { return std::isfinite(v); })) {
+        return fail(u"the tagger model holds a bad tag or weight"_s);
     }
-    model.m_lowercase.build(std::move(lowercase));
-    model.finish();
     return model;
 }

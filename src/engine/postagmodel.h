@@ -6,25 +6,47 @@
 #include <QString>
 #include <QStringView>
 
+#include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 // A set of 64-bit keys that are already well mixed (hashes): open addressing,
-// linear probing. Built once, then read only.
+// linear probing. Built once, then read only; its arrays are its own or, in
+// a loaded model, the file's.
 class PosKeySet
 {
 public:
+    PosKeySet() = default;
+    PosKeySet(const PosKeySet &other) { *this = other; }
+    PosKeySet &operator=(const PosKeySet &other);
+    PosKeySet(PosKeySet &&) = default;
+    PosKeySet &operator=(PosKeySet &&) = default;
+
     // Keys must be distinct.
     void build(std::vector<quint64> keys);
+    // The set build made, laid out elsewhere: slots hold a key's index + 1,
+    // 0 when free; their count is a power of two greater than the keys'.
+    // Both arrays must outlive the set.
+    void view(std::span<const quint64> keys, std::span<const quint32> slots);
     // The key's position in the order given to build, -1 when absent.
     [[nodiscard]] qsizetype find(quint64 key) const;
     [[nodiscard]] bool contains(quint64 key) const { return find(key) >= 0; }
-    [[nodiscard]] const std::vector<quint64> &keys() const { return m_keys; }
+    [[nodiscard]] std::span<const quint64> keys() const { return m_keys; }
+    [[nodiscard]] std::span<const quint32> slots() const { return m_slots; }
     [[nodiscard]] qsizetype size() const { return qsizetype(m_keys.size()); }
 
+    // The slot count build chooses for count keys.
+    [[nodiscard]] static size_t slotCountFor(size_t count);
+    // Whether slots can serve as the table of count keys: sized as view
+    // asks, every index in range, and a free slot to end each search.
+    [[nodiscard]] static bool validSlots(std::span<const quint32> slots, size_t count);
+
 private:
-    std::vector<quint64> m_keys;
-    std::vector<quint32> m_slots; // index + 1, 0 when free
+    std::vector<quint64> m_ownKeys;
+    std::vector<quint32> m_ownSlots;
+    std::span<const quint64> m_keys;
+    std::span<const quint32> m_slots;
 };
 
 // The tagger's features. A feature is a template (which property of which
@@ -78,7 +100,8 @@ void dynamicKeys(const std::vector<TokenInfo> &info, qsizetype i, int prev, int 
 
 // The learned data: for each feature key a few (tag, weight) pairs, the tag
 // dictionary of frequent unambiguous words and the lower-case vocabulary.
-// Built once, then read only.
+// Built once (by the trainer), or read in place from a model file; then read
+// only. Movable, not copyable: its tables point into its own storage.
 class PosModel
 {
 public:
@@ -88,36 +111,59 @@ public:
         float value;
     };
 
-    // Building (the trainer and the file reader). Keys must be distinct.
+    PosModel() = default;
+    PosModel(PosModel &&) = default;
+    PosModel &operator=(PosModel &&) = default;
+
+    // Building (the trainer). Keys must be distinct.
     void addFeature(quint64 key, const std::vector<Weight> &weights);
     void addDictionaryWord(quint64 formKey, PosTag tag);
     void setLowercase(PosKeySet words) { m_lowercase = std::move(words); }
     void finish(); // builds the lookup tables; call after the last add
 
     // Adds the feature's weights into scores (posTagCount floats).
-    void addScores(quint64 key, float *scores) const;
+    void addScores(quint64 key, float *scores) const
+    {
+        const qsizetype f = m_features.find(key);
+        if (f < 0)
+            return;
+        for (quint32 w = m_first[f]; w < m_first[f + 1]; ++w)
+            scores[m_weightTags[w]] += m_weightValues[w];
+    }
     [[nodiscard]] std::optional<PosTag> dictionaryTag(quint64 formKey) const;
     [[nodiscard]] const PosKeySet &lowercase() const { return m_lowercase; }
 
     [[nodiscard]] qsizetype featureCount() const { return m_features.size(); }
-    [[nodiscard]] qsizetype weightCount() const { return qsizetype(m_weights.size()); }
+    [[nodiscard]] qsizetype weightCount() const { return qsizetype(m_weightValues.size()); }
     [[nodiscard]] qsizetype dictionarySize() const { return m_dictionary.size(); }
 
     // The model file: see postagmodel.cpp for the layout.
     [[nodiscard]] QByteArray serialize() const;
-    // Checks every count, index and the checksum; a damaged file gives
-    // nullopt and the reason in error, never a crash.
+    // Reads a model file's bytes in place: the tables point into them, so
+    // storage must keep them alive (bytes not 8-byte aligned are copied).
+    // Checks the header, every count, index and tag and the checksum; a
+    // damaged file gives nullopt and the reason in error, never a crash.
+    static std::optional<PosModel> parse(QByteArrayView bytes, std::shared_ptr<const void> storage,
+                                         QString *error);
+    // The same from bytes of its own.
     static std::optional<PosModel> parse(const QByteArray &bytes, QString *error);
 
 private:
-    std::vector<quint64> m_featureKeys; // until finish
+    // While building: the keys until finish, and the arrays the views show.
+    std::vector<quint64> m_featureKeys;
+    std::vector<quint64> m_dictionaryKeys;
+    std::vector<quint32> m_ownFirst;
+    std::vector<float> m_ownValues;
+    std::vector<quint8> m_ownWeightTags;
+    std::vector<quint8> m_ownDictionaryTags;
+    // A loaded model's file.
+    std::shared_ptr<const void> m_storage;
+
     PosKeySet m_features;
-    std::vector<quint32> m_first; // per feature: its first weight, and one past the last
-    std::vector<Weight> m_weights;
-
-    std::vector<quint64> m_dictionaryKeys; // until finish
+    std::span<const quint32> m_first; // per feature: its first weight, and one past the last
+    std::span<const float> m_weightValues;
+    std::span<const quint8> m_weightTags;
     PosKeySet m_dictionary;
-    std::vector<PosTag> m_dictionaryTags;
-
+    std::span<const quint8> m_dictionaryTags; // PosTag values
     PosKeySet m_lowercase;
 };

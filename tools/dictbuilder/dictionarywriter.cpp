@@ -112,53 +112,49 @@ bool DictionaryWriter::open(QString *error)
            prepare(u"INSERT INTO IR (Words, Regular) VALUES (?1, ?2)"_s, &m_irInsert, error);
 }
 
+bool DictionaryWriter::insert(sqlite3_stmt *statement,
+                              std::initializer_list<std::variant<QString, qint64>> values,
+                              QString *error)
+{
+    if (!statement) {
+        *error = u"dictionary is not open"_s;
+        return false;
+    }
+    int index = 1;
+    for (const auto &value : values) {
+        if (const QString *text = std::get_if<QString>(&value))
+            bindText(statement, index++, *text);
+        else
+            sqlite3_bind_int64(statement, index++, std::get<qint64>(value));
+    }
+    return step(statement, error);
+}
+
 bool DictionaryWriter::addWord(const QString &table, const QString &headword, const QString &type,
                                const QString &synonyms, QString *error)
 {
-    sqlite3_stmt *insert = m_wordInserts.value(table);
-    if (!insert) {
+    sqlite3_stmt *statement = m_wordInserts.value(table);
+    if (!statement) {
         *error = u"no word table \"%1\""_s.arg(table);
         return false;
     }
-    bindText(insert, 1, headword);
-    bindText(insert, 2, type);
-    bindText(insert, 3, synonyms);
-    return step(insert, error);
+    return insert(statement, {headword, type, synonyms}, error);
 }
 
 bool DictionaryWriter::addIrregular(const QString &base, const QString &regular, QString *error)
 {
-    if (!m_irInsert) {
-        *error = u"dictionary is not open"_s;
-        return false;
-    }
-    bindText(m_irInsert, 1, base);
-    bindText(m_irInsert, 2, regular);
-    return step(m_irInsert, error);
+    return insert(m_irInsert, {base, regular}, error);
 }
 
 bool DictionaryWriter::addReport(const QString &reason, qint64 count, QString *error)
 {
-    if (!m_reportInsert) {
-        *error = u"dictionary is not open"_s;
-        return false;
-    }
-    bindText(m_reportInsert, 1, reason);
-    sqlite3_bind_int64(m_reportInsert, 2, count);
-    return step(m_reportInsert, error);
+    return insert(m_reportInsert, {reason, count}, error);
 }
 
 bool DictionaryWriter::addMainSense(const QString &headword, const QString &type, int count,
                                     QString *error)
 {
-    if (!m_mainSenseInsert) {
-        *error = u"dictionary is not open"_s;
-        return false;
-    }
-    bindText(m_mainSenseInsert, 1, headword);
-    bindText(m_mainSenseInsert, 2, type);
-    sqlite3_bind_int(m_mainSenseInsert, 3, count);
-    return step(m_mainSenseInsert, error);
+    return insert(m_mainSenseInsert, {headword, type, qint64(count)}, error);
 }
 
 bool DictionaryWriter::commit(QString *error)
@@ -167,7 +163,7 @@ bool DictionaryWriter::commit(QString *error)
         *error = u"dictionary is not open"_s;
         return false;
     }
-    if (!execute(u"COMMIT"_s, error))
+    if (!storeSortedWords(error) || !execute(u"COMMIT"_s, error))
         return false;
     finalizeStatements();
     if (sqlite3_close(m_db) != SQLITE_OK) {
@@ -182,6 +178,37 @@ bool DictionaryWriter::commit(QString *error)
         return false;
     }
     m_partialPath.clear();
+    return true;
+}
+
+bool DictionaryWriter::storeSortedWords(QString *error)
+{
+    // Each word table's headwords in the order of its NOCASE index, joined by
+    // line ends: a reader looks phrases up in them without sorting them at
+    // every start. A table whose words hold a line end gets none, and a
+    // change to a table (the library editor's) drops its row; readers then
+    // sort the table themselves.
+    if (!execute(u"CREATE TABLE SortedWords (Name TEXT PRIMARY KEY, Words TEXT NOT NULL)"_s, error))
+        return false;
+    for (const QString &table : DictionarySchema::wordTables()) {
+        const QString drop = u"BEGIN DELETE FROM SortedWords WHERE Name = '%1'; END"_s.arg(table);
+        if (!execute(
+                uR"(INSERT INTO SortedWords (Name, Words) )"
+                uR"(SELECT '%1', ifnull(group_concat(Words, char(10)), '') )"
+                uR"(FROM (SELECT Words FROM "%1" ORDER BY Words) )"
+                uR"(WHERE NOT EXISTS (SELECT 1 FROM "%1" WHERE instr(Words, char(10)) > 0))"_s.arg(
+                    table),
+                error) ||
+            !execute(uR"(CREATE TRIGGER "%1_added" AFTER INSERT ON "%1" %2)"_s.arg(table, drop),
+                     error) ||
+            !execute(uR"(CREATE TRIGGER "%1_removed" AFTER DELETE ON "%1" %2)"_s.arg(table, drop),
+                     error) ||
+            !execute(uR"(CREATE TRIGGER "%1_renamed" AFTER UPDATE OF Words ON "%1" %2)"_s.arg(table,
+                                                                                              drop),
+                     error)) {
+            return false;
+        }
+    }
     return true;
 }
 

@@ -3,6 +3,9 @@
 #include <QHash>
 #include <QString>
 
+#include <initializer_list>
+#include <variant>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -39,6 +42,10 @@ public:
 
 private:
     bool execute(const QString &statement, QString *error);
+    bool storeSortedWords(QString *error);
+    // Binds values to ?1, ?2, ... and runs the insert.
+    bool insert(sqlite3_stmt *statement,
+                std::initializer_list<std::variant<QString, qint64>> values, QString *error);
     bool prepare(const QString &statement, sqlite3_stmt **out, QString *error);
     bool step(sqlite3_stmt *statement, QString *error);
     QString lastError() const;
