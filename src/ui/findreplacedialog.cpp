@@ -52,12 +52,8 @@ FindReplaceDialog::FindReplaceDialog(TargetFn target, QWidget *parent)
     connect(m_cancelButton, &QPushButton::clicked, this, &QWidget::hide);
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::hide);
 
-    auto *layout = new QVBoxLayout(this);
+    QVBoxLayout *layout = SkinWindow::layoutUnderTitle(this, m_titleLabel, m_closeButton);
     layout->setContentsMargins(12, 8, 8, 12);
-    auto *titleRow = new QHBoxLayout;
-    titleRow->addWidget(m_titleLabel, 1);
-    titleRow->addWidget(m_closeButton);
-    layout->addLayout(titleRow);
     auto *grid = new QGridLayout;
     grid->addWidget(m_findLabel, 0, 0);
     grid->addWidget(m_findEdit, 0, 1);

@@ -116,11 +116,7 @@ void SettingsDialog::layoutControls()
     m_degreeLabel->setBuddy(m_degreeCombo);
     m_ignoreLabel->setBuddy(m_ignoreEdit);
     m_reservedLabel->setBuddy(m_reservedEdit);
-    auto *layout = new QVBoxLayout(this);
-    auto *titleRow = new QHBoxLayout;
-    titleRow->addWidget(m_titleLabel, 1);
-    titleRow->addWidget(m_closeButton);
-    layout->addLayout(titleRow);
+    QVBoxLayout *layout = SkinWindow::layoutUnderTitle(this, m_titleLabel, m_closeButton);
     auto *grid = new QGridLayout;
     grid->addWidget(m_languageLabel, 0, 0);
     grid->addWidget(m_languageCombo, 0, 1);

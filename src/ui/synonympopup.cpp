@@ -534,28 +534,37 @@ void SynonymPopup::moveHighlight(int step)
     m_keyboardChoice = true;
 }
 
+namespace {
+
+bool isChooseKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+}
+
+} // namespace
+
+bool SynonymPopup::useListKey(int key, bool mayChoose)
+{
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+        moveHighlight(key == Qt::Key_Down ? 1 : -1);
+        return true;
+    }
+    if (!isChooseKey(key) || !mayChoose || m_synonymList->currentRow() < 0)
+        return false;
+    choose(m_synonymList->currentRow());
+    return true;
+}
+
 bool SynonymPopup::handleEditorKey(QKeyEvent *key)
 {
     if (!ownsEditorSelection() || key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))
         return false;
-    switch (key->key()) {
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        moveHighlight(key->key() == Qt::Key_Down ? 1 : -1);
+    if (useListKey(key->key(), m_keyboardChoice))
         return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        if (m_keyboardChoice && m_synonymList->currentRow() >= 0) {
-            choose(m_synonymList->currentRow());
-            return true;
-        }
-        break;
-    case Qt::Key_Tab:
-        break;
-    default:
+    // Return, Enter, Space and Tab then go to the article and close the popup;
+    // other keys go there with the popup left open.
+    if (!isChooseKey(key->key()) && key->key() != Qt::Key_Tab)
         return false;
-    }
     // A break goes after the word the popup selected, never in its place.
     ArticleEditor *article = editor();
     const int end = article->selectionEnd();
@@ -573,21 +582,14 @@ bool SynonymPopup::handleKey(QKeyEvent *key)
     switch (key->key()) {
     case Qt::Key_Escape:
         return true;
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-        moveHighlight(key->key() == Qt::Key_Down ? 1 : -1);
-        return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        if (m_synonymList->currentRow() >= 0)
-            choose(m_synonymList->currentRow());
-        return true;
     case Qt::Key_Left:
     case Qt::Key_Right:
         navigate(key->key() == Qt::Key_Right, false);
         return true;
     default:
+        // Return, Enter and Space are the popup's even with no row to choose.
+        if (useListKey(key->key(), true) || isChooseKey(key->key()))
+            return true;
         break;
     }
     if (!isTyping(key))

@@ -82,6 +82,9 @@ private:
     bool handleEditorKey(QKeyEvent *event);
     // Up and Down: the highlighted alternative, chosen by Enter or Space.
     void moveHighlight(int step);
+    // Up and Down move the highlight; Return, Enter and Space choose the
+    // highlighted row when mayChoose. True when the key was used.
+    bool useListKey(int key, bool mayChoose);
     [[nodiscard]] bool ownsEditorSelection() const;
     bool isUnderlined(int position) const;
 

@@ -3,6 +3,9 @@
 #include "ui/skin/skin.h"
 #include "ui/skin/skintitlebar.h"
 
+#include <QAbstractButton>
+#include <QBoxLayout>
+#include <QLabel>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
@@ -147,4 +150,14 @@ bool SkinWindow::dragEvent(QEvent *event)
         m_dragging = false;
     }
     return true;
+}
+
+QVBoxLayout *SkinWindow::layoutUnderTitle(QWidget *window, QLabel *caption, QAbstractButton *close)
+{
+    auto *layout = new QVBoxLayout(window);
+    auto *titleRow = new QHBoxLayout;
+    titleRow->addWidget(caption, 1);
+    titleRow->addWidget(close);
+    layout->addLayout(titleRow);
+    return layout;
 }

@@ -9,6 +9,7 @@
 
 class QAbstractButton;
 class QLabel;
+class QVBoxLayout;
 class SkinTitleBar;
 class QWidget;
 
@@ -66,6 +67,10 @@ public:
     static SkinWindow *attach(QWidget *window, const Options &options);
 
     [[nodiscard]] SkinTitleBar *titleBar() const { return m_titleBar; }
+
+    // The window's new layout, its caption and close button in a row on top
+    // (where they stay with the system look).
+    static QVBoxLayout *layoutUnderTitle(QWidget *window, QLabel *caption, QAbstractButton *close);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
