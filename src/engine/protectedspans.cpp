@@ -141,7 +141,8 @@ bool looksLikeCode(QStringView line)
     const QStringView t = line.trimmed();
     if (t.isEmpty())
         return false;
-    if (isNameList(t))
+    // A list of string literals: 'Look,', ' ', 'goof-', 'ball'.
+    if (isNameList(t) || t.count(u"', '") + t.count(u"\", \"") >= 3)
         return true;
     for (const char16_t *prefix :
          {u">>>", u"$ ", u"#include", u"#define", u"def ", u"import ", u"return ", u"const ",
