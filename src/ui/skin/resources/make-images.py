@@ -138,6 +138,8 @@ def window_images():
     render("window", 40, 64, framed(40, 64, 32), keyed=True)
     render("dialog", 40, 52, framed(40, 52, 28), keyed=True)
     render("progress", 278, 93, framed(278, 93, 30), keyed=True)
+    # The synonym popup: no caption, a thin band of the title colour on top.
+    render("popup", 30, 30, framed(30, 30, 4, r=6), keyed=True)
 
 
 def splash(x, y, w=456, h=300):
