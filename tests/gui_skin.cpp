@@ -153,6 +153,14 @@ private Q_SLOTS:
             drawn += r.width() * r.height();
         QVERIFY(keyed > 0);
         QCOMPARE(size.width() * size.height() - drawn, keyed);
+        // The sharp twin keys the same pixels, or its key shows inside the shape.
+        const QImage sharp(u":/skin/"_s + image + u"@2x.png"_s);
+        for (int y = 0; y < sharp.height(); ++y) {
+            for (int x = 0; x < sharp.width(); ++x) {
+                QCOMPARE(sharp.pixel(x, y) == SkinShape::ColourKey,
+                         background.pixel(x / 2, y / 2) == SkinShape::ColourKey);
+            }
+        }
     }
 
     void slicesKeepTheirPlaceOnSharpBitmaps_data()
