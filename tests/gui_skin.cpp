@@ -3,11 +3,14 @@
 // (run-under-openbox.sh), what only a window manager shows: one title bar,
 // shaped corners, moving by the body, and the frame back with the system look.
 #include "gui_testutil.h"
+#include "ui/articlelist.h"
 #include "ui/autorewritewaitdialog.h"
 #include "ui/findreplacedialog.h"
 #include "ui/settingsdialog.h"
+#include "ui/skin/colourbutton.h"
 #include "ui/skin/skin.h"
 #include "ui/skin/skinstyle.h"
+#include "ui/skin/skintabbar.h"
 #include "ui/skin/skintitlebar.h"
 #include "ui/skin/skinwindow.h"
 #include "ui/wordlibrarydialog.h"
@@ -21,6 +24,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStyleOption>
+#include <QToolTip>
 
 using namespace Qt::Literals::StringLiterals;
 using GuiTest::child;
@@ -46,6 +50,21 @@ QList<int> frameExtents(WId window)
             values.append(part.trimmed().toInt());
     }
     return values;
+}
+
+// Pixels of area within 40 per channel of colour.
+int pixelsNear(const QImage &image, const QRect &area, const QColor &colour)
+{
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            count += std::abs(c.red() - colour.red()) < 40 &&
+                     std::abs(c.green() - colour.green()) < 40 &&
+                     std::abs(c.blue() - colour.blue()) < 40;
+        }
+    }
+    return count;
 }
 
 // Counts the left-button presses that reach a window.
@@ -103,6 +122,7 @@ private Q_SLOTS:
         QTest::newRow("dialog") << u"dialog"_s << QSize(300, 200);
         QTest::newRow("progress") << u"progress"_s << QSize(278, 93);
         QTest::newRow("splash") << u"splash"_s << QSize(456, 300);
+        QTest::newRow("popup") << u"popup"_s << QSize(186, 238);
     }
 
     void cornersAreCutFromTheColourKey()
@@ -133,6 +153,14 @@ private Q_SLOTS:
             drawn += r.width() * r.height();
         QVERIFY(keyed > 0);
         QCOMPARE(size.width() * size.height() - drawn, keyed);
+        // The sharp twin keys the same pixels, or its key shows inside the shape.
+        const QImage sharp(u":/skin/"_s + image + u"@2x.png"_s);
+        for (int y = 0; y < sharp.height(); ++y) {
+            for (int x = 0; x < sharp.width(); ++x) {
+                QCOMPARE(sharp.pixel(x, y) == SkinShape::ColourKey,
+                         background.pixel(x / 2, y / 2) == SkinShape::ColourKey);
+            }
+        }
     }
 
     void slicesKeepTheirPlaceOnSharpBitmaps_data()
@@ -264,6 +292,98 @@ private Q_SLOTS:
         check->setChecked(true);
         dlg.save();
         QVERIFY(Config::useSystemLook());
+    }
+
+    void reportListRowsTakeTheLooksColours_data()
+    {
+        QTest::addColumn<bool>("skinned");
+        QTest::addColumn<QColor>("selected");
+        QTest::addColumn<QColor>("heading");
+        QTest::newRow("skinned") << true << QColor(235, 248, 254) << QColor(21, 116, 208);
+        QTest::newRow("system look") << false << QColor() << QColor();
+    }
+
+    void reportListRowsTakeTheLooksColours()
+    {
+        QFETCH(bool, skinned);
+        QFETCH(QColor, selected);
+        QFETCH(QColor, heading);
+        Skin::instance().install(skinned);
+        if (!skinned) {
+            selected = QApplication::palette().color(QPalette::Highlight);
+            heading = QApplication::palette().color(QPalette::Link);
+        }
+        ArticleList list;
+        list.resize(320, 200);
+        list.addArticle(u"plain"_s, u"1%"_s);
+        list.addArticle(u"Heading\r\nsecond line"_s, u"2%"_s);
+        list.show();
+        list.topLevelItem(0)->setSelected(true);
+        const QImage shot = list.viewport()->grab().toImage();
+        const QRect rate = list.visualRect(list.indexFromItem(list.topLevelItem(0), 1));
+        QCOMPARE(shot.pixelColor(rate.left() + 10, rate.center().y()), selected);
+        // Two lines: the bold heading above, in its colour, the second line
+        // below; the check box left out.
+        const QRect name =
+            list.visualRect(list.indexFromItem(list.topLevelItem(1), 0)).adjusted(28, 0, 0, 0);
+        QVERIFY(name.height() >= 2 * QFontMetrics(list.font()).height());
+        const QRect top(name.left(), name.top(), name.width(), name.height() / 2);
+        const QRect bottom(name.left(), top.bottom() + 1, name.width(), name.height() / 2);
+        QVERIFY(pixelsNear(shot, top, heading) > 10);
+        QCOMPARE(pixelsNear(shot, bottom, heading), 0);
+        QVERIFY(pixelsNear(shot, bottom, list.palette().color(QPalette::WindowText)) > 10);
+        const QFont headingFont = Skin::instance().font(Skin::Font::RowHeading);
+        QVERIFY(headingFont.bold() && headingFont.pixelSize() == 12);
+    }
+
+    void colourButtonsFillAndTipAfterAQuarterSecond()
+    {
+        Skin::instance().install(true);
+        ColourButton button;
+        button.setColour(QColor(200, 30, 40));
+        button.setToolTip(u"Replaced words"_s);
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+        const QImage shot = button.grab().toImage();
+        QCOMPARE(shot.pixelColor(0, 0), QColor(200, 30, 40));
+        QCOMPARE(shot.pixelColor(shot.rect().center()), QColor(200, 30, 40));
+        QElapsedTimer clock;
+        clock.start();
+        QEnterEvent enter(QPointF(5, 5), button.mapToGlobal(QPointF(5, 5)),
+                          button.mapToGlobal(QPointF(5, 5)));
+        QCoreApplication::sendEvent(&button, &enter);
+        QTRY_VERIFY_WITH_TIMEOUT(QToolTip::isVisible(), 5000);
+        QVERIFY2(clock.elapsed() >= 200, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(QToolTip::text(), u"Replaced words"_s);
+        QToolTip::hideText();
+    }
+
+    void tabStripReportsPreviousAndNewTab_data()
+    {
+        QTest::addColumn<int>("quietlyTo"); // a change made with signals blocked, or -1
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<QList<int>>("reported");
+        QTest::newRow("click") << -1 << 1 << QList<int>{0, 1};
+        QTest::newRow("after a quiet change") << 2 << 0 << QList<int>{2, 0};
+    }
+
+    void tabStripReportsPreviousAndNewTab()
+    {
+        QFETCH(int, quietlyTo);
+        QFETCH(int, clicked);
+        QFETCH(QList<int>, reported);
+        SkinTabBar tabs;
+        for (const QString &text : {u"Manual"_s, u"Auto"_s, u"Third"_s})
+            tabs.addTab(text);
+        tabs.show();
+        if (quietlyTo >= 0) {
+            const QSignalBlocker quiet(&tabs);
+            tabs.setCurrentIndex(quietlyTo);
+        }
+        QSignalSpy switched(&tabs, &SkinTabBar::tabSwitched);
+        QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(clicked).center());
+        QCOMPARE(switched.size(), 1);
+        QCOMPARE((QList<int>{switched[0][0].toInt(), switched[0][1].toInt()}), reported);
     }
 
     void oneTitleBarUnderTheWindowManager_data()

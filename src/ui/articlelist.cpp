@@ -1,6 +1,7 @@
 #include "ui/articlelist.h"
 
 #include "app/articlelistlogic.h"
+#include "ui/skin/skinrowdelegate.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -19,6 +20,7 @@ ArticleList::ArticleList(QWidget *parent) : QTreeWidget(parent)
     setUniformRowHeights(true);
     setItemsExpandable(false);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setItemDelegate(new SkinRowDelegate(this));
     setContextMenuPolicy(Qt::CustomContextMenu);
     header()->setSectionsClickable(true);
     header()->setSortIndicatorShown(false);
@@ -37,6 +39,9 @@ QTreeWidgetItem *ArticleList::addArticle(const QString &name, const QString &rat
                    Qt::ItemNeverHasChildren);
     item->setCheckState(0, Qt::Unchecked);
     item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    // Uniform rows take the first row's height, too low for a two-line cell.
+    if (name.contains(u'\n') || rate.contains(u'\n'))
+        setUniformRowHeights(false);
     addTopLevelItem(item);
     return item;
 }

@@ -13,6 +13,8 @@
 #include "ui/filedropfilter.h"
 #include "ui/findreplacedialog.h"
 #include "ui/progressdialog.h"
+#include "ui/skin/colourbutton.h"
+#include "ui/skin/skintabbar.h"
 #include "ui/specid.h"
 #include "ui/synonympopup.h"
 #include "ui/uimessage.h"
@@ -31,13 +33,10 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -438,10 +437,7 @@ void MainWindow::applyAccessibleNames()
 void MainWindow::setMode(Mode mode)
 {
     m_mode = int(mode);
-    if (m_modeTabs->currentIndex() != m_mode) {
-        const QSignalBlocker block(m_modeTabs);
-        m_modeTabs->setCurrentIndex(m_mode);
-    }
+    m_modeTabs->setCurrentIndex(m_mode);
     applyModeLayout();
 }
 
@@ -517,27 +513,17 @@ void MainWindow::sizeChanged(int index)
         Config::setWordsSize(m_sizeCombo->itemText(index));
 }
 
-void MainWindow::setColourButton(QToolButton *button, quint32 colorRef)
+void MainWindow::setColourButton(ColourButton *button, quint32 colorRef)
 {
-    const qreal dpr = devicePixelRatioF();
-    QPixmap swatch(QSize(18, 18) * dpr);
-    swatch.setDevicePixelRatio(dpr);
-    swatch.fill(Qt::transparent);
-    QPainter p(&swatch);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QColor(0x60, 0x60, 0x60));
-    p.setBrush(colourOf(colorRef));
-    p.drawRoundedRect(QRectF(1.5, 1.5, 15, 15), 3, 3);
-    p.end();
-    button->setIcon(QIcon(swatch));
+    button->setColour(colourOf(colorRef));
     button->setProperty("colorRef", colorRef);
 }
 
 void MainWindow::chooseColour(int id)
 {
-    QToolButton *button = id == 1025   ? m_colorDefaultButton
-                          : id == 1026 ? m_colorReplacedButton
-                                       : m_colorReservedButton;
+    ColourButton *button = id == 1025   ? m_colorDefaultButton
+                           : id == 1026 ? m_colorReplacedButton
+                                        : m_colorReservedButton;
     const quint32 current = button->property("colorRef").toUInt();
     const QColor initial = colourOf(current);
     const QColor chosen =

@@ -6,7 +6,6 @@
 #include "engine/autorewrite.h"
 #include "rtf/rtfdocument.h"
 #include "update/updatecommand.h"
-#include "update/updatecommand.h"
 
 #include <QHash>
 #include <QTextCharFormat>
@@ -20,10 +19,12 @@ class ArticleEditor;
 class ArticleList;
 class ArticleSession;
 class AutoRewriteWaitDialog;
+class ColourButton;
 class FileDropFilter;
 class FindReplaceDialog;
 class MagicRewrite;
 class ProgressDialog;
+class SkinTabBar;
 class SynonymPopup;
 class QAbstractButton;
 class QAction;
@@ -34,7 +35,6 @@ class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
-class QTabBar;
 class QToolButton;
 class QTreeWidgetItem;
 class QVBoxLayout;
@@ -270,7 +270,7 @@ private:
     void applyAccessibleNames();
     void applyModeLayout();
     void refreshSelectAllBox();
-    void setColourButton(QToolButton *button, quint32 colorRef);
+    void setColourButton(ColourButton *button, quint32 colorRef);
     void chooseColour(int id);
     void toggleFontBar();
     void faceChanged(int index);
@@ -345,7 +345,7 @@ private:
     QLabel *m_articleLabel = nullptr;           // 1073
     QLabel *m_reservedLabel = nullptr;          // 1078
     QPlainTextEdit *m_reservedEdit = nullptr;   // 1040
-    QTabBar *m_modeTabs = nullptr;              // 1113
+    SkinTabBar *m_modeTabs = nullptr;           // 1113
     QPushButton *m_searchButton = nullptr;      // 1006
     QCheckBox *m_sourceCheck = nullptr;         // 1074
     QPushButton *m_wordsButton = nullptr;       // 1142
@@ -367,13 +367,13 @@ private:
     QLabel *m_replacedLabel = nullptr;          // 1043
     QToolButton *m_fontButton = nullptr;        // 1133
     QWidget *m_fontBar = nullptr;
-    QComboBox *m_faceCombo = nullptr;             // 1130
-    QComboBox *m_sizeCombo = nullptr;             // 1126
-    QToolButton *m_boldButton = nullptr;          // 1131
-    QToolButton *m_italicButton = nullptr;        // 1132
-    QToolButton *m_colorDefaultButton = nullptr;  // 1025
-    QToolButton *m_colorReplacedButton = nullptr; // 1026
-    QToolButton *m_colorReservedButton = nullptr; // 1028
+    QComboBox *m_faceCombo = nullptr;              // 1130
+    QComboBox *m_sizeCombo = nullptr;              // 1126
+    QToolButton *m_boldButton = nullptr;           // 1131
+    QToolButton *m_italicButton = nullptr;         // 1132
+    ColourButton *m_colorDefaultButton = nullptr;  // 1025
+    ColourButton *m_colorReplacedButton = nullptr; // 1026
+    ColourButton *m_colorReservedButton = nullptr; // 1028
     QVBoxLayout *m_sideLayout = nullptr;
 
     ArticleEditor *m_activeEditor = nullptr;

@@ -5,7 +5,9 @@
 #include "ui/articlelist.h"
 #include "ui/mainwindow.h"
 #include "ui/progressdialog.h"
+#include "ui/skin/colourbutton.h"
 #include "ui/skin/skin.h"
+#include "ui/skin/skintabbar.h"
 #include "ui/skin/skintitlebar.h"
 #include "ui/skin/skinwindow.h"
 #include "ui/specid.h"
@@ -22,7 +24,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -116,14 +117,16 @@ QWidget *MainWindow::buildSidePanel()
     m_sideLayout->setContentsMargins(10, 8, 10, 10);
     m_sideLayout->setSpacing(6);
 
-    m_modeTabs = withSpecId(new QTabBar(panel), 1113, u"modeTabs"_s);
+    m_modeTabs = withSpecId(new SkinTabBar(panel), 1113, u"modeTabs"_s);
     m_modeTabs->addTab(u"Manual"_s);
     m_modeTabs->addTab(u"Auto"_s);
     m_modeTabs->setExpanding(true);
     m_modeTabs->setDrawBase(false);
-    connect(m_modeTabs, &QTabBar::currentChanged, this, [this](int index) {
-        if (index >= 0 && index != m_mode)
-            setMode(Mode(index));
+    // Only a move away from the mode on show switches; setMode's own move of
+    // the strip comes after the mode changed.
+    connect(m_modeTabs, &SkinTabBar::tabSwitched, this, [this](int previous, int current) {
+        if (current >= 0 && previous == m_mode && current != m_mode)
+            setMode(Mode(current));
     });
     m_sideLayout->addWidget(m_modeTabs);
 
@@ -346,10 +349,10 @@ QWidget *MainWindow::buildFontBar(QWidget *pane)
     connect(m_boldButton, &QToolButton::toggled, this, [](bool on) { Config::setWordsBold(on); });
     connect(m_italicButton, &QToolButton::toggled, this,
             [](bool on) { Config::setWordsItalic(on); });
-    m_colorDefaultButton = withSpecId(new QToolButton(m_fontBar), 1025, u"defaultColour"_s);
-    m_colorReplacedButton = withSpecId(new QToolButton(m_fontBar), 1026, u"replacedColour"_s);
-    m_colorReservedButton = withSpecId(new QToolButton(m_fontBar), 1028, u"reservedColour"_s);
-    for (QToolButton *b : {m_colorDefaultButton, m_colorReplacedButton, m_colorReservedButton}) {
+    m_colorDefaultButton = withSpecId(new ColourButton(m_fontBar), 1025, u"defaultColour"_s);
+    m_colorReplacedButton = withSpecId(new ColourButton(m_fontBar), 1026, u"replacedColour"_s);
+    m_colorReservedButton = withSpecId(new ColourButton(m_fontBar), 1028, u"reservedColour"_s);
+    for (ColourButton *b : {m_colorDefaultButton, m_colorReplacedButton, m_colorReservedButton}) {
         const int id = b->property(SpecIdProperty).toInt();
         connect(b, &QToolButton::clicked, this, [this, id] { chooseColour(id); });
     }

@@ -8,6 +8,9 @@
 #include "engine/wordcontext.h"
 #include "ui/articleeditor.h"
 #include "ui/mainwindow.h"
+#include "ui/skin/skin.h"
+#include "ui/skin/skinrowdelegate.h"
+#include "ui/skin/skinwindow.h"
 #include "ui/specid.h"
 #include "ui/wordlibrarydialog.h"
 
@@ -32,6 +35,7 @@ namespace {
 
 // Template 106 is 124 by 146 dialog units of "MS Shell Dlg" 8.
 constexpr QSize PopupSize(186, 238);
+constexpr int PopupBand = 10; // the top slice of the skin's popup bitmap
 
 bool isTyping(const QKeyEvent *key)
 {
@@ -52,9 +56,11 @@ SynonymPopup::SynonymPopup(MainWindow *window)
     withSpecId(this, 106, u"synonymPopup"_s);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(PopupSize);
-    setAutoFillBackground(true);
     buildControls();
     connectControls();
+    // Before watchEditor(): the popup's own filter, installed later, sees a
+    // press before the frame's drag takes it.
+    SkinWindow::attach(this, SkinWindow::Options::borderless(u"popup"_s, PopupBand));
 
     m_editorEnabled = Config::optimizationEnabled();
     m_optButton->setVisible(m_editorEnabled);
@@ -77,6 +83,7 @@ void SynonymPopup::buildControls()
     m_synonymList = withSpecId(new QListWidget(this), 1018);
     m_synonymList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_synonymList->setUniformItemSizes(true);
+    m_synonymList->setItemDelegate(new SkinRowDelegate(m_synonymList));
     m_autoJumpCheck = withSpecId(new QCheckBox(u"Auto Jump"_s, this), 1019);
     m_optButton = withSpecId(new QPushButton(u"Opt"_s, this), 1163);
     m_previousButton = withSpecId(new QPushButton(u"<"_s, this), 1135);
@@ -661,30 +668,7 @@ void SynonymPopup::changeEvent(QEvent *event)
 
 void SynonymPopup::paintEvent(QPaintEvent *)
 {
+    // Skinned, the frame has drawn the popup's bitmap.
     QPainter painter(this);
-    painter.fillRect(rect(), palette().window());
-    painter.setPen(palette().color(QPalette::Mid));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-void SynonymPopup::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton) {
-        m_dragging = true;
-        m_dragOffset = event->globalPosition().toPoint() - pos();
-    }
-    QWidget::mousePressEvent(event);
-}
-
-void SynonymPopup::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging && (event->buttons() & Qt::LeftButton))
-        move(event->globalPosition().toPoint() - m_dragOffset);
-    QWidget::mouseMoveEvent(event);
-}
-
-void SynonymPopup::mouseReleaseEvent(QMouseEvent *event)
-{
-    m_dragging = false;
-    QWidget::mouseReleaseEvent(event);
+    Skin::instance().drawPlainBackground(&painter, *this);
 }

@@ -2,7 +2,6 @@
 
 #include "engine/popuplist.h"
 
-#include <QPoint>
 #include <QString>
 #include <QWidget>
 
@@ -54,9 +53,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     void buildControls();
@@ -119,7 +115,5 @@ private:
     bool m_opening = false;
     bool m_reopen = false;
     double m_lastOpeningMs = 0;
-    QPoint m_dragOffset;
-    bool m_dragging = false;
     bool m_pressedByUser = false;
 };

@@ -94,6 +94,8 @@ QColor Skin::colour(Colour role) const
         {C::SegmentUnlit, 0xffffff, P::Base},
         {C::SplashText, 0xffffff, P::WindowText},
         {C::SplashSubtext, 0xc8d6ea, P::PlaceholderText},
+        {C::Row, 0xffffff, P::Base},
+        {C::RowSelected, 0xebf8fe, P::Highlight}, // RGB(235, 248, 254)
     };
     for (const Entry &entry : Table) {
         if (entry.role != role)
@@ -113,6 +115,11 @@ QFont Skin::font(Font role) const
         font.setPixelSize(12);
         font.setWeight(QFont::Normal);
     } else if (role == Font::Title) {
+        font.setBold(true);
+    } else if (role == Font::RowHeading) {
+        if (m_skinned)
+            font.setFamilies({u"Arial"_s, u"Liberation Sans"_s});
+        font.setPixelSize(12);
         font.setBold(true);
     }
     return font;

@@ -30,11 +30,14 @@ public:
         SegmentUnlit, // unlit progress segments (system look)
         SplashText,
         SplashSubtext,
+        Row,         // report list rows
+        RowSelected, // the selected row, RGB(235, 248, 254)
     };
     enum class Font
     {
-        Tab,   // "Verdana", 12 px, normal weight
-        Title, // the title bands' captions
+        Tab,        // "Verdana", 12 px, normal weight
+        Title,      // the title bands' captions
+        RowHeading, // a two-line list cell's first line: bold, 12 px
     };
 
     static Skin &instance();

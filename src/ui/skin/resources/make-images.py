@@ -59,9 +59,14 @@ def rounded_inside(x, y, w, h, r, corners=(1, 1, 1, 1)):
 
 
 def render(name, width, height, paint, keyed=False, samples=3):
-    """paint(x, y) -> RGBA or None (outside: the key when keyed, else clear)."""
+    """paint(x, y) -> RGBA or None (outside: the key when keyed, else clear).
+
+    The program cuts a window's shape from the 1x bitmap, so the 2x bitmap keys
+    exactly the children of keyed 1x pixels; a 2x pixel outside the shape whose
+    1x parent is kept takes the parent's colour."""
     if ONLY and name not in ONLY:
         return
+    parent = None
     for scale, suffix in ((1, ""), (2, "@2x")):
         rows = []
         n = samples
@@ -84,7 +89,12 @@ def render(name, width, height, paint, keyed=False, samples=3):
                         acc[2] += c[2] * a
                         acc[3] += a
                 total = n * n
-                if keyed and outside * 2 > total:
+                if keyed and parent is not None:
+                    above = tuple(parent[py // 2][4 * (px // 2) : 4 * (px // 2) + 4])
+                    if above == KEY or acc[3] == 0:
+                        row.extend(above)
+                        continue
+                elif keyed and outside * 2 > total:
                     row.extend(KEY)
                     continue
                 if acc[3] == 0:
@@ -101,6 +111,7 @@ def render(name, width, height, paint, keyed=False, samples=3):
                 )
             rows.append(row)
         write_png(os.path.join(HERE, name + suffix + ".png"), width * scale, height * scale, rows)
+        parent = rows
 
 
 # --- Colours of the skin ---------------------------------------------------
@@ -138,6 +149,8 @@ def window_images():
     render("window", 40, 64, framed(40, 64, 32), keyed=True)
     render("dialog", 40, 52, framed(40, 52, 28), keyed=True)
     render("progress", 278, 93, framed(278, 93, 30), keyed=True)
+    # The synonym popup: no caption, a thin band of the title colour on top.
+    render("popup", 30, 30, framed(30, 30, 4, r=6), keyed=True)
 
 
 def splash(x, y, w=456, h=300):
