@@ -122,6 +122,15 @@ QString Language::SectionTexts::operator()(QStringView key) const
     return LookupText(QString(u"\r\n" + key + u'='), m_section);
 }
 
+void Language::SectionTexts::apply(
+    std::initializer_list<std::pair<QObject *, QStringView>> controls) const
+{
+    for (const auto &[control, key] : controls) {
+        if (const QString value = (*this)(key); !value.isEmpty())
+            control->setProperty("text", value);
+    }
+}
+
 QString Language::text(QStringView key)
 {
     return LookupText(QString(u"\r\n" + key + u'='), LoadLanguageText(currentName()));

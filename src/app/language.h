@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
 #include <QString>
 
+#include <initializer_list>
 #include <optional>
+#include <utility>
 
 // Interface texts come from Language/<stem>.ini (UTF-16LE, CR LF), read anew
 // for every text shown. Keys are found by plain, case-sensitive search for
@@ -46,12 +49,9 @@ public:
     explicit SectionTexts(QStringView header);
     // The value of key in the section; empty when missing.
     [[nodiscard]] QString operator()(QStringView key) const;
-    // control->setText of the key's value, unless the file has none.
-    template<typename Control> void apply(Control *control, QStringView key) const
-    {
-        if (const QString value = (*this)(key); !value.isEmpty())
-            control->setText(value);
-    }
+    // Each control's "text" property (labels, buttons, check boxes) set to
+    // its key's value, unless the file has none.
+    void apply(std::initializer_list<std::pair<QObject *, QStringView>> controls) const;
 
 private:
     QString m_text;

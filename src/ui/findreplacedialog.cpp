@@ -81,12 +81,12 @@ void FindReplaceDialog::applyLanguage()
     // A label without a buddy shows "&&" as it stands.
     if (const QString title = key(u"Find and Replace"); !title.isEmpty())
         m_titleLabel->setText(QString(title).replace(u"&&"_s, u"&"_s));
-    key.apply(m_findLabel, u"Find Content");
-    key.apply(m_replaceLabel, u"Replaced By");
-    key.apply(m_replaceButton, u"Replace");
-    key.apply(m_replaceAllButton, u"Replace all");
-    key.apply(m_findButton, u"Find");
-    key.apply(m_cancelButton, u"Cancel");
+    key.apply({{m_findLabel, u"Find Content"},
+               {m_replaceLabel, u"Replaced By"},
+               {m_replaceButton, u"Replace"},
+               {m_replaceAllButton, u"Replace all"},
+               {m_findButton, u"Find"},
+               {m_cancelButton, u"Cancel"}});
     adjustSize();
 }
 

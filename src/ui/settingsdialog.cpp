@@ -155,22 +155,22 @@ void SettingsDialog::fillLanguages()
 void SettingsDialog::applyTexts()
 {
     const Language::SectionTexts key(u"[Config Dialog]");
-    key.apply(m_titleLabel, u"Settings");
-    key.apply(m_languageLabel, u"Default Language");
-    key.apply(m_articlesNumberLabel, u"Default Articles Number");
-    key.apply(m_alwaysSourceCheck, u"Always Display Source Article");
-    key.apply(m_protectNamesCheck, u"Protect Names");
-    key.apply(m_systemLookCheck, u"Use System Look");
-    key.apply(m_degreeLabel, u"Default Replace Degree");
+    key.apply({{m_titleLabel, u"Settings"},
+               {m_languageLabel, u"Default Language"},
+               {m_articlesNumberLabel, u"Default Articles Number"},
+               {m_alwaysSourceCheck, u"Always Display Source Article"},
+               {m_protectNamesCheck, u"Protect Names"},
+               {m_systemLookCheck, u"Use System Look"},
+               {m_degreeLabel, u"Default Replace Degree"}});
     const int degree = m_degreeCombo->currentIndex();
     m_degreeCombo->clear();
     for (int i = 0; i < 6; ++i)
         m_degreeCombo->addItem(key(QString(u"Default Replace Degree Item"_s + QString::number(i))));
     m_degreeCombo->setCurrentIndex(degree);
-    key.apply(m_ignoreLabel, u"Ignore Words");
-    key.apply(m_reservedLabel, u"Default Reserved Words");
-    key.apply(m_okButton, u"OK");
-    key.apply(m_cancelButton, u"Cancel");
+    key.apply({{m_ignoreLabel, u"Ignore Words"},
+               {m_reservedLabel, u"Default Reserved Words"},
+               {m_okButton, u"OK"},
+               {m_cancelButton, u"Cancel"}});
     if (m_okButton->text().isEmpty())
         m_okButton->setText(u"OK"_s);
     if (m_cancelButton->text().isEmpty())
