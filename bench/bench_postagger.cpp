@@ -1,6 +1,7 @@
 // Part-of-speech tagger speed on the shipped model: loading it, and tagging
 // articles of 1,000 and 10,000 words (generated everyday English, and the
 // licence texts every Debian system has for varied real prose).
+#include "benchutil.h"
 #include "engine/postagger.h"
 #include "engine/postagtokenizer.h"
 #include "engine/scanner.h"
@@ -21,22 +22,13 @@ QString modelPath()
 
 const PosTagger *tagger()
 {
-    static const std::unique_ptr<PosTagger> loaded = [] {
-        QString error;
-        return PosTagger::load(modelPath(), &error);
-    }();
-    return loaded.get();
+    return TestUtil::shippedTagger();
 }
 
 // The first words of the licence texts, cut at a word's end.
 QString licenceText(int words)
 {
-    QString text;
-    for (const char *name : {"GPL-3", "Apache-2.0", "MPL-2.0", "GPL-2"}) {
-        QFile file(u"/usr/share/common-licenses/"_s + QString::fromLatin1(name));
-        if (file.open(QIODevice::ReadOnly))
-            text += QString::fromUtf8(file.readAll());
-    }
+    const QString text = BenchUtil::licenceText();
     const QList<WordSpan> spans = Scanner::allWords(text);
     if (spans.size() < words)
         return {};

@@ -219,8 +219,7 @@ private Q_SLOTS:
         QFETCH(QString, word);
         QFETCH(QString, forbidden);
         QString error;
-        static const std::unique_ptr<PosTagger> tagger =
-            PosTagger::load(QStringLiteral(REWORDIX_BIN_DIR "/tagger.model"), &error);
+        const PosTagger *tagger = TestUtil::shippedTagger(&error);
         QVERIFY2(tagger, qPrintable(error));
         QTemporaryDir work;
         AutoRewriteParams params;
@@ -231,7 +230,7 @@ private Q_SLOTS:
         params.storePath = work.filePath(u"temp.dat"_s);
         params.replacedStorePath = work.filePath(u"replacedtemp.dat"_s);
         params.articlesDir = work.filePath(u"temp"_s);
-        params.tagger = tagger.get();
+        params.tagger = tagger;
         JobControl control;
         const AutoRewriteResult result =
             AutoRewrite::runAutoRewrite(params, *m_dictionary, control);

@@ -118,6 +118,12 @@ bool isNameList(QStringView t)
     static const QSet<QStringView> joining = {u"the",  u"a",  u"an", u"of",  u"to",   u"and",
                                               u"or",   u"in", u"is", u"for", u"with", u"on",
                                               u"that", u"it", u"as", u"be",  u"are",  u"by"};
+    // Characters first: prose fails here at its first capital or stop, before
+    // any list is built (every line of every article passes by).
+    for (QChar c : t) {
+        if (!(c.isLower() || c.isDigit() || c == u' ' || c == u'*' || c == u'-' || c == u'_'))
+            return false;
+    }
     const QList<QStringView> tokens = t.split(u' ', Qt::SkipEmptyParts);
     if (tokens.size() < 8)
         return false;
@@ -126,10 +132,6 @@ bool isNameList(QStringView t)
         if (joining.contains(token) || distinct.contains(token))
             return false;
         distinct.insert(token);
-        for (QChar c : token) {
-            if (!(c.isLower() || c.isDigit() || c == u'*' || c == u'-' || c == u'_'))
-                return false;
-        }
     }
     return true;
 }
